@@ -27,11 +27,20 @@ public:
 
     // The lock folder in force.
     static QString lockFolder();
+    // The file name (without folder) the lock of a name is kept in: readable,
+    // distinct for distinct names, at most about 200 bytes long.
+    static QString fileNameFor(const QString& name);
+
+    // The process-wide state of one lock file, shared by every NamedLock of
+    // that name (defined in the source).
+    struct Shared;
 
 private:
-    struct Shared;
     QString name_;
     std::shared_ptr<Shared> shared_;
+    // Holds taken through this object; released when it is destroyed by the
+    // owning thread, so a forgotten unlock cannot block the suite for good.
+    int ownHolds_ = 0;
 };
 
 // Holds a NamedLock for a scope (lock on construction, unlock on destruction).

@@ -1,0 +1,354 @@
+#include "plugin/foundation/LDSLogger.h"
+
+#include "common/Codecs.h"
+#include "common/Exception.h"
+#include "plugin/foundation/LogFileTrimmer.h"
+#include "plugin/platform/Clock.h"
+#include "plugin/platform/Paths.h"
+#include "plugin/platform/SystemError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velta {
+
+namespace {
+
+// Closes a descriptor when the write ends, on every path.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() { ::close(fd_); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool isBusy(int code)
+{
+    return code == SystemError::SharingViolation || code == SystemError::LockViolation;
+}
+
+bool appendAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t done = ::write(fd, data, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        left -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+} // namespace
+
+const TFormatSettings& LogFormatSettings()
+{
+    static const TFormatSettings settings = [] {
+        TFormatSettings s = TFormatSettings::systemDefaults();
+        s.ShortDateFormat = s.LongDateFormat = QStringLiteral("dd/mm/yyyy");
+        s.ShortTimeFormat = s.LongTimeFormat = QStringLiteral("hh:nn:ss.zzz");
+        s.DateSeparator = QLatin1Char('.');
+        s.TimeSeparator = QLatin1Char(':');
+        s.DecimalSeparator = QLatin1Char('.');
+        return s;
+    }();
+    return settings;
+}
+
+TLDSLogger::TLDSLogger(const QString& fileName)
+{
+    SetFileName(fileName);
+}
+
+TLDSLogger::~TLDSLogger()
+{
+    SetUseProcessLock(false);
+}
+
+QString TLDSLogger::LevelName(int level)
+{
+    switch (level) {
+    case 1: return QStringLiteral(" [инф]");
+    case 2: return QStringLiteral(" [ошиб]");
+    case 3: return QStringLiteral(" [сбой]");
+    case 4: return QStringLiteral(" [вним]");
+    case 5: return QStringLiteral(" [событ]");
+    case 6: return QStringLiteral(" [отлад]");
+    case 7: return QStringLiteral(" [другое]");
+    default: return {};
+    }
+}
+
+QString TLDSLogger::FileMutexName(const QString& fileName)
+{
+    static const QString forbidden = QStringLiteral("\"*/:<>?\\|");
+    QString name = fileName.toLower();
+    for (QChar& c : name) {
+        if (forbidden.contains(c))
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+void TLDSLogger::SetFileName(const QString& name)
+{
+    std::lock_guard state(StateLock);
+    if (name.isEmpty())
+        return;
+    const QString full = Paths::extractFilePath(name).isEmpty() ? Paths::executableFolder() + name : name;
+    if ((FileMutex || !useProcessLock_) && full.compare(logFileName_, Qt::CaseInsensitive) == 0)
+        return;
+    FileMutex.reset();
+    logFileName_ = full;
+    nativeFileName_.clear();
+    if (useProcessLock_)
+        OpenFileMutex();
+}
+
+void TLDSLogger::OpenFileMutex()
+{
+    FileMutex.reset();
+    if (logFileName_.isEmpty())
+        return;
+    // The kernel's global namespace first, then the session's, as the suite's other programs do.
+    const QString name = FileMutexName(logFileName_);
+    auto lock = std::make_unique<NamedLock>(QStringLiteral("Global\\") + name);
+    if (!lock->isValid())
+        lock = std::make_unique<NamedLock>(name);
+    if (lock->isValid())
+        FileMutex = std::move(lock);
+}
+
+void TLDSLogger::SetLinePrefix(const QString& text)
+{
+    std::lock_guard state(StateLock);
+    linePrefix_ = text;
+}
+
+void TLDSLogger::SetUseProcessLock(bool flag)
+{
+    std::lock_guard state(StateLock);
+    useProcessLock_ = flag;
+    if (!flag)
+        FileMutex.reset();
+    else if (!FileMutex)
+        OpenFileMutex();
+}
+
+QString TLDSLogger::LogFileName() const { std::lock_guard state(StateLock); return logFileName_; }
+QString TLDSLogger::LinePrefix() const { std::lock_guard state(StateLock); return linePrefix_; }
+bool TLDSLogger::UseProcessLock() const { std::lock_guard state(StateLock); return useProcessLock_; }
+bool TLDSLogger::HasFileMutex() const { std::lock_guard state(StateLock); return FileMutex != nullptr; }
+std::int64_t TLDSLogger::MaxSize() const { std::lock_guard state(StateLock); return maxSize_; }
+void TLDSLogger::SetMaxSize(std::int64_t bytes) { std::lock_guard state(StateLock); maxSize_ = bytes; }
+bool TLDSLogger::Enabled() const { std::lock_guard state(StateLock); return enabled_; }
+void TLDSLogger::SetEnabled(bool value) { std::lock_guard state(StateLock); enabled_ = value; }
+QString TLDSLogger::DateTimeFormat() const { std::lock_guard state(StateLock); return dateTimeFormat_; }
+void TLDSLogger::SetDateTimeFormat(const QString& format) { std::lock_guard state(StateLock); dateTimeFormat_ = format; }
+bool TLDSLogger::ShowLevelName() const { std::lock_guard state(StateLock); return showLevelName_; }
+void TLDSLogger::SetShowLevelName(bool value) { std::lock_guard state(StateLock); showLevelName_ = value; }
+bool TLDSLogger::IsErrorWriter() const { std::lock_guard state(StateLock); return isErrorWriter_; }
+void TLDSLogger::SetIsErrorWriter(bool value) { std::lock_guard state(StateLock); isErrorWriter_ = value; }
+TLogLevels TLDSLogger::Levels() const { std::lock_guard state(StateLock); return levels_; }
+void TLDSLogger::SetLevels(TLogLevels levels) { std::lock_guard state(StateLock); levels_ = levels; }
+
+void TLDSLogger::LogFmt(const QString& format, FormatArgs args, int level)
+{
+    QString text;
+    try {
+        text = Format(format, args);
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("Error args for string [") + format + QStringLiteral("]: ") + e.message());
+    }
+    Log(text, level);
+}
+
+void TLDSLogger::LogFmt(const QString& format, const QVector<Variant>& args, int level)
+{
+    QString text;
+    try {
+        text = Format(format, args, globalFormatSettings());
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("Error args for string [") + format + QStringLiteral("]: ") + e.message());
+    }
+    Log(text, level);
+}
+
+void TLDSLogger::Log(const QString& text, int level) noexcept
+{
+    if (level < 0 || level >= kLevelCount)
+        return;
+    try {
+        std::lock_guard state(StateLock);
+        if (!enabled_ || logFileName_.isEmpty() || !levels_.test(static_cast<std::size_t>(level)))
+            return;
+        NamedLockGuard fileLock(FileMutex.get());
+        QString line;
+        QString stage;
+        try {
+            line = BuildLine(text, level);
+            WriteLine(line, stage);
+        } catch (const Exception& e) {
+            if (!isErrorWriter_)
+                ReportFailure(stage, line, e);
+        }
+    } catch (...) {
+        // Logging must never take the caller down; anything outside the
+        // exception family (out of memory, a failing lock) is dropped.
+    }
+}
+
+QString TLDSLogger::BuildLine(const QString& text, int level) const
+{
+    const QString message = Trim(text);
+    if (message.isEmpty())
+        return {};
+    QString line = FormatDateTime(dateTimeFormat_, Clock::current().now(), LogFormatSettings());
+    if (showLevelName_)
+        line += LevelName(level);
+    if (!linePrefix_.isEmpty()) {
+        line += QLatin1Char(' ');
+        line += linePrefix_;
+    }
+    line += QLatin1Char(' ');
+    line += message;
+    return line;
+}
+
+QString TLDSLogger::NativeFileName(bool refresh)
+{
+    // Mapping a Windows-style name looks at the folders on disk, so it is done
+    // once per name and root, and again only when the file has to be created.
+    const QString root = Paths::root();
+    if (refresh || nativeFileName_.isEmpty() || root != nativeRoot_) {
+        nativeFileName_ = Paths::toNative(logFileName_);
+        nativeRoot_ = root;
+    }
+    return nativeFileName_;
+}
+
+int TLDSLogger::OpenLogHandle(const QByteArray& nativePath, bool create)
+{
+    const int flags = O_RDWR | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0);
+    const int fd = ::open(nativePath.constData(), flags, 0666);
+    if (fd < 0)
+        SystemError::setLastFromErrno(errno);
+    return fd;
+}
+
+void TLDSLogger::BeforeTailReplacesLog(const QString&) {}
+
+int TLDSLogger::OpenWithRetries(const QString& nativePath, bool create)
+{
+    Clock& clock = Clock::current();
+    const QByteArray path = QFile::encodeName(nativePath);
+    const std::int64_t deadline = clock.tickCount() + kOpenTimeoutMs;
+    for (;;) {
+        const int fd = OpenLogHandle(path, create);
+        if (fd >= 0)
+            return fd;
+        const int code = SystemError::last();
+        if (!isBusy(code))
+            return -1;
+        if (clock.tickCount() > deadline) {
+            throw Exception(QStringLiteral("Log file open timeout: %1 ms (%2)")
+                                .arg(kOpenTimeoutMs)
+                                .arg(SystemError::message(code)));
+        }
+        clock.sleep(kOpenRetrySleepMs);
+    }
+}
+
+void TLDSLogger::WriteLine(const QString& line, QString& stage)
+{
+    QByteArray bytes = codec::toCp1251(line);
+    bytes += "\r\n";
+
+    QString nativePath = NativeFileName(false);
+    stage = QStringLiteral("fmOpenReadWrite");
+    int fd = OpenWithRetries(nativePath, false);
+    if (fd < 0) {
+        const int code = SystemError::last();
+        if (code != SystemError::FileNotFound && code != SystemError::PathNotFound) {
+            throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(logFileName_, SystemError::message(code)));
+        }
+        stage = QStringLiteral("fmCreate");
+        nativePath = NativeFileName(true);
+        Paths::forceDirectories(Paths::extractFilePath(nativePath));
+        fd = OpenWithRetries(nativePath, true);
+        if (fd < 0) {
+            throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
+                                    .arg(logFileName_, SystemError::message(SystemError::last())));
+        }
+    }
+    FileHandle file(fd);
+    stage += QStringLiteral("-OK");
+
+    if (!appendAll(fd, bytes))
+        throw EWriteError(QStringLiteral("Stream write error"));
+    stage += QStringLiteral(";ProcessFile...");
+
+    if (maxSize_ > 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0)
+            throw EReadError(QStringLiteral("Stream read error"));
+        const std::int64_t size = info.st_size;
+        if (size > maxSize_ + maxSize_ / 3)
+            TrimBySize(fd, size, nativePath);
+    }
+}
+
+void TLDSLogger::TrimBySize(int fd, std::int64_t size, const QString& nativePath)
+{
+    if (size <= maxSize_ + 255)
+        return;
+    const std::int64_t start = LogFileTrimmer::findTailStart(fd, size, maxSize_);
+    // The tail goes to a file of its own beside the log and replaces the log in
+    // one rename, so a process dying here leaves either the old or the new log.
+    const QString tempPath = nativePath + QStringLiteral("_%1_%2").arg(::getpid()).arg(::gettid());
+    LogFileTrimmer::writeTail(fd, start, size, tempPath);
+    try {
+        BeforeTailReplacesLog(tempPath);
+    } catch (...) {
+        QFile::remove(tempPath);
+        throw;
+    }
+    LogFileTrimmer::replaceLog(tempPath, nativePath);
+}
+
+void TLDSLogger::ReportFailure(const QString& stage, const QString& line, const Exception& error) const
+{
+    try {
+        const QString message = Format(
+            QStringLiteral("Ошибка при попытке записи (%0:s) в лог \"%1:s\" строки [%2:s]: %3:s <%4:s>"),
+            {Variant(stage), Variant(logFileName_), Variant(Trim(line)), Variant(error.message()),
+             Variant(error.className())});
+        LoggerErrorsWriter().Log(message, 0);
+    } catch (...) {
+        // The report of a failure must not become a failure of its own.
+    }
+}
+
+TLDSLogger& LoggerErrorsWriter()
+{
+    static const std::unique_ptr<TLDSLogger> writer = [] {
+        auto logger = std::make_unique<TLDSLogger>(Paths::tempFolder() + QStringLiteral("LDSLoggerErrorsWriter.log"));
+        logger->SetIsErrorWriter(true);
+        return logger;
+    }();
+    return *writer;
+}
+
+} // namespace velta

@@ -1,0 +1,27 @@
+#pragma once
+// The steps of cutting a log file back to its newest part without ever leaving
+// a damaged log behind: find where the kept tail starts (on a line boundary),
+// write the tail to a temporary file and flush it to disk, then rename it over
+// the log in one atomic step. The caller holds the log's locks throughout.
+#include <QString>
+#include <cstdint>
+
+namespace velta::LogFileTrimmer {
+
+// The offset of the first byte to keep of a file of the given size opened as
+// fd: the cut point (size - maxSize) moved back to just after the nearest line
+// end, searched in blocks of 255 bytes. A cut point between a carriage return
+// and its line feed keeps the tail from after the line feed. Without a line end
+// in the searched blocks, the cut point itself. Throws EReadError.
+std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
+
+// Copies bytes [from, size) of fd into a new file at tempPath (native) with the
+// log's permissions, and flushes it to disk. On failure the temporary file is
+// removed and EFCreateError, EReadError or EWriteError is thrown.
+void writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath);
+
+// Renames the temporary file over the log (both native, same folder) and
+// flushes the folder entry. On failure removes the temporary file and throws EOSError.
+void replaceLog(const QString& tempPath, const QString& logPath);
+
+} // namespace velta::LogFileTrimmer

@@ -1,7 +1,8 @@
 #pragma once
 // The two 8-bit Cyrillic code pages of the suite: cp1251 (Windows, "ANSI") for
 // files, hex texts and the wire, cp866 (DOS, "OEM") for DBF tables and raw printing.
-// Characters a code page cannot hold become "?".
+// Characters a code page cannot hold become "?". Byte 0x98 of cp1251, which
+// has no character, decodes to U+0098 and encodes back, so no byte is lost.
 #include "common/RuntimeExport.h"
 
 #include <QByteArray>

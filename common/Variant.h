@@ -39,6 +39,7 @@ enum class VarType : std::uint16_t {
 struct VELTA_RUNTIME_EXPORT Currency {
     std::int64_t scaled = 0;
     friend bool operator==(Currency, Currency) = default;
+    // Rounds half to even to four decimals; out of range raises EVariantError.
     static Currency fromDouble(double value);
     double toDouble() const { return static_cast<double>(scaled) / 10000.0; }
 };
@@ -66,7 +67,10 @@ public:
 
     static Variant null();
     static Variant fromDate(double dateTime);
-    static Variant fromCurrencyText(const QString& text); // exact decimal text, "12.3456"
+    // Exact decimal text ("-12.3456", full stop or the process-wide decimal
+    // separator) without passing through double; a fifth decimal and beyond
+    // round half away from zero. Bad text raises EConvertError.
+    static Variant fromCurrencyText(const QString& text);
     // A one-dimensional array with bounds 0..count-1 of Empty elements.
     static Variant makeArray(int count);
 
@@ -112,17 +116,25 @@ public:
     bool operator!=(const Variant& other) const { return !(*this == other); }
 
 private:
+    // Integer conversion with the target's range and its name for messages.
+    std::int64_t toInteger(const char* target, std::int64_t low, std::int64_t high) const;
+    void detach();
+
     VarType type_ = VarType::Empty;
     // Integers of every width are kept in int64, floats in double; the type code
     // says which they are.
     std::variant<std::monostate, std::int64_t, double, QString, std::shared_ptr<Array>> value_;
 };
 
-// Versioned binary form of a Variant (used on the wire and in data packets).
-// Decoding checks every size and raises EVariantError on malformed input.
+// Versioned binary form of a Variant (used on the wire and in data packets):
+// a version byte, then the value as a type tag and its payload. Decoding checks
+// every size, limits array nesting and raises EVariantError on malformed input;
+// deserializeVariant also rejects bytes left over after the value.
+inline constexpr int kMaxVariantNesting = 64; // arrays inside arrays, deepest level
 VELTA_RUNTIME_EXPORT QByteArray serializeVariant(const Variant& value);
 VELTA_RUNTIME_EXPORT Variant deserializeVariant(QByteArrayView bytes);
-// Appends the form to a buffer / reads it from a position, advancing it.
+// Appends one tagged value (no version byte) to a buffer / reads one from a
+// position, advancing it; on failure the position is left unchanged.
 VELTA_RUNTIME_EXPORT void appendVariant(QByteArray& out, const Variant& value);
 VELTA_RUNTIME_EXPORT Variant readVariant(QByteArrayView bytes, qsizetype& pos);
 

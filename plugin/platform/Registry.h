@@ -51,9 +51,16 @@ public:
     void writeBool(const QString& name, bool value);
 
 private:
+    // The full path of a key name: relative to the open key unless it starts
+    // with a backslash.
+    QString resolve(const QString& key) const;
+    bool open(const QString& key, bool canCreate, bool readOnly);
+    void writeValue(const QString& name, RegDataType type, const QString& text, int number);
+
     RootKey root_;
     QString current_;
     bool open_ = false;
+    bool readOnly_ = false;
 };
 
 } // namespace velta

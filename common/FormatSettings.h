@@ -24,6 +24,8 @@ struct VELTA_RUNTIME_EXPORT TFormatSettings {
     int CurrencyFormat = 1;   // 1 = "1р." (string after the number, no space)
     int NegCurrFormat = 5;    // 5 = "-1р."
     int CurrencyDecimals = 2;
+    // Two-digit years are read within this many years before the current one.
+    int TwoDigitYearCenturyWindow = 50;
     std::array<QString, 12> ShortMonthNames;
     std::array<QString, 12> LongMonthNames;
     std::array<QString, 7> ShortDayNames; // Sunday first

@@ -45,7 +45,11 @@ VELTA_RUNTIME_EXPORT bool TryStrToDate(const QString& text, TDateTime& value, co
 VELTA_RUNTIME_EXPORT bool TryStrToTime(const QString& text, TDateTime& value, const TFormatSettings& settings);
 VELTA_RUNTIME_EXPORT bool TryStrToDateTime(const QString& text, TDateTime& value, const TFormatSettings& settings);
 VELTA_RUNTIME_EXPORT TDateTime StrToDate(const QString& text);
+VELTA_RUNTIME_EXPORT TDateTime StrToTime(const QString& text);
 VELTA_RUNTIME_EXPORT TDateTime StrToDateTime(const QString& text);
+// The full year a one- or two-digit year stands for: the year of the century
+// window that starts `window` years before `currentYear` (window 0: this century).
+VELTA_RUNTIME_EXPORT int expandTwoDigitYear(int year, int currentYear, int window);
 
 // Floats: 15 significant digits in general format, the settings' decimal
 // separator. StrToFloat raises EConvertError "'%s' is not a valid floating point value".

@@ -136,13 +136,20 @@ struct NamedLock::Shared {
             ::close(fd);
     }
 
-    // True when the descriptor still refers to the file at the path; another
-    // program may have removed or replaced the lock file.
+    // True when the descriptor still refers to the file at the path: a lock
+    // file removed (by a clean-up of /tmp) or replaced has no links left, and
+    // new openers would lock another file. fstat avoids a path lookup.
     bool descriptorCurrent() const
     {
-        struct stat byFd {}, byPath {};
-        return ::fstat(fd, &byFd) == 0 && ::stat(path.constData(), &byPath) == 0 && byFd.st_ino == byPath.st_ino
-            && byFd.st_dev == byPath.st_dev;
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+    }
+
+    void adopt(int fresh)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = fresh;
     }
 
     // Takes the file lock for the process (blocking or not). Called with the
@@ -158,8 +165,7 @@ struct NamedLock::Shared {
             const int fresh = openLockFile(path);
             if (fresh < 0)
                 return false;
-            ::close(fd);
-            fd = fresh;
+            adopt(fresh);
         }
         return false;
     }
@@ -228,9 +234,10 @@ NamedLock::NamedLock(const QString& name)
         return;
     if (t.entries.size() >= kIdleEntriesKept)
         dropIdleEntries(t);
-    shared_ = std::make_shared<Shared>();
-    shared_->path = path;
-    shared_->fd = fd;
+    auto shared = std::make_shared<Shared>();
+    shared->path = path;
+    shared->adopt(fd);
+    shared_ = std::move(shared);
     t.entries.emplace(path, shared_);
 }
 

@@ -259,6 +259,27 @@ TEST(NamedLockProcesses, AnotherProcessHoldingTheLockExcludesUs)
     lock.unlock();
 }
 
+TEST(NamedLockProcesses, RemovedLockFileDoesNotSplitTheLock)
+{
+    TestEnv env;
+    const QString name = QStringLiteral("cleaned up");
+    NamedLock lock(name);
+    lock.lock();
+    lock.unlock();
+    // A clean-up of the lock folder removes the file this process has open.
+    ASSERT_TRUE(QFile::remove(NamedLock::lockFolder() + u'/' + NamedLock::fileNameFor(name)));
+
+    const QString marker = env.path(QStringLiteral("held"));
+    const QString release = env.path(QStringLiteral("release"));
+    auto child = velta::test::startChild(QStringLiteral("hold-lock"), {name, marker, release});
+    ASSERT_TRUE(waitForFile(marker));
+    EXPECT_FALSE(lock.tryLock());
+    velta::test::writeFileBytes(release, "go");
+    EXPECT_EQ(velta::test::waitChild(*child), 0);
+    EXPECT_TRUE(lock.tryLock());
+    lock.unlock();
+}
+
 TEST(NamedLockProcesses, KilledHolderReleasesTheLock)
 {
     TestEnv env;

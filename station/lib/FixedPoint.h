@@ -1,0 +1,24 @@
+#pragma once
+// Exact fixed-point amounts with four decimals (money, litres, kilograms,
+// densities) as the database keeps them: scaled integers, written to and read
+// from SQL as decimal text so that no binary floating point is involved.
+#include "common/Variant.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace velta::station {
+
+// "-12.3400": sign, integer digits, a full stop and exactly four decimals.
+QString fixedText(Currency value);
+inline QString fixedText(std::int64_t scaled) { return fixedText(Currency{scaled}); }
+
+// Reads decimal text ("12", "-0.5", "3.14159" rounded half away from zero to
+// four decimals). Raises EConvertError "'%s' is not a valid fixed-point value".
+Currency parseFixed(const QString& text);
+
+// value * factor / 10000 rounded half away from zero: the product of two
+// four-decimal numbers kept at four decimals (litres times price).
+Currency multiplyFixed(Currency value, Currency factor);
+
+} // namespace velta::station

@@ -1,0 +1,114 @@
+// Several processes on one file: no torn values, no lock left behind by a
+// process that died, no temporary files left behind.
+#include "plugin/foundation/SafeIniFiles.h"
+#include "plugin/platform/NamedLock.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestEnv.h"
+
+#include <QDir>
+#include <QThread>
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <gtest/gtest.h>
+
+using namespace velta;
+
+namespace {
+
+const QString kSection = QStringLiteral("SmenaRep");
+const QString kKey = QStringLiteral("Шаблон");
+
+// Values long enough to need several keys, with line breaks and Cyrillic, and
+// of different lengths so a mix of two is never mistaken for either.
+QString sharedValue(int which)
+{
+    const QString line = QStringLiteral("Строка %1 значения %2: ").arg(which).arg(QString(QChar(u'A' + which)).repeated(40));
+    QString value;
+    for (int i = 0; value.size() < 70000 + which * 9000; ++i)
+        value += line + QString::number(i) + u'\n';
+    return value;
+}
+
+QString asRead(QString value)
+{
+    return value.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
+const test::ChildRoleRegistration writerRole("ini-writer", [](const QStringList& args) {
+    const QString file = args.value(0);
+    const int rounds = args.value(1).toInt();
+    for (int i = 0; i < rounds; ++i)
+        TSafeIniFile(file).WriteString(kSection, kKey, sharedValue(i % 2));
+    return 0;
+});
+
+const test::ChildRoleRegistration holderRole("ini-lock-holder", [](const QStringList& args) {
+    NamedLock lock(QStringLiteral("Global\\") + TSafeIniFile::LockName(args.value(0)));
+    lock.lock();
+    std::printf("locked\n");
+    std::fflush(stdout);
+    QThread::sleep(60); // killed long before
+    return 0;
+});
+
+// The exit code of a child that may already have been seen finishing
+// (waitForFinished answers false for a finished process).
+int finishedExitCode(QProcess& child)
+{
+    if (child.state() != QProcess::NotRunning)
+        return test::waitChild(child);
+    return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+}
+
+} // namespace
+
+TEST(SafeIniProcesses, ReadersNeverSeeATornValueWhileAnotherProcessWrites)
+{
+    test::TestEnv env;
+    const QString file = env.path(QStringLiteral("cnf.ini"));
+    const QString expected[] = {asRead(sharedValue(0)), asRead(sharedValue(1)), asRead(sharedValue(2))};
+    auto child = test::startChild(QStringLiteral("ini-writer"), {file, QStringLiteral("40")});
+    int reads = 0;
+    int torn = 0;
+    int seenValues = 0;
+    while (child->state() != QProcess::NotRunning && reads < 3000) {
+        const QString value = TSafeIniFile(file).ReadString(kSection, kKey, QString());
+        ++reads;
+        if (value.isEmpty())
+            continue;
+        ++seenValues;
+        if (value != expected[0] && value != expected[1] && value != expected[2])
+            ++torn;
+        if (reads % 10 == 0) // this process writes too
+            TSafeIniFile(file).WriteString(kSection, kKey, sharedValue(2));
+        child->waitForFinished(0);
+    }
+    EXPECT_EQ(finishedExitCode(*child), 0);
+    EXPECT_EQ(torn, 0) << "of " << seenValues << " values read";
+    EXPECT_GT(seenValues, 0);
+    const QString last = TSafeIniFile(file).ReadString(kSection, kKey, QString());
+    EXPECT_TRUE(last == expected[0] || last == expected[1] || last == expected[2]);
+    EXPECT_EQ(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("cnf.ini")});
+}
+
+TEST(SafeIniProcesses, LockOfAKilledProcessDoesNotBlockTheNextWriter)
+{
+    test::TestEnv env;
+    const QString file = env.path(QStringLiteral("cnf.ini"));
+    auto child = test::startChild(QStringLiteral("ini-lock-holder"), {file});
+    ASSERT_TRUE(child->waitForReadyRead(30000));
+    ASSERT_EQ(child->readLine().trimmed(), QByteArray("locked"));
+    child->kill(); // SIGKILL: no chance to release anything
+    child->waitForFinished(30000);
+
+    auto write = std::async(std::launch::async, [&] {
+        TSafeIniFile(file).WriteString(kSection, kKey, QStringLiteral("after the crash"));
+    });
+    if (write.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "the writer still waits for the lock of a dead process";
+        std::_Exit(1);
+    }
+    write.get();
+    EXPECT_EQ(TSafeIniFile(file).ReadString(kSection, kKey, QString()), QStringLiteral("after the crash"));
+}

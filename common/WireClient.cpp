@@ -1,0 +1,84 @@
+#include "common/WireClient.h"
+
+#include "common/Exception.h"
+#include "common/WireProtocol.h"
+
+#include <QTcpSocket>
+
+namespace velta {
+
+WireClient::WireClient() = default;
+
+WireClient::~WireClient()
+{
+    close();
+}
+
+WireClient::WireClient(WireClient&& other) noexcept = default;
+WireClient& WireClient::operator=(WireClient&& other) noexcept = default;
+
+void WireClient::connect(const QString& host, std::uint16_t port, int timeoutMs)
+{
+    close();
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(host, port);
+    if (!socket->waitForConnected(timeoutMs)) {
+        const QString reason = socket->error() == QAbstractSocket::SocketTimeoutError
+            ? QStringLiteral("истекло время ожидания (%1 мс)").arg(timeoutMs)
+            : socket->errorString();
+        throw EOleSysError(QStringLiteral("Не удалось подключиться к серверу %1:%2: %3").arg(host).arg(port).arg(reason));
+    }
+    // Requests are small and answered at once: do not hold them back.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket_ = std::move(socket);
+    host_ = host;
+    port_ = port;
+}
+
+void WireClient::authenticate(const QString& key)
+{
+    call(QString::fromLatin1(kAuthenticateMethod), Variant::Array{Variant(key)});
+}
+
+Variant WireClient::call(const QString& method, const Variant::Array& args)
+{
+    if (!isConnected())
+        throw EOleSysError(QStringLiteral("Нет соединения с сервером (вызов %1)").arg(method));
+    std::optional<QByteArray> payload;
+    try {
+        writeFrame(*socket_, encodeRequest(method, args), callTimeoutMs_);
+        payload = readFrame(*socket_, callTimeoutMs_);
+    } catch (const Exception& error) {
+        // Whatever was half sent or half read, the stream is out of step now.
+        close();
+        error.withMessage(QStringLiteral("Сервер %1:%2, вызов %3: %4").arg(host_).arg(port_).arg(method, error.message()))
+            ->raise();
+    }
+    if (!payload) {
+        close();
+        throw EOleSysError(QStringLiteral("Сервер %1:%2 закрыл соединение, не ответив на вызов %3").arg(host_).arg(port_).arg(method));
+    }
+    WireAnswer answer;
+    try {
+        answer = decodeAnswer(*payload);
+    } catch (const Exception&) {
+        close();
+        throw;
+    }
+    return answer.resultOrRaise();
+}
+
+void WireClient::close()
+{
+    if (!socket_)
+        return;
+    socket_->abort();
+    socket_.reset();
+}
+
+bool WireClient::isConnected() const
+{
+    return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+} // namespace velta

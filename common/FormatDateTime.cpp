@@ -41,11 +41,15 @@ void appendNumber(QString& out, int value, int digits)
         out += QLatin1Char(buf[--n]);
 }
 
-// Case-insensitive comparison of the picture at pos with an ASCII word.
+// Case-insensitive comparison of the picture at p with an upper-case ASCII word.
 bool matchesAt(const QChar* p, const QChar* end, const char* word)
 {
     for (; *word != 0; ++word, ++p) {
-        if (p >= end || upperAscii(*p) != *word)
+        if (p >= end)
+            return false;
+        const char16_t c = p->unicode();
+        const char16_t upper = c >= u'a' && c <= u'z' ? c - 32 : c;
+        if (upper != static_cast<char16_t>(*word))
             return false;
     }
     return true;

@@ -155,18 +155,25 @@ QString toNative(const QString& path)
     return trailing ? result + u'/' : result;
 }
 
-QString windowsFolder()
+namespace {
+// A system folder always exists on a station: make it on first use.
+QString existingSystemFolder(const QString& folder)
 {
-    return QStringLiteral("C:\\WINDOWS\\");
-}
-
-QString tempFolder()
-{
-    const QString folder = QStringLiteral("C:\\WINDOWS\\TEMP\\");
     const QString native = toNative(folder);
     if (!nativeIsDir(native))
         QDir().mkpath(native);
     return folder;
+}
+} // namespace
+
+QString windowsFolder()
+{
+    return existingSystemFolder(QStringLiteral("C:\\WINDOWS\\"));
+}
+
+QString tempFolder()
+{
+    return existingSystemFolder(QStringLiteral("C:\\WINDOWS\\TEMP\\"));
 }
 
 QString executableFolder()

@@ -18,7 +18,8 @@ bool isWindowsPath(const QString& path);
 // A native path (not Windows-style) is returned unchanged.
 QString toNative(const QString& path);
 
-// The Windows folder, Windows-style with a trailing backslash: "C:\WINDOWS\".
+// The Windows folder, Windows-style with a trailing backslash: "C:\WINDOWS\";
+// created on first use, as it always exists on a station.
 QString windowsFolder();
 // The temporary folder, Windows-style with a trailing backslash: "C:\WINDOWS\TEMP\";
 // created on first use.

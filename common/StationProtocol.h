@@ -1,0 +1,56 @@
+#pragma once
+// The methods of the station server, as the client calls them over the wire
+// protocol (WireProtocol.h). Requests are [method, arguments array]; data
+// packets travel as byte-array Variants (DataPacket::toBytes). Both the server
+// (station/) and the client dataset layer (plugin/data) follow this contract.
+//
+//   Authenticate  [key: string] -> true
+//       First request of a connection when the server requires a key.
+//
+//   OpenProvider  [provider: string, commandText: string, params: array,
+//                  packetRecords: int32] -> [cursor: int32, packet: bytes]
+//       Runs the provider's query (its own fixed query, or commandText where
+//       the provider takes one). params is an array of [name, value] pairs.
+//       packetRecords -1 = all rows, 0 = field definitions only, N = first N rows.
+//       The packet carries field definitions (key fields flagged InKey) and its
+//       moreRows flag; cursor identifies the open query when rows remain (0 when
+//       none remain: the server has closed it).
+//
+//   FetchRows     [cursor: int32, count: int32] -> packet: bytes
+//       The next rows of an open cursor (count -1 = all the rest); the cursor is
+//       closed by the server when moreRows is false.
+//
+//   CloseCursor   [cursor: int32] -> Null
+//
+//   ApplyUpdates  [[provider: string, commandText: string, delta: bytes], ...]
+//                 -> Null
+//       Applies the change logs of one or several datasets in one transaction:
+//       all or nothing. Each delta is a DataPacket whose change log holds the
+//       edits; rows are found by the provider's key fields. A failure rolls
+//       everything back and raises EDatabaseError with the database's message.
+//
+//   Execute       [provider: string, commandText: string, params: array] -> int32
+//       Runs a statement that returns no rows; the answer is the rows affected.
+//
+//   GetAZSConfig  [] -> array (element 3: the dispensers, each an array whose
+//                 element 0 is its name)
+//   GetNewContragentNumber [] -> int32
+//   GetReportEx   [reportNo: int32, params] -> string
+#include <QString>
+
+namespace velta::station {
+
+inline constexpr char kAuthenticate[] = "Authenticate";
+inline constexpr char kOpenProvider[] = "OpenProvider";
+inline constexpr char kFetchRows[] = "FetchRows";
+inline constexpr char kCloseCursor[] = "CloseCursor";
+inline constexpr char kApplyUpdates[] = "ApplyUpdates";
+inline constexpr char kExecute[] = "Execute";
+inline constexpr char kGetAZSConfig[] = "GetAZSConfig";
+inline constexpr char kGetNewContragentNumber[] = "GetNewContragentNumber";
+inline constexpr char kGetReportEx[] = "GetReportEx";
+
+// The default port (VELTA_STATION_PORT overrides it on the client side).
+inline constexpr int kDefaultPort = 5770;
+
+} // namespace velta::station

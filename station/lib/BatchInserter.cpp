@@ -102,20 +102,21 @@ BatchInserter::~BatchInserter()
 {
     single_.reset();
     block_.reset();
-    if (open_)
+    if (sinceCommit_ > 0 && db_.inTransaction())
         db_.rollback();
 }
 
 void BatchInserter::ensureTransaction()
 {
-    if (open_)
-        return;
-    db_.begin();
-    open_ = true;
+    if (!db_.inTransaction())
+        db_.begin();
     // Prepared anew in every transaction: the driver ties a statement to the
     // transaction it was prepared in.
-    single_.reset();
-    block_.reset();
+    if (preparedIn_ != db_.transactionGeneration()) {
+        single_.reset();
+        block_.reset();
+        preparedIn_ = db_.transactionGeneration();
+    }
 }
 
 QVariant BatchInserter::toBound(const QVariant& value, const ColumnSpec& column) const
@@ -187,12 +188,12 @@ void BatchInserter::writeSingle(const QVector<QVariant>& row)
 
 void BatchInserter::commitIfDue()
 {
-    if (sinceCommit_ < rowsPerCommit_ || !open_)
+    if (sinceCommit_ < rowsPerCommit_)
         return;
     single_.reset();
     block_.reset();
-    db_.commit();
-    open_ = false;
+    if (db_.inTransaction())
+        db_.commit();
     sinceCommit_ = 0;
 }
 
@@ -201,12 +202,10 @@ void BatchInserter::finish()
     for (const QVector<QVariant>& row : std::as_const(buffer_))
         writeSingle(row);
     buffer_.clear();
-    if (!open_)
-        return;
     single_.reset();
     block_.reset();
-    db_.commit();
-    open_ = false;
+    if (db_.inTransaction())
+        db_.commit();
     sinceCommit_ = 0;
 }
 

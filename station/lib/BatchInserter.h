@@ -1,6 +1,7 @@
 #pragma once
 // Fast bulk insertion into one table: rows are gathered into blocks that go to
-// the engine in one statement, and committed every few thousand rows.
+// the engine in one statement, and committed every few thousand rows. Several
+// inserters may work on one attachment at once; they share its transaction.
 // Fixed-point values, timestamps and dates travel as text that the engine
 // converts exactly.
 #include <QString>
@@ -38,7 +39,8 @@ public:
 
     // One row, values in column order; a null QVariant writes NULL.
     void add(QVector<QVariant> values);
-    // Writes and commits what is pending. Rows not finished are rolled back by the destructor.
+    // Writes what is pending and commits the attachment's transaction. Without
+    // finish(), the destructor rolls the open transaction back.
     void finish();
     qint64 rowsWritten() const { return rows_; }
     int rowsPerBlock() const { return blockRows_; }
@@ -59,7 +61,7 @@ private:
     int rowsPerCommit_;
     int sinceCommit_ = 0;
     qint64 rows_ = 0;
-    bool open_ = false;
+    quint64 preparedIn_ = 0; // transaction generation of the prepared statements
     QVector<QVector<QVariant>> buffer_;
     std::unique_ptr<QSqlQuery> single_;
     std::unique_ptr<QSqlQuery> block_;

@@ -131,19 +131,25 @@ bool StationDatabase::hasColumn(const QString& table, const QString& column)
 
 void StationDatabase::begin()
 {
+    if (inTransaction_)
+        throw EDatabaseError(QStringLiteral("A transaction is already open on %1").arg(path_));
     if (!db_.transaction())
         throw EDatabaseError(QStringLiteral("Cannot start a transaction: ") + errorText(db_.lastError()));
+    inTransaction_ = true;
+    ++generation_;
 }
 
 void StationDatabase::commit()
 {
     if (!db_.commit())
         throw EDatabaseError(QStringLiteral("Cannot commit: ") + errorText(db_.lastError()));
+    inTransaction_ = false;
 }
 
 void StationDatabase::rollback()
 {
     db_.rollback();
+    inTransaction_ = false;
 }
 
 } // namespace velta::station

@@ -34,14 +34,20 @@ public:
     QStringList columnNames(const QString& table);
     bool hasColumn(const QString& table, const QString& column);
 
+    // One transaction at a time per attachment; statements prepared in one
+    // belong to it, so users re-prepare when the generation has moved on.
     void begin();
     void commit();
     void rollback();
+    bool inTransaction() const { return inTransaction_; }
+    quint64 transactionGeneration() const { return generation_; }
 
 private:
     QString path_;
     QString connectionName_;
     QSqlDatabase db_;
+    bool inTransaction_ = false;
+    quint64 generation_ = 0;
 };
 
 // Raises EDatabaseError for a failed query: context, then the driver's text.

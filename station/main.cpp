@@ -1,0 +1,110 @@
+// velta-station: the station server's program. Each command is one entry of
+// the table below: a name, a one-line usage and a function over its arguments.
+#include "common/Exception.h"
+#include "station/lib/StationInit.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using velta::station::InitOptions;
+
+struct Command {
+    const char* name;
+    const char* usage;
+    std::function<int(const QStringList& args)> run;
+};
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+// Reads the value that follows an option; raises when it is missing.
+QString optionValue(const QStringList& args, qsizetype& i)
+{
+    if (i + 1 >= args.size())
+        throw velta::Exception(QStringLiteral("Option %1 needs a value").arg(args[i]));
+    return args[++i];
+}
+
+int runInit(const QStringList& args)
+{
+    InitOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--root")) {
+            options.root = optionValue(args, i);
+        } else if (a == QLatin1String("--legacy")) {
+            options.legacy = true;
+        } else if (a == QLatin1String("--force")) {
+            options.force = true;
+        } else if (a == QLatin1String("--sales")) {
+            bool ok = false;
+            const QString value = optionValue(args, i);
+            options.sales = value.toInt(&ok);
+            if (!ok || options.sales < 0)
+                throw velta::Exception(QStringLiteral("--sales needs a whole number of sales, not \"%1\"").arg(value));
+        } else {
+            throw velta::Exception(QStringLiteral("Unknown option %1").arg(a));
+        }
+    }
+    if (options.root.isEmpty())
+        throw velta::Exception(QStringLiteral("--root DIR is required"));
+    const velta::station::InitResult r = velta::station::initStation(options);
+    const velta::station::DemoSummary& s = r.summary;
+    print(stdout, QStringLiteral("Station database: %1%2").arg(r.stationPath, options.legacy ? QStringLiteral(" (legacy)") : QString()));
+    print(stdout, QStringLiteral("Head-office database: %1").arg(r.officePath));
+    print(stdout, QStringLiteral("%1 shifts, %2 sales (%3 with discounts), %4 dispenser journal rows")
+                      .arg(s.shifts).arg(s.sales).arg(s.discounts).arg(s.journalRows));
+    print(stdout, QStringLiteral("%1 receipts, %2 pump-outs, %3 transfers; %4 contragents; %5 consignment notes (%6 lines); %7 scanned documents")
+                      .arg(s.receipts).arg(s.pumpOuts).arg(s.transfers).arg(s.contragents).arg(s.notes).arg(s.noteLines).arg(s.scanDocs));
+    print(stdout, QStringLiteral("Done in %1 ms").arg(r.milliseconds));
+    return 0;
+}
+
+const std::vector<Command>& commands()
+{
+    static const std::vector<Command> table = {
+        {"init", "init --root DIR [--legacy] [--sales N] [--force]   create the demo station and head-office databases",
+         runInit},
+    };
+    return table;
+}
+
+void printUsage(FILE* stream)
+{
+    print(stream, QStringLiteral("Usage: velta-station COMMAND [OPTIONS]"));
+    for (const Command& c : commands())
+        print(stream, QStringLiteral("  velta-station ") + QString::fromUtf8(c.usage));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h")) {
+        printUsage(args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    for (const Command& c : commands()) {
+        if (name != QLatin1String(c.name))
+            continue;
+        try {
+            return c.run(args);
+        } catch (const velta::Exception& e) {
+            print(stderr, QStringLiteral("velta-station %1: %2").arg(name, e.message()));
+            return 1;
+        }
+    }
+    print(stderr, QStringLiteral("velta-station: unknown command \"%1\"").arg(name));
+    printUsage(stderr);
+    return 2;
+}

@@ -218,6 +218,8 @@ Variant::Variant(Array elements)
 {
 }
 
+Variant::Variant(const QByteArray& bytes) : type_(VarType::ByteArray), value_(bytes) {}
+
 Variant Variant::null()
 {
     Variant v;
@@ -400,6 +402,7 @@ double Variant::toDateTime() const
     }
     case VarType::Null:
     case VarType::Array:
+    case VarType::ByteArray:
         raiseCastError(type_, "Date");
     default:
         return toDouble();
@@ -427,6 +430,15 @@ QString Variant::toString() const
             raiseCastError(type_, "String");
         return QString::number(std::get<std::int64_t>(value_));
     }
+}
+
+QByteArray Variant::toByteArray() const
+{
+    if (type_ == VarType::ByteArray)
+        return std::get<QByteArray>(value_);
+    if (type_ != VarType::Empty)
+        raiseCastError(type_, "Array Byte");
+    return QByteArray();
 }
 
 int Variant::arrayCount() const
@@ -486,6 +498,7 @@ QString Variant::typeName(VarType type)
     case VarType::UInt32: return QStringLiteral("LongWord");
     case VarType::Int64: return QStringLiteral("Int64");
     case VarType::Array: return QStringLiteral("Array Variant");
+    case VarType::ByteArray: return QStringLiteral("Array Byte");
     }
     // Codes this runtime does not keep print as the framework prints them.
     return QStringLiteral("$%1").arg(static_cast<unsigned>(type), 4, 16, QLatin1Char('0')).toUpper();

@@ -32,7 +32,8 @@ enum class VarType : std::uint16_t {
     Word = 18,
     UInt32 = 19,   // varLongWord
     Int64 = 20,
-    Array = 0x200C // varArray | varVariant: one-dimensional array of variants
+    Array = 0x200C,    // varArray | varVariant: one-dimensional array of variants
+    ByteArray = 0x2011 // varArray | varByte: raw bytes (data packets, blobs)
 };
 
 // A currency value: the exact fixed-point number scaled by 10000.
@@ -64,6 +65,7 @@ public:
     Variant(const QString& value);
     Variant(const char* utf8);  // a String
     Variant(Array elements);    // an array indexed from 0
+    explicit Variant(const QByteArray& bytes); // a byte array (varArray | varByte)
 
     static Variant null();
     static Variant fromDate(double dateTime);
@@ -80,6 +82,7 @@ public:
     bool isArray() const { return type_ == VarType::Array; }
     bool isNumeric() const;   // any integer, float or currency type
     bool isString() const { return type_ == VarType::String; }
+    bool isByteArray() const { return type_ == VarType::ByteArray; }
     // The framework's VarIsEmpty-or-Null test used all over the reports.
     bool isEmptyOrNull() const { return isEmpty() || isNull(); }
 
@@ -92,6 +95,8 @@ public:
     Currency toCurrency() const;
     double toDateTime() const;
     QString toString() const;
+    // The bytes of a byte array (Empty gives none); any other type raises.
+    QByteArray toByteArray() const;
 
     // Arrays: element count, access by index (0-based); out of range raises
     // EVariantError "Variant or safe array index out of bounds".
@@ -123,7 +128,7 @@ private:
     VarType type_ = VarType::Empty;
     // Integers of every width are kept in int64, floats in double; the type code
     // says which they are.
-    std::variant<std::monostate, std::int64_t, double, QString, std::shared_ptr<Array>> value_;
+    std::variant<std::monostate, std::int64_t, double, QString, std::shared_ptr<Array>, QByteArray> value_;
 };
 
 // Versioned binary form of a Variant (used on the wire and in data packets):

@@ -97,6 +97,7 @@ Variant Variant::fromRawWords(const std::array<std::uint32_t, 4>& words)
         return Variant(Currency{static_cast<std::int64_t>(bytes)});
     case VarType::String:
     case VarType::Array:
+    case VarType::ByteArray:
         raiseNoRawImage(type);
     }
     throw EVariantError(QStringLiteral("Invalid variant type"));

@@ -1,7 +1,7 @@
 // Binary form of Variants: a version byte, then a type tag per value and its
 // payload, little-endian. Simple values carry the bytes of their raw image;
 // strings are UTF-16 code units after a 32-bit count, arrays a 32-bit count
-// of elements. The reader trusts no count it has not checked against the
+// of elements, byte arrays a 32-bit count of bytes. The reader trusts no count it has not checked against the
 // bytes that remain.
 #include "common/Variant.h"
 
@@ -14,7 +14,8 @@ namespace velta {
 namespace {
 
 constexpr std::uint8_t kFormatVersion = 1;
-constexpr std::uint8_t kArrayTag = 0x0C; // an array of variants (varVariant)
+constexpr std::uint8_t kArrayTag = 0x0C;     // an array of variants (varVariant)
+constexpr std::uint8_t kByteArrayTag = 0x31; // varArray | varByte folded into a byte
 
 // Bytes of the raw image a simple type keeps on the wire; -1 for a tag that
 // is not a simple type.
@@ -75,6 +76,13 @@ void appendValue(QByteArray& out, const Variant& value, int depth)
             appendValue(out, item, depth + 1);
         return;
     }
+    if (value.isByteArray()) {
+        const QByteArray bytes = value.toByteArray();
+        out.append(static_cast<char>(kByteArrayTag));
+        appendCount(out, bytes.size());
+        out.append(bytes);
+        return;
+    }
     if (value.isString()) {
         const QString text = value.toString();
         out.append(static_cast<char>(VarType::String));
@@ -130,6 +138,8 @@ public:
             return array(depth);
         if (tag == static_cast<std::uint8_t>(VarType::String))
             return string();
+        if (tag == kByteArrayTag)
+            return byteArray();
         const int size = payloadSize(tag);
         if (size < 0)
             throw EVariantError(QStringLiteral("Unknown variant type tag %1").arg(tag));
@@ -155,6 +165,15 @@ private:
         }
         pos_ += 2 * static_cast<qsizetype>(count);
         return Variant(text);
+    }
+
+    Variant byteArray()
+    {
+        const std::uint32_t count = uint32();
+        require(static_cast<qsizetype>(count));
+        const QByteArray bytes = bytes_.sliced(pos_, static_cast<qsizetype>(count)).toByteArray();
+        pos_ += static_cast<qsizetype>(count);
+        return Variant(bytes);
     }
 
     Variant array(int depth)

@@ -297,3 +297,19 @@ TEST(VariantConversion, ConstructorsKeepTheirTypeCodes)
     EXPECT_NE(Variant(1.0), Variant::fromDate(1.0));
     EXPECT_EQ(Variant(std::nan("")), Variant(std::nan("")));
 }
+
+TEST(VariantConversion, ByteArraysConvertOnlyToBytes)
+{
+    const Variant blob(QByteArray("\x01\x02", 2));
+    EXPECT_TRUE(blob.isByteArray());
+    EXPECT_FALSE(blob.isArray());
+    EXPECT_EQ(blob.toByteArray(), QByteArray("\x01\x02", 2));
+    EXPECT_TRUE(Variant().toByteArray().isEmpty());
+    EXPECT_EQ(variantErrorOf([&] { blob.toString(); }), castMessage("Array Byte", "String"));
+    EXPECT_EQ(variantErrorOf([&] { blob.toDateTime(); }), castMessage("Array Byte", "Date"));
+    EXPECT_EQ(variantErrorOf([&] { blob.toInt(); }), castMessage("Array Byte", "Integer"));
+    EXPECT_EQ(variantErrorOf([] { Variant("text").toByteArray(); }), castMessage("OleStr", "Array Byte"));
+    EXPECT_EQ(variantErrorOf([] { Variant::null().toByteArray(); }), castMessage("Null", "Array Byte"));
+    EXPECT_THROW(blob.rawWords(), EVariantError);
+    EXPECT_NE(blob, Variant(QByteArray("\x01", 1)));
+}

@@ -167,3 +167,17 @@ TEST(VariantStream, CorruptedPacketsFailCleanly)
     // Most corruptions hit a tag or a count; some only change a value's bytes.
     EXPECT_GT(rejected, 0);
 }
+
+TEST(VariantStream, ByteArraysKeepEveryByte)
+{
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes.append(static_cast<char>(b));
+    const Variant blob(bytes);
+    const Variant back = deserializeVariant(serializeVariant(Variant(Variant::Array{blob, Variant(QByteArray())})));
+    EXPECT_EQ(back.at(0).type(), VarType::ByteArray);
+    EXPECT_EQ(back.at(0).toByteArray(), bytes);
+    EXPECT_TRUE(back.at(1).toByteArray().isEmpty());
+    EXPECT_EQ(serializeVariant(Variant(QByteArray("\x00\xff", 2))), QByteArray::fromHex("01310200000000ff"));
+    EXPECT_EQ(variantErrorOf(QByteArray::fromHex("0131ffffff7f00")), QStringLiteral("Variant data is truncated"));
+}

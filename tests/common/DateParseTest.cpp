@@ -7,11 +7,6 @@
 
 using namespace velta;
 
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const TFormatSettings& ru()

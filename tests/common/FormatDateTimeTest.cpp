@@ -5,11 +5,6 @@
 
 using namespace velta;
 
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const TFormatSettings& ru()

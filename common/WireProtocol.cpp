@@ -5,6 +5,8 @@
 #include <QAbstractSocket>
 #include <QDeadlineTimer>
 #include <QIODevice>
+#include <algorithm>
+#include <climits>
 
 namespace velta {
 
@@ -38,23 +40,30 @@ QString connectionText(QIODevice& device)
     throw EOleSysError(QStringLiteral("Истекло время ожидания ответа (%1 мс)").arg(timeoutMs));
 }
 
+// Milliseconds a wait may take before the deadline; -1 without a deadline.
+int waitMs(const QDeadlineTimer& deadline)
+{
+    const qint64 left = deadline.remainingTime();
+    return left < 0 ? -1 : static_cast<int>(std::min<qint64>(left, INT_MAX));
+}
+
 // Waits until at least one byte can be read. False when the peer has closed
-// and nothing is left to read.
+// and nothing is left to read; on a device other than a socket, no more data
+// means the end.
 bool waitReadable(QIODevice& device, const QDeadlineTimer& deadline, int timeoutMs)
 {
     auto* socket = qobject_cast<QAbstractSocket*>(&device);
     while (device.bytesAvailable() <= 0) {
         if (socket && socket->state() != QAbstractSocket::ConnectedState)
             return false;
-        if (deadline.hasExpired())
-            raiseTimeout(timeoutMs);
-        const qint64 left = deadline.remainingTime();
-        if (device.waitForReadyRead(left < 0 ? -1 : static_cast<int>(std::min<qint64>(left, INT_MAX))))
+        if (device.waitForReadyRead(waitMs(deadline)))
             continue;
         const bool timedOut = socket && socket->error() == QAbstractSocket::SocketTimeoutError
             && socket->state() == QAbstractSocket::ConnectedState;
-        if (!timedOut && device.bytesAvailable() <= 0)
-            return false;
+        if (!timedOut)
+            return device.bytesAvailable() > 0;
+        if (deadline.hasExpired())
+            raiseTimeout(timeoutMs);
     }
     return true;
 }
@@ -203,8 +212,7 @@ void writeFrame(QIODevice& device, QByteArrayView payload, int timeoutMs)
             raiseClosed(device);
         if (deadline.hasExpired())
             raiseTimeout(timeoutMs);
-        const qint64 left = deadline.remainingTime();
-        if (!socket->waitForBytesWritten(left < 0 ? -1 : static_cast<int>(std::min<qint64>(left, INT_MAX)))
+        if (!socket->waitForBytesWritten(waitMs(deadline))
             && socket->error() != QAbstractSocket::SocketTimeoutError)
             raiseClosed(device);
     }

@@ -61,7 +61,64 @@ int finishedExitCode(QProcess& child)
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
 }
 
+// Rewrites the keys of section "Churn" with values of changing length until killed.
+const test::ChildRoleRegistration churnRole("ini-churn", [](const QStringList& args) {
+    TSafeIniFile ini(args.value(0));
+    std::printf("started\n");
+    std::fflush(stdout);
+    for (int round = 1; round < 1000000; ++round) {
+        for (int k = 0; k < 50; ++k)
+            ini.WriteString(QStringLiteral("Churn"), QStringLiteral("k%1").arg(k),
+                            QString(QChar(u'a' + round % 26)).repeated(100 + (round * 37 + k) % 900));
+    }
+    return 0;
+});
+
 } // namespace
+
+TEST(SafeIniProcesses, FileIsAlwaysWholeEvenWhenAWriterIsKilledMidWrite)
+{
+    test::TestEnv env;
+    const QString file = env.path(QStringLiteral("cnf.ini"));
+    {
+        TSafeIniFile ini(file);
+        for (int k = 0; k < 50; ++k)
+            ini.WriteString(QStringLiteral("Churn"), QStringLiteral("k%1").arg(k), QStringLiteral("initial"));
+        ini.WriteString(QStringLiteral("Tail"), QStringLiteral("last"), QStringLiteral("kept"));
+    }
+    auto child = test::startChild(QStringLiteral("ini-churn"), {file});
+    ASSERT_TRUE(child->waitForReadyRead(30000));
+    // A program reading the file without the lock always finds it whole.
+    int partial = 0;
+    int versions = 0;
+    QByteArray previous;
+    for (int i = 0; i < 200000 && versions < 40; ++i) {
+        const QByteArray bytes = test::readFileBytes(file);
+        if (!bytes.endsWith("last=kept\r\n") || bytes.count("\r\nk") != 50)
+            ++partial;
+        if (bytes != previous)
+            ++versions;
+        previous = bytes;
+    }
+    EXPECT_EQ(partial, 0) << "of " << versions << " versions seen";
+    child->kill();
+    child->waitForFinished(30000);
+
+    // Every key holds either its first value or one complete later value.
+    TSafeIniFile ini(file);
+    int rewritten = 0;
+    for (int k = 0; k < 50; ++k) {
+        const QString value = ini.ReadString(QStringLiteral("Churn"), QStringLiteral("k%1").arg(k), QString());
+        if (value == QStringLiteral("initial"))
+            continue;
+        ++rewritten;
+        ASSERT_GE(value.size(), 100) << "key " << k;
+        EXPECT_EQ(value, QString(value.front()).repeated(value.size())) << "key " << k;
+    }
+    EXPECT_GT(rewritten, 0);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Tail"), QStringLiteral("last"), QString()), QStringLiteral("kept"));
+    EXPECT_TRUE(test::readFileBytes(file).endsWith("last=kept\r\n"));
+}
 
 TEST(SafeIniProcesses, ReadersNeverSeeATornValueWhileAnotherProcessWrites)
 {

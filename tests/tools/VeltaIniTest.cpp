@@ -5,6 +5,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -21,10 +22,17 @@ struct ToolRun {
     QByteArray err;
 };
 
+// The built tool: in VELTA_BIN_DIR, else beside this test program (one output folder for all programs).
+QString toolPath()
+{
+    const QString dir = qEnvironmentVariable("VELTA_BIN_DIR", QCoreApplication::applicationDirPath());
+    return QDir(dir).filePath(QStringLiteral("velta-ini"));
+}
+
 ToolRun velta_ini(const QStringList& args, const QByteArray& input = {})
 {
     QProcess process;
-    process.start(QDir(qEnvironmentVariable("VELTA_BIN_DIR")).filePath(QStringLiteral("velta-ini")), args);
+    process.start(toolPath(), args);
     ToolRun run;
     if (!process.waitForStarted(30000)) {
         run.err = "velta-ini did not start (is VELTA_BIN_DIR set?)";

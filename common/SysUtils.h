@@ -22,9 +22,10 @@ VELTA_RUNTIME_EXPORT QString Format(const QString& format, FormatArgs args);
 VELTA_RUNTIME_EXPORT QString Format(const QString& format, FormatArgs args, const TFormatSettings& settings);
 VELTA_RUNTIME_EXPORT QString Format(const QString& format, const QVector<Variant>& args, const TFormatSettings& settings);
 
-// FormatDateTime picture codes: c d dd ddd dddd ddddd dddddd e m mm mmm mmmm
-// yy yyyy h hh n nn s ss z zzz t tt am/pm a/p ampm / : 'quoted' "quoted".
-// "m" right after an hour code means minutes.
+// FormatDateTime picture codes: c d dd ddd dddd ddddd dddddd aaa aaaa e ee g
+// m mm mmm mmmm yy yyyy h hh n nn s ss z zzz t tt am/pm a/p ampm / : 'quoted'
+// "quoted". Letters are case-insensitive; "m" right after an hour code means
+// minutes; an empty picture is "c".
 VELTA_RUNTIME_EXPORT QString FormatDateTime(const QString& format, TDateTime value);
 VELTA_RUNTIME_EXPORT QString FormatDateTime(const QString& format, TDateTime value, const TFormatSettings& settings);
 

@@ -1,6 +1,7 @@
 #include "common/ByteStream.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <limits>
 
 namespace velta {
@@ -11,6 +12,22 @@ void ByteWriter::sized(QByteArrayView data)
         throw EProtocolError(QStringLiteral("Value of %1 bytes is too large to send").arg(data.size()));
     u32(static_cast<std::uint32_t>(data.size()));
     bytes(data);
+}
+
+void ByteWriter::text(QStringView value)
+{
+    // At most three UTF-8 bytes per UTF-16 unit; the count is filled in after.
+    const qsizetype start = out_.size();
+    const qsizetype room = value.size() * 3;
+    if (room > static_cast<qsizetype>(std::numeric_limits<std::uint32_t>::max()))
+        throw EProtocolError(QStringLiteral("Text of %1 characters is too large to send").arg(value.size()));
+    out_.resize(start + 4 + room);
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    char* const begin = out_.data() + start + 4;
+    const qsizetype length = encoder.appendToBuffer(begin, value) - begin;
+    out_.resize(start + 4 + length);
+    for (int i = 0; i < 4; ++i)
+        out_[start + i] = static_cast<char>((static_cast<std::uint32_t>(length) >> (8 * i)) & 0xFFu);
 }
 
 std::uint32_t ByteReader::count(const char* item, qsizetype minEntryBytes)

@@ -29,8 +29,10 @@ public:
     void bytes(QByteArrayView data) { out_.append(data.data(), data.size()); }
     // A 32-bit byte count, then the bytes; raises EProtocolError past 4 GiB.
     void sized(QByteArrayView data);
-    // Text as UTF-8 with its byte count.
-    void text(const QString& value) { sized(value.toUtf8()); }
+    // Text as UTF-8 with its byte count, encoded straight into the buffer.
+    void text(QStringView value);
+    // Room for this many more bytes.
+    void reserve(qsizetype bytes) { out_.reserve(out_.size() + bytes); }
 
 private:
     template <class T>

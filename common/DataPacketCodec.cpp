@@ -198,6 +198,7 @@ public:
     static void writeRows(ByteWriter& out, const DataPacket& packet)
     {
         const int count = packet.fieldCount();
+        out.reserve(static_cast<qsizetype>(packet.rowCount_) * (bitmapBytes(count) + 8 * count));
         out.u32(static_cast<std::uint32_t>(packet.rowCount_));
         QByteArray nulls(bitmapBytes(count), '\0');
         for (int r = 0; r < packet.rowCount_; ++r) {

@@ -44,9 +44,17 @@ Variant WireClient::call(const QString& method, const Variant::Array& args)
 {
     if (!isConnected())
         throw EOleSysError(QStringLiteral("Нет соединения с сервером (вызов %1)").arg(method));
+    // A request too large to send fails before anything goes out and leaves
+    // the connection as it was.
+    const QByteArray request = encodeRequest(method, args);
+    if (request.size() > static_cast<qsizetype>(kMaxFrameSize))
+        throw EProtocolError(QStringLiteral("Вызов %1: запрос размером %2 байт превышает предел %3 байт")
+                                 .arg(method)
+                                 .arg(request.size())
+                                 .arg(kMaxFrameSize));
     std::optional<QByteArray> payload;
     try {
-        writeFrame(*socket_, encodeRequest(method, args), callTimeoutMs_);
+        writeFrame(*socket_, request, callTimeoutMs_);
         payload = readFrame(*socket_, callTimeoutMs_);
     } catch (const Exception& error) {
         // Whatever was half sent or half read, the stream is out of step now.

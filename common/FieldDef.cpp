@@ -3,7 +3,6 @@
 #include "common/Exception.h"
 
 #include <cmath>
-#include <concepts>
 #include <limits>
 
 namespace velta {
@@ -47,42 +46,16 @@ double checkedDate(const FieldDef& field, double value)
     return value;
 }
 
-// The byte-array Variant type is on its way into the runtime; until it is
-// there a blob cannot be put into a Variant and says so.
-template <class V>
-concept HasByteArrays = requires(const V& v) {
-    { v.toByteArray() } -> std::same_as<QByteArray>;
-};
-
-template <class V>
-V makeBlobVariant(const QByteArray& bytes)
-{
-    if constexpr (HasByteArrays<V>)
-        return V(bytes);
-    else
-        throw EVariantError(QStringLiteral("Byte array variants are not supported (%1 bytes)").arg(bytes.size()));
-}
-
-template <class V>
-QByteArray bytesOfVariant(const V& value)
-{
-    if constexpr (HasByteArrays<V>)
-        return value.toByteArray();
-    else
-        throw EVariantError(QStringLiteral("Could not convert variant of type (%1) into type (Array Byte)")
-                                .arg(V::typeName(value.type())));
-}
-
 } // namespace
 
 Variant blobVariant(const QByteArray& bytes)
 {
-    return makeBlobVariant<Variant>(bytes);
+    return Variant(bytes);
 }
 
 QByteArray blobBytes(const Variant& value)
 {
-    return bytesOfVariant(value);
+    return value.toByteArray();
 }
 
 FieldDef::FieldDef(QString fieldName, FieldType fieldType, int fieldSize, std::uint8_t fieldFlags)

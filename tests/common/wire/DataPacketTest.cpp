@@ -280,3 +280,39 @@ TEST(DataPacket, ManyRowsRoundTrip)
     EXPECT_EQ(back.value(12345, 1), Variant("АИ-92"));
     EXPECT_EQ(back, packet);
 }
+
+TEST(DataPacket, BlobsKeepEveryByteAndDifferFromNull)
+{
+    DataPacket packet;
+    packet.addField(FieldDef(QStringLiteral("FILEDATA"), FieldType::Blob));
+    packet.addField(FieldDef(QStringLiteral("OTHER"), FieldType::Memo));
+    QByteArray binary;
+    for (int i = 0; i < 256; ++i)
+        binary.append(static_cast<char>(i));
+    const QString longText(200000, QChar(u'ы'));
+    packet.appendRow({Variant(binary), Variant(longText)});
+    packet.appendRow({Variant(QByteArray()), Variant::null()});
+    packet.appendRow({Variant::null(), Variant(QString())});
+
+    const DataPacket back = DataPacket::fromBytes(packet.toBytes());
+    EXPECT_EQ(back.value(0, 0).type(), VarType::ByteArray);
+    EXPECT_EQ(back.value(0, 0).toByteArray(), binary);
+    EXPECT_EQ(back.value(0, 1).toString(), longText);
+    EXPECT_FALSE(back.isNull(1, 0));
+    EXPECT_TRUE(back.value(1, 0).toByteArray().isEmpty());
+    EXPECT_TRUE(back.isNull(2, 0));
+    EXPECT_FALSE(back.isNull(2, 1));
+    // A text is not silently taken for bytes.
+    EXPECT_THROW(packet.appendRow({Variant("bytes?"), Variant()}), EVariantError);
+}
+
+TEST(DataPacket, TextThatIsNotValidUtf16IsSentWithReplacementCharacters)
+{
+    DataPacket packet;
+    packet.addField(FieldDef(QStringLiteral("Name"), FieldType::String, 10));
+    QString lone = QStringLiteral("a");
+    lone.append(QChar(0xD800)); // a high surrogate without its pair
+    packet.appendRow({Variant(lone)});
+    const DataPacket back = DataPacket::fromBytes(packet.toBytes());
+    EXPECT_EQ(back.value(0, 0).toString(), QStringLiteral("a") + QChar(QChar::ReplacementCharacter));
+}

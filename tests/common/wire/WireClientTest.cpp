@@ -1,5 +1,6 @@
 // WireClient against a real listening socket on 127.0.0.1, served by a thread
 // that plays the station server's part in each test.
+#include "common/DataPacket.h"
 #include "common/Exception.h"
 #include "common/WireClient.h"
 #include "common/WireProtocol.h"
@@ -261,4 +262,31 @@ TEST(WireClient, ClientsInSeveralThreads)
     }
     for (int i = 0; i < kClients; ++i)
         EXPECT_EQ(sums[i].get(), 1900 + 20 * i); // 10 * (0 + ... + 19) + 20 * i
+}
+
+TEST(WireClient, DataPacketsTravelAsByteArrays)
+{
+    // The server answers a provider call with a packet and takes back its change log.
+    ScriptedServer server(answering([](const WireRequest& request) {
+        if (request.method == QStringLiteral("AS_GetRecords")) {
+            DataPacket packet;
+            packet.addField(FieldDef(QStringLiteral("SmNum"), FieldType::Int32, 0, FieldInKey | FieldInUpdate));
+            packet.addField(FieldDef(QStringLiteral("InKKM"), FieldType::Currency));
+            packet.appendRow({Variant(1), Variant::fromCurrencyText(QStringLiteral("12345678901234.5678"))});
+            packet.setMoreRows(true);
+            return encodeResult(Variant(packet.toBytes()));
+        }
+        const DataPacket changes = DataPacket::fromBytes(request.args.at(0).toByteArray());
+        return encodeResult(Variant(static_cast<int>(changes.changes().size())));
+    }));
+    WireClient client = connected(server);
+    const Variant answer = client.call(QStringLiteral("AS_GetRecords"), {Variant("SmLogProvider"), Variant(-1)});
+    ASSERT_EQ(answer.type(), VarType::ByteArray);
+    DataPacket packet = DataPacket::fromBytes(answer.toByteArray());
+    EXPECT_TRUE(packet.moreRows());
+    EXPECT_EQ(packet.value(0, 1).toCurrency().scaled, 123456789012345678LL);
+
+    packet.addChange({RowState::Modified, packet.row(0), {Variant(), Variant(Currency{-1})}});
+    packet.clearRows();
+    EXPECT_EQ(client.call(QStringLiteral("AS_ApplyUpdates"), {Variant(packet.toBytes())}), Variant(1));
 }

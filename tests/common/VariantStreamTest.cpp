@@ -120,6 +120,8 @@ TEST(VariantStream, LyingCountsAreRejectedBeforeAllocating)
     // each followed by a few bytes only.
     EXPECT_EQ(variantErrorOf(QByteArray::fromHex("0108ffffffff41004200")), QStringLiteral("Variant data is truncated"));
     EXPECT_EQ(variantErrorOf(QByteArray::fromHex("010cffffffff0000")), QStringLiteral("Variant data is truncated"));
+    // The count is refused before any element is read (element 1 has a bad tag).
+    EXPECT_EQ(variantErrorOf(QByteArray::fromHex("010cffffffff0009")), QStringLiteral("Variant data is truncated"));
     EXPECT_EQ(variantErrorOf(QByteArray::fromHex("010c0300000000")), QStringLiteral("Variant data is truncated"));
     // An odd byte count cannot hold whole UTF-16 units.
     EXPECT_EQ(variantErrorOf(QByteArray::fromHex("010802000000410042")), QStringLiteral("Variant data is truncated"));
@@ -140,12 +142,19 @@ TEST(VariantStream, NestingIsLimited)
     }
     EXPECT_TRUE(out.isEmpty());
 
+    // Built by hand, as a writer without the limit would: one level more fails.
+    const auto packet = [](int arrays) {
+        QByteArray bytes(1, '\x01');
+        for (int i = 0; i < arrays; ++i)
+            bytes.append(QByteArray::fromHex("0c01000000"));
+        bytes.append('\0');
+        return bytes;
+    };
+    EXPECT_NO_THROW(deserializeVariant(packet(kMaxVariantNesting)));
+    EXPECT_EQ(variantErrorOf(packet(kMaxVariantNesting + 1)), QStringLiteral("Variant data is nested too deeply"));
+
     // A hostile packet of a hundred thousand nested one-element arrays.
-    QByteArray hostile(1, '\x01');
-    for (int i = 0; i < 100000; ++i)
-        hostile.append(QByteArray::fromHex("0c01000000"));
-    hostile.append('\0');
-    EXPECT_EQ(variantErrorOf(hostile), QStringLiteral("Variant data is nested too deeply"));
+    EXPECT_EQ(variantErrorOf(packet(100000)), QStringLiteral("Variant data is nested too deeply"));
 }
 
 TEST(VariantStream, CorruptedPacketsFailCleanly)

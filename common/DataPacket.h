@@ -60,8 +60,12 @@ class VELTA_RUNTIME_EXPORT DataPacket {
 public:
     static constexpr char kMagic[4] = {'V', 'D', 'P', 'K'};
     static constexpr std::uint16_t kVersion = 1;
-    // Limits a decoder holds a packet to.
+    // Limits of a packet. Cells (rows times fields) are capped because a Null
+    // cell costs one bit on the wire and several bytes in memory: a hostile
+    // packet within the frame limit must not expand into gigabytes.
     static constexpr int kMaxFields = 4096;
+    static constexpr qint64 kMaxCells = qint64{64} * 1024 * 1024;
+    static constexpr qint64 kMaxChangeCells = qint64{4} * 1024 * 1024;
 
     DataPacket() = default;
 
@@ -100,6 +104,7 @@ public:
     void addChange(const ChangeEntry& entry);
     void clearChanges() { changes_.clear(); }
 
+    // Raises EProtocolError for a packet over the cell limits.
     QByteArray toBytes() const;
     // Raises EProtocolError (EVariantError inside a property value) on any
     // malformed input: wrong magic, unknown version, truncation, lying counts,

@@ -230,8 +230,11 @@ public:
         const std::uint32_t rows = in.count("row", minRowBytes(count));
         if (rows > 0 && count == 0)
             in.raise(QStringLiteral("Rows without fields"));
-        if (rows > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
-            in.raise(QStringLiteral("Too many rows"));
+        if (static_cast<qint64>(rows) * count > DataPacket::kMaxCells)
+            in.raise(QStringLiteral("%1 rows of %2 fields exceed the limit of %3 values")
+                         .arg(rows)
+                         .arg(count)
+                         .arg(DataPacket::kMaxCells));
         packet.reserveRows(static_cast<int>(std::min(rows, kReserveAhead)));
         for (std::uint32_t r = 0; r < rows; ++r) {
             const QByteArrayView nulls = in.bytes(bitmapBytes(count), "null bitmap");
@@ -255,6 +258,17 @@ public:
 
 QByteArray DataPacket::toBytes() const
 {
+    if (static_cast<qint64>(rowCount_) * fieldCount() > kMaxCells)
+        throw EProtocolError(QStringLiteral("Data packet of %1 rows of %2 fields exceeds the limit of %3 values; "
+                                            "send it in smaller packets")
+                                 .arg(rowCount_)
+                                 .arg(fieldCount())
+                                 .arg(kMaxCells));
+    if (2 * static_cast<qint64>(changes_.size()) * fieldCount() > kMaxChangeCells)
+        throw EProtocolError(QStringLiteral("Change log of %1 changes of %2 fields exceeds the limit of %3 values")
+                                 .arg(changes_.size())
+                                 .arg(fieldCount())
+                                 .arg(kMaxChangeCells));
     QByteArray bytes;
     ByteWriter out(bytes);
     out.bytes(QByteArrayView(kMagic, 4));
@@ -347,6 +361,12 @@ DataPacket DataPacket::fromBytes(QByteArrayView bytes)
     const std::uint32_t changeCount = in.count("change", 1 + minRowBytes(count));
     if (changeCount > 0 && count == 0)
         in.raise(QStringLiteral("Changes without fields"));
+    // Original and new values: two records per change at most.
+    if (2 * static_cast<qint64>(changeCount) * count > DataPacket::kMaxChangeCells)
+        in.raise(QStringLiteral("%1 changes of %2 fields exceed the limit of %3 values")
+                     .arg(changeCount)
+                     .arg(count)
+                     .arg(DataPacket::kMaxChangeCells));
     packet.changes_.reserve(std::min(changeCount, kReserveAhead));
     const auto all = [](int) { return true; };
     for (std::uint32_t i = 0; i < changeCount; ++i) {

@@ -223,3 +223,25 @@ TEST(ByteReader, CountsAndSizesAreCheckedAgainstWhatRemains)
         EXPECT_EQ(error.message(), QStringLiteral("Test data is truncated at byte 8 (tail)"));
     }
 }
+
+TEST(DataPacketDecode, NullCellsCannotExpandPastTheCellLimits)
+{
+    // Every row of 4096 Null fields costs 512 bytes here and far more in memory.
+    DataPacket wide;
+    for (int i = 0; i < DataPacket::kMaxFields; ++i)
+        wide.addField(FieldDef(QStringLiteral("F%1").arg(i), FieldType::String, 10));
+    const QByteArray empty = wide.toBytes();
+    const qsizetype rowCountOffset = empty.size() - 8;
+    const std::uint32_t bitmap = DataPacket::kMaxFields / 8;
+
+    const auto rowsBeyond = static_cast<std::uint32_t>(DataPacket::kMaxCells / DataPacket::kMaxFields + 1);
+    QByteArray rows = empty.left(rowCountOffset + 4) + QByteArray(qsizetype{rowsBeyond} * bitmap, '\0')
+        + QByteArray(4, '\0');
+    putU32(rows, static_cast<int>(rowCountOffset), rowsBeyond);
+    EXPECT_TRUE(decodeError(rows).contains(QStringLiteral("exceed the limit"))) << decodeError(rows).toStdString();
+
+    const auto changesBeyond = static_cast<std::uint32_t>(DataPacket::kMaxChangeCells / (2 * DataPacket::kMaxFields) + 1);
+    QByteArray changes = empty + QByteArray(qsizetype{changesBeyond} * (1 + bitmap), '\0');
+    putU32(changes, static_cast<int>(rowCountOffset + 4), changesBeyond);
+    EXPECT_TRUE(decodeError(changes).contains(QStringLiteral("changes of 4096 fields exceed the limit")));
+}

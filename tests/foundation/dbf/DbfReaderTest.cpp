@@ -283,3 +283,17 @@ TEST(DbfReaderBadInput, FailedOpenLeavesTheTableClosed)
     EXPECT_EQ(table.FieldCount(), 0);
     EXPECT_EQ(table.VersionText(), u"Unknown");
 }
+
+TEST(DbfReaderBadInput, KeptFuzzInputs)
+{
+    // The inputs kept under fuzz/dbf/regressions: a field longer than the
+    // record, and a record count whose product with the size overflows 32 bits.
+    const QByteArray lying = QByteArray::fromHex(
+        "037c060f020000004100040000000000000000000000000000000000000000004e414d450000000000000043000000000a"
+        "0000000000000000000000000000000d20616263206465661a");
+    const QByteArray overflow = QByteArray::fromHex(
+        "037c060f010000404100040000000000000000000000000000000000000000004e414d450000000000000043000000000a"
+        "0000000000000000000000000000000d206162631a");
+    EXPECT_TRUE(readError(lying).startsWith(u"Incorrect DBF file"));
+    EXPECT_EQ(readError(overflow), u"Incorrect DBF file");
+}

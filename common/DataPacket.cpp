@@ -104,6 +104,8 @@ void DataPacket::storeCell(int field, const Variant& coerced)
 
 void DataPacket::appendRow(const QVector<Variant>& values)
 {
+    if (fields_.isEmpty())
+        throw EDatabaseError(QStringLiteral("No fields defined"));
     if (rowCount_ == std::numeric_limits<int>::max())
         throw EDatabaseError(QStringLiteral("Too many rows"));
     // Convert the whole row first so that a bad value leaves the packet as it was.
@@ -206,6 +208,8 @@ void DataPacket::setProperty(const QString& name, const Variant& value)
 
 void DataPacket::addChange(const ChangeEntry& entry)
 {
+    if (fields_.isEmpty())
+        throw EDatabaseError(QStringLiteral("No fields defined"));
     ChangeEntry checked;
     checked.state = entry.state;
     switch (entry.state) {

@@ -172,6 +172,18 @@ WireAnswer decodeAnswer(QByteArrayView payload)
     return answer;
 }
 
+QByteArray answerRequest(QByteArrayView payload, const std::function<Variant(const WireRequest&)>& handler)
+{
+    try {
+        const WireRequest request = decodeRequest(payload);
+        return encodeResult(handler(request));
+    } catch (const Exception& error) {
+        return encodeError(error);
+    } catch (const std::exception& error) {
+        return encodeError(QStringLiteral("Exception"), QString::fromUtf8(error.what()));
+    }
+}
+
 std::optional<QByteArray> readFrame(QIODevice& device, int timeoutMs, std::uint32_t maxSize)
 {
     const QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs));

@@ -21,6 +21,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -75,6 +76,13 @@ VELTA_RUNTIME_EXPORT QByteArray encodeResult(const Variant& result);
 VELTA_RUNTIME_EXPORT QByteArray encodeError(const QString& className, const QString& message);
 VELTA_RUNTIME_EXPORT QByteArray encodeError(const Exception& error);
 VELTA_RUNTIME_EXPORT WireAnswer decodeAnswer(QByteArrayView payload);
+
+// The server's side of one exchange: decodes the request, runs the handler and
+// encodes its result; a malformed request or any exception the handler throws
+// becomes an error answer (velta exceptions with their class and message,
+// others as "Exception"), so one bad request never ends the connection.
+VELTA_RUNTIME_EXPORT QByteArray answerRequest(QByteArrayView payload,
+                                              const std::function<Variant(const WireRequest&)>& handler);
 
 // Blocking frame I/O on a socket (or any QIODevice), without an event loop.
 // readFrame returns nothing when the peer closed the connection cleanly before

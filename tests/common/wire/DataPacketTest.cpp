@@ -217,9 +217,13 @@ TEST(DataPacket, PropertiesAndMoreRowsFlagTravel)
     EXPECT_TRUE(back.property(QStringLiteral("Missing")).isEmpty());
     EXPECT_EQ(back.rowCount(), 0);
 
-    const DataPacket empty = DataPacket::fromBytes(DataPacket().toBytes());
+    DataPacket empty = DataPacket::fromBytes(DataPacket().toBytes());
     EXPECT_EQ(empty.fieldCount(), 0);
     EXPECT_FALSE(empty.moreRows());
+    // Without fields there is nothing a row or a change could hold.
+    EXPECT_THROW(empty.appendRow({}), EDatabaseError);
+    EXPECT_THROW(empty.addChange({RowState::Inserted, {}, {}}), EDatabaseError);
+    EXPECT_EQ(empty.rowCount(), 0);
 }
 
 TEST(DataPacket, ChangeLogKeepsOriginalsAndOnlyChangedValues)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <stdexcept>
 
 using namespace velta;
 
@@ -179,4 +180,37 @@ TEST(WireMessage, MalformedAnswersAreRefused)
     refuse(Variant(Variant::Array{Variant(false), Variant("EDatabaseError")}));
     refuse(Variant(Variant::Array{Variant(false), Variant(""), Variant("message")}));
     refuse(Variant(Variant::Array{Variant(false), Variant(1), Variant("message")}));
+}
+
+TEST(WireMessage, AnswerRequestTurnsFailuresIntoErrorAnswers)
+{
+    const auto handler = [](const WireRequest& request) -> Variant {
+        if (request.method == QStringLiteral("Sql"))
+            throw EDatabaseError(QStringLiteral("Token unknown - line 1, column 8"));
+        if (request.method == QStringLiteral("Crash"))
+            throw std::runtime_error("vector::at");
+        return Variant(static_cast<int>(request.args.size()));
+    };
+    EXPECT_EQ(decodeAnswer(answerRequest(encodeRequest(QStringLiteral("Count"), {Variant(1), Variant(2)}), handler))
+                  .resultOrRaise(),
+              Variant(2));
+
+    const WireAnswer sql = decodeAnswer(answerRequest(encodeRequest(QStringLiteral("Sql"), {}), handler));
+    EXPECT_EQ(sql.errorClass, QStringLiteral("EDatabaseError"));
+    EXPECT_EQ(sql.errorMessage, QStringLiteral("Token unknown - line 1, column 8"));
+
+    const WireAnswer crash = decodeAnswer(answerRequest(encodeRequest(QStringLiteral("Crash"), {}), handler));
+    EXPECT_EQ(crash.errorClass, QStringLiteral("Exception"));
+    EXPECT_EQ(crash.errorMessage, QStringLiteral("vector::at"));
+
+    // The handler never sees a malformed request.
+    bool called = false;
+    const WireAnswer garbage = decodeAnswer(answerRequest(QByteArray("\x01\x0c\xff", 3), [&](const WireRequest&) {
+        called = true;
+        return Variant();
+    }));
+    EXPECT_FALSE(called);
+    EXPECT_EQ(garbage.errorClass, QStringLiteral("EVariantError"));
+    const WireAnswer shape = decodeAnswer(answerRequest(serializeVariant(Variant(1)), handler));
+    EXPECT_EQ(shape.errorClass, QStringLiteral("EProtocolError"));
 }

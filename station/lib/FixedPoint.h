@@ -2,6 +2,12 @@
 // Exact fixed-point amounts with four decimals (money, litres, kilograms,
 // densities) as the database keeps them: scaled integers, written to and read
 // from SQL as decimal text so that no binary floating point is involved.
+//
+// The QIBASE driver of Qt 6.4 passes NUMERIC values through a binary double in
+// both directions, even with QSql::HighPrecision ("0.29000000000000004"). So
+// amounts are written as text inside CAST(? AS VARCHAR(32)) and read either
+// through parseFixed (exact up to about 15 significant digits) or, for the
+// full range, by selecting CAST(column AS VARCHAR(32)) and parsing that text.
 #include "common/Variant.h"
 
 #include <QString>

@@ -1,6 +1,7 @@
 // velta-station: the station server's program. Each command is one entry of
 // the table below: a name, a one-line usage and a function over its arguments.
 #include "common/Exception.h"
+#include "station/lib/ServeCommand.h"
 #include "station/lib/StationInit.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,8 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table = {
         {"init", "init --root DIR [--legacy] [--sales N] [--force]   create the demo station and head-office databases",
          runInit},
+        {"serve", "serve --root DIR [--listen ADDR:PORT] [--key FILE]   serve the station to clients (default 127.0.0.1:5770)",
+         velta::station::runServe},
     };
     return table;
 }

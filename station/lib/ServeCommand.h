@@ -1,0 +1,28 @@
+#pragma once
+// The "serve" command of velta-station: reads its options, opens the station
+// made by init and serves it until SIGINT or SIGTERM.
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace velta::station {
+
+struct ServeOptions {
+    QString root;
+    QHostAddress address = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 5770;
+    QString keyFile;
+};
+
+// "--root DIR [--listen ADDR:PORT] [--key FILE]"; raises Exception on a bad
+// command line, and when a non-loopback address comes without a key.
+ServeOptions parseServeOptions(const QStringList& args);
+
+// Reads the key from its file (trimmed); raises when it is missing or empty.
+QString readServeKey(const QString& path);
+
+// Runs the server; prints "listening on ADDR:PORT" once it listens. Returns
+// the exit code after a clean stop.
+int runServe(const QStringList& args);
+
+} // namespace velta::station

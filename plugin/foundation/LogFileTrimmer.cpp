@@ -5,6 +5,7 @@
 #include "plugin/platform/SystemError.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -87,7 +87,11 @@ private:
     friend class TDataLink;
 
     void notify(const DataChange& change);
-    void datasetDestroyed() { dataSet_ = nullptr; }
+    void datasetDestroyed()
+    {
+        dataSet_ = nullptr;
+        notify({DataChange::ActiveChanged});
+    }
 
     TClientDataSet* dataSet_ = nullptr;
     bool autoEdit_ = true;

@@ -12,12 +12,13 @@
 namespace velta::station {
 namespace {
 
+const QRegularExpression& placeholderPattern();
+
 // Placeholder names of the statement (":Name"), skipping quoted texts.
 QStringList placeholders(const QString& sql)
 {
-    static const QRegularExpression pattern(QStringLiteral(R"('(?:[^']|'')*'|"(?:[^"]|"")*"|:([A-Za-z_][A-Za-z0-9_$]*))"));
     QStringList names;
-    for (auto it = pattern.globalMatch(sql); it.hasNext();) {
+    for (auto it = placeholderPattern().globalMatch(sql); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         if (m.hasCaptured(1) && !names.contains(m.captured(1)))
             names << m.captured(1);
@@ -30,7 +31,37 @@ QString statementContext(const QString& sql)
     return sql.simplified().left(200);
 }
 
+const QRegularExpression& placeholderPattern()
+{
+    // Quoted texts and names are matched so that a colon inside them is skipped.
+    static const QRegularExpression pattern(QStringLiteral(R"('(?:[^']|'')*'|"(?:[^"]|"")*"|:([A-Za-z_][A-Za-z0-9_$]*))"));
+    return pattern;
+}
+
 } // namespace
+
+QString withNullParams(const QString& sql, const Variant::Array& params)
+{
+    QSet<QString> nulls;
+    for (const Variant& pair : params) {
+        if (pair.isArray() && pair.arrayCount() == 2 && pair.at(0).isString() && pair.at(1).isEmptyOrNull())
+            nulls.insert(pair.at(0).toString().toUpper());
+    }
+    if (nulls.isEmpty())
+        return sql;
+    QString out;
+    qsizetype last = 0;
+    for (auto it = placeholderPattern().globalMatch(sql); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!m.hasCaptured(1) || !nulls.contains(m.captured(1).toUpper()))
+            continue;
+        out += QStringView(sql).sliced(last, m.capturedStart(0) - last);
+        out += QStringLiteral("NULL");
+        last = m.capturedEnd(0);
+    }
+    out += QStringView(sql).sliced(last);
+    return out;
+}
 
 void bindParams(QSqlQuery& query, const QString& sql, const Variant::Array& params, const ProviderDef* provider)
 {
@@ -69,9 +100,10 @@ ProviderCursor::ProviderCursor(StationDatabase& db, const QString& sql, const Va
                                const ProviderDef* provider, const QSet<QString>& tableColumns)
     : query_(db.query())
 {
-    if (!query_.prepare(sql))
+    const QString text = withNullParams(sql, params);
+    if (!query_.prepare(text))
         raiseQueryError(query_, statementContext(sql));
-    bindParams(query_, sql, params, provider);
+    bindParams(query_, text, params, provider);
     if (!query_.exec())
         raiseQueryError(query_, statementContext(sql));
     if (!query_.isSelect())

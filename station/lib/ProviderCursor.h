@@ -37,6 +37,10 @@ private:
 // Binds the [name, value] pairs of params to the named placeholders of a
 // prepared query; provider parameters not given get their defaults. A pair
 // that is not [string, value] raises EDatabaseError.
+// The statement with NULL written in place of each placeholder whose
+// parameter is null, since the driver would bind an empty value instead.
+QString withNullParams(const QString& sql, const Variant::Array& params);
+
 void bindParams(QSqlQuery& query, const QString& sql, const Variant::Array& params, const ProviderDef* provider);
 
 } // namespace velta::station

@@ -89,8 +89,14 @@ void ProviderUpdateApplier::apply(const ProviderDef& provider, const DataPacket&
             for (const Target& t : writable) {
                 if (!change.changed(t.field))
                     continue;
+                // The driver binds a null as an empty value: NULL goes into the text.
+                const Variant& value = change.values.at(t.field);
+                if (value.isEmptyOrNull()) {
+                    columns << quoted(t.column) + QStringLiteral(" = NULL");
+                    continue;
+                }
                 columns << quoted(t.column) + QStringLiteral(" = ?");
-                binds << sqlValue(delta.field(t.field), change.values.at(t.field));
+                binds << sqlValue(delta.field(t.field), value);
             }
             if (columns.isEmpty())
                 continue;

@@ -276,10 +276,12 @@ Variant ServerSession::execute(const Variant::Array& args)
     const ProviderDef* def = registry().find(a.text(0));
     if (def->emptyPacket)
         return Variant(0);
+    const Variant::Array params = a.array(2);
+    const QString text = withNullParams(sql, params);
     QSqlQuery query = db_.query();
-    if (!query.prepare(sql))
+    if (!query.prepare(text))
         raiseQueryError(query, sql.simplified().left(200));
-    bindParams(query, sql, a.array(2), def);
+    bindParams(query, text, params, def);
     if (!query.exec())
         raiseQueryError(query, sql.simplified().left(200));
     return Variant(query.isSelect() ? 0 : query.numRowsAffected());

@@ -439,12 +439,32 @@ bool readAll(int fd, QByteArray& bytes, qint64 sizeHint)
     }
 }
 
+// The changes of this thread's open DeferredWrites: held in memory until committed.
+struct Pending {
+    QString path;
+    int depth = 0;
+    bool loaded = false;
+    bool dirty = false;
+    bool exists = false;
+    struct stat st {};
+    std::shared_ptr<const Document> doc;
+};
+
+thread_local Pending* t_pending = nullptr;
+
 // Loads the current document of a file: from the cache when the file is unchanged.
-// A missing file is an empty document.
+// A missing file is an empty document. Inside DeferredWrites for the same file,
+// the document with the changes not yet written is the current one.
 bool load(const QString& fileName, QString& path, std::shared_ptr<const Document>& doc, struct stat& st, bool& exists)
 {
     int statErrno = 0;
     path = resolvePath(fileName, st, statErrno);
+    if (t_pending && t_pending->loaded && t_pending->path == path) {
+        doc = t_pending->doc;
+        st = t_pending->st;
+        exists = t_pending->exists;
+        return true;
+    }
     exists = statErrno == 0;
     Cache& cache = Cache::instance();
     if (!exists) {
@@ -567,7 +587,11 @@ bool hasLineBreakOrZero(const QString& text)
     return false;
 }
 
-// Applies one change to a file and writes it when the content changed.
+// Writes a document over a file atomically and caches it.
+bool store(const QString& path, std::shared_ptr<const Document> next, const struct stat& st, bool exists);
+
+// Applies one change to a file and writes it when the content changed (or, in
+// DeferredWrites for that file, keeps it for the commit).
 bool modify(const QString& fileName, const std::function<bool(Document&)>& change)
 {
     QString path;
@@ -581,6 +605,20 @@ bool modify(const QString& fileName, const std::function<bool(Document&)>& chang
         setLastError(SystemError::Success);
         return true;
     }
+    if (t_pending && t_pending->path == path) {
+        t_pending->loaded = true;
+        t_pending->dirty = true;
+        t_pending->st = st;
+        t_pending->exists = exists;
+        t_pending->doc = std::make_shared<const Document>(std::move(next));
+        setLastError(SystemError::Success);
+        return true;
+    }
+    return store(path, std::make_shared<const Document>(std::move(next)), st, exists);
+}
+
+bool store(const QString& path, std::shared_ptr<const Document> next, const struct stat& st, bool exists)
+{
     // A link is followed: the file it points to is replaced, the link stays.
     QString target = path;
     if (exists) {
@@ -588,14 +626,14 @@ bool modify(const QString& fileName, const std::function<bool(Document&)>& chang
         if (info.isSymLink())
             target = info.canonicalFilePath();
     }
-    const QByteArray content = next.serialize();
+    const QByteArray content = next->serialize();
     if (!replaceFile(target, content, exists ? &st : nullptr)) {
         Cache::instance().forget(path);
         return false;
     }
     struct stat after {};
     if (::stat(QFile::encodeName(path).constData(), &after) == 0)
-        Cache::instance().store(path, FileStamp::of(after), std::make_shared<const Document>(std::move(next)));
+        Cache::instance().store(path, FileStamp::of(after), std::move(next));
     else
         Cache::instance().forget(path);
     setLastError(SystemError::Success);
@@ -717,6 +755,53 @@ QString nativePathOf(const QString& fileName)
 void clearCache()
 {
     Cache::instance().clear();
+}
+
+struct DeferredWrites::State : Pending {
+    Pending* outer = nullptr;
+};
+
+DeferredWrites::DeferredWrites(const QString& fileName)
+{
+    struct stat st {};
+    int statErrno = 0;
+    const QString path = resolvePath(fileName, st, statErrno);
+    if (t_pending && t_pending->path == path) {
+        ++t_pending->depth; // nested: the outermost commits
+        return;
+    }
+    state_ = std::make_unique<State>();
+    state_->path = path;
+    state_->outer = t_pending;
+    t_pending = state_.get();
+}
+
+DeferredWrites::~DeferredWrites()
+{
+    if (!state_) {
+        --t_pending->depth;
+        return;
+    }
+    t_pending = state_->outer;
+}
+
+bool DeferredWrites::commit()
+{
+    if (!state_ || !state_->dirty) {
+        setLastError(SystemError::Success);
+        return true;
+    }
+    // Written outside the deferral, as an ordinary change.
+    Pending* const self = t_pending;
+    t_pending = state_->outer;
+    const bool ok = store(state_->path, state_->doc, state_->st, state_->exists);
+    t_pending = self;
+    if (ok) {
+        state_->dirty = false;
+        state_->loaded = false;
+        setLastError(SystemError::Success);
+    }
+    return ok;
 }
 
 } // namespace velta::IniFileStore

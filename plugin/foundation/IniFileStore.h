@@ -10,6 +10,7 @@
 // Failures set SystemError's last error and return false.
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace velta::IniFileStore {
@@ -48,5 +49,27 @@ QString nativePathOf(const QString& fileName);
 
 // Forgets every cached file (tests and tools that edit files behind our back).
 void clearCache();
+
+// Holds this thread's changes to one file in memory until commit(), so that the
+// changes of one operation (a value stored across several keys) reach the disk
+// in a single atomic replacement: a process that dies midway leaves the old
+// value whole. Reads of the file on this thread see the held changes. Nested
+// deferrals of the same file join the outermost one, which alone writes.
+// Changes not committed are dropped when the object goes.
+class DeferredWrites {
+public:
+    explicit DeferredWrites(const QString& fileName);
+    ~DeferredWrites();
+    DeferredWrites(const DeferredWrites&) = delete;
+    DeferredWrites& operator=(const DeferredWrites&) = delete;
+
+    // Writes the held changes; false with the last error set when the write
+    // fails (the changes stay held, so the commit can be tried again).
+    bool commit();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace velta::IniFileStore

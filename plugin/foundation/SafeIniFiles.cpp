@@ -326,40 +326,57 @@ void TSafeIniFile::DeleteContinuationKeys(const QString& Section, const QString&
         TIniFile::DeleteKey(Section, Ident + kLineSuffix + QString::number(*it));
 }
 
-void TSafeIniFile::RetriedWrite(const QString& Section, const QString& Ident, const QString& Value)
+namespace {
+
+// Failures a retry cannot mend: a missing folder, a value too long, a full disk, a bad name.
+bool retryCannotHelp(int code)
+{
+    return code == SystemError::PathNotFound || code == SystemError::BufferOverflow
+        || code == SystemError::DiskFull || code == SystemError::InvalidName;
+}
+
+// Runs a write (which raises on failure) until it succeeds, sleeping 20 ms
+// between tries for WriteRetryTimeoutMs; the final failure is raised with the
+// system's message for the last error as its context.
+template <class Attempt>
+void retried(Attempt&& attempt)
 {
     Clock& clock = Clock::current();
-    const std::int64_t deadline = clock.tickCount() + WriteRetryTimeoutMs;
+    const std::int64_t deadline = clock.tickCount() + TSafeIniFile::WriteRetryTimeoutMs;
     for (;;) {
         try {
-            TIniFile::WriteString(Section, Ident, Value);
+            attempt();
             return;
         } catch (const Exception& e) {
             const int code = SystemError::last();
-            const bool hopeless = code == SystemError::PathNotFound || code == SystemError::BufferOverflow
-                || code == SystemError::DiskFull || code == SystemError::InvalidName;
-            if (hopeless || clock.tickCount() > deadline)
+            if (retryCannotHelp(code) || clock.tickCount() > deadline)
                 WrapException(e, SystemError::message(code))->raise();
             clock.sleep(20);
         }
     }
 }
 
+} // namespace
+
+void TSafeIniFile::RetriedWrite(const QString& Section, const QString& Ident, const QString& Value)
+{
+    retried([&] { TIniFile::WriteString(Section, Ident, Value); });
+}
+
+void TSafeIniFile::RetriedCommit(IniFileStore::DeferredWrites& writes)
+{
+    retried([&] {
+        if (!writes.commit())
+            RaiseWriteError();
+    });
+}
+
 void TSafeIniFile::RetriedFlush()
 {
-    Clock& clock = Clock::current();
-    const std::int64_t deadline = clock.tickCount() + WriteRetryTimeoutMs;
-    for (;;) {
-        if (FlushProfile())
-            return;
-        const int code = SystemError::last();
-        const EIniFileException e(flushFailedMessage(FileName()));
-        const bool hopeless = code == SystemError::PathNotFound || code == SystemError::BufferOverflow
-            || code == SystemError::DiskFull || code == SystemError::InvalidName;
-        if (hopeless || clock.tickCount() > deadline)
-            WrapException(e, SystemError::message(code))->raise();
-        clock.sleep(20);
-    }
+    retried([&] {
+        if (!FlushProfile())
+            throw EIniFileException(flushFailedMessage(FileName()));
+    });
 }
 
 void TSafeIniFile::FlushIfWanted()
@@ -381,6 +398,8 @@ void TSafeIniFile::WriteString(const QString& Section, const QString& Ident, con
                 piece = u'"' + piece + u'"';
         }
         NamedLockGuard guard(LockMutex.get());
+        // All keys of the value reach the disk in one atomic replacement.
+        IniFileStore::DeferredWrites writes(FileName());
         if (!SingleLineMode)
             DeleteContinuationKeys(Section, Ident);
         RetriedWrite(Section, Ident, pieces.isEmpty() ? QString() : pieces.front());
@@ -390,6 +409,7 @@ void TSafeIniFile::WriteString(const QString& Section, const QString& Ident, con
             for (qsizetype i = 1; i < pieces.size(); ++i)
                 RetriedWrite(Section, Ident + kLineSuffix + QString::number(i + 1), pieces[i]);
         }
+        RetriedCommit(writes);
         FlushIfWanted();
     });
 }
@@ -489,9 +509,11 @@ void TSafeIniFile::DeleteKey(const QString& Section, const QString& Ident)
     withContext("TSafeIniFile.DeleteKey", [&] {
         CheckNames(Section, &Ident);
         NamedLockGuard guard(LockMutex.get());
+        IniFileStore::DeferredWrites writes(FileName());
         if (!SingleLineMode)
             DeleteContinuationKeys(Section, Ident);
         TIniFile::DeleteKey(Section, Ident);
+        RetriedCommit(writes);
         FlushIfWanted();
     });
 }

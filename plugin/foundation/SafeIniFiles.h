@@ -10,6 +10,7 @@
 // WrapException.
 #include "common/Exception.h"
 #include "common/FormatSettings.h"
+#include "plugin/foundation/IniFileStore.h"
 #include "plugin/foundation/IniFiles.h"
 
 #include <QByteArray>
@@ -98,6 +99,7 @@ private:
     QString RawRead(const QString& Section, const QString& Ident, const QString& Default, qint32* hash) const;
     void DeleteContinuationKeys(const QString& Section, const QString& Ident);
     void RetriedWrite(const QString& Section, const QString& Ident, const QString& Value);
+    void RetriedCommit(IniFileStore::DeferredWrites& writes);
     void RetriedFlush();
     void FlushIfWanted();
 };

@@ -74,7 +74,37 @@ const test::ChildRoleRegistration churnRole("ini-churn", [](const QStringList& a
     return 0;
 });
 
+// Rewrites one multi-key value with alternating contents until killed.
+const test::ChildRoleRegistration multiLineChurnRole("ini-multiline-churn", [](const QStringList& args) {
+    TSafeIniFile ini(args.value(0));
+    std::printf("started\n");
+    std::fflush(stdout);
+    for (int round = 1; round < 1000000; ++round)
+        ini.WriteString(kSection, kKey, sharedValue(round % 3));
+    return 0;
+});
+
 } // namespace
+
+TEST(SafeIniProcesses, MultiLineValueStaysWholeWhenItsWriterIsKilled)
+{
+    // All keys of one value are replaced together: a writer killed at any moment
+    // leaves the previous value or the new one, never a mixture or a cut.
+    test::TestEnv env;
+    const QString file = env.path(QStringLiteral("cnf.ini"));
+    const QString expected[] = {asRead(sharedValue(0)), asRead(sharedValue(1)), asRead(sharedValue(2))};
+    TSafeIniFile(file).WriteString(kSection, kKey, sharedValue(0));
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        auto child = test::startChild(QStringLiteral("ini-multiline-churn"), {file});
+        ASSERT_TRUE(child->waitForReadyRead(30000));
+        QThread::msleep(20 + attempt * 37);
+        child->kill();
+        child->waitForFinished(30000);
+        const QString value = TSafeIniFile(file).ReadString(kSection, kKey, QString());
+        EXPECT_TRUE(value == expected[0] || value == expected[1] || value == expected[2])
+            << "attempt " << attempt << ": a value of " << value.size() << " characters";
+    }
+}
 
 TEST(SafeIniProcesses, FileIsAlwaysWholeEvenWhenAWriterIsKilledMidWrite)
 {

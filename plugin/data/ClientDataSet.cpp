@@ -190,13 +190,11 @@ void TClientDataSet::openStore(std::shared_ptr<RecordStore> store)
     setPosition(view_.empty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.empty();
-    published_.clear();
-    publishedRow_ = -1;
-    notify({DataChange::ActiveChanged});
-    published_ = displayList();
+    published_ = displayRecords();
     publishedRow_ = currentDisplayRow();
     publishedRecord_ = currentRecord_;
     publishedState_ = state_;
+    notify({DataChange::ActiveChanged});
     runEvent(AfterOpen);
     runEvent(AfterScroll);
 }
@@ -227,11 +225,11 @@ void TClientDataSet::Close()
     }
     for (auto& field : fields_)
         field->column_ = -1;
-    notify({DataChange::ActiveChanged});
     published_.clear();
     publishedRow_ = -1;
     publishedRecord_ = -1;
     publishedState_ = dsInactive;
+    notify({DataChange::ActiveChanged});
     runEvent(AfterClose);
 }
 
@@ -300,7 +298,7 @@ DataPacket TClientDataSet::Delta() const
 void TClientDataSet::addDataSource(TDataSource* source)
 {
     sources_.push_back(source);
-    published_ = displayList();
+    published_ = displayRecords();
     publishedRow_ = currentDisplayRow();
     publishedRecord_ = currentRecord_;
     publishedState_ = state_;
@@ -335,22 +333,22 @@ void TClientDataSet::EnableControls()
         notify({DataChange::ActiveChanged});
         return;
     }
-    notify({DataChange::LayoutChanged});
-    published_ = displayList();
+    published_ = displayRecords();
     publishedRow_ = currentDisplayRow();
     publishedRecord_ = currentRecord_;
     publishedState_ = state_;
+    notify({DataChange::LayoutChanged});
     notify({DataChange::Scrolled, publishedRow_, 1});
 }
 
-std::vector<int> TClientDataSet::displayList() const
+std::vector<int> TClientDataSet::displayRecords() const
 {
     if (!Active())
         return {};
     ensureView();
     std::vector<int> rows = view_;
     if (state_ == dsInsert)
-        rows.insert(rows.begin() + std::clamp(insertRow_, 0, static_cast<int>(rows.size())), -1);
+        rows.insert(rows.begin() + std::clamp(insertRow_, 0, static_cast<int>(rows.size())), kBufferRecord);
     return rows;
 }
 
@@ -358,7 +356,7 @@ void TClientDataSet::publish(int touched)
 {
     if (sources_.empty() || disableCount_ > 0 || !Active())
         return;
-    std::vector<int> now = displayList();
+    std::vector<int> now = displayRecords();
     const std::vector<int>& old = published_;
     const size_t common = std::min(old.size(), now.size());
     size_t prefix = 0;

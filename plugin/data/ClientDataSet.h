@@ -173,12 +173,15 @@ public:
     DataSetEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     DataSetEvent OnNewRecord, OnCalcFields;
 
-    // For controls: the rows shown (records, with the one being inserted),
-    // the current one and the text of a field in any of them.
+    // For controls: the records shown in order, with kBufferRecord where a
+    // new record is being inserted; the current row; the text of a field in
+    // one of those records (the edit buffer for the record being edited).
+    static constexpr int kBufferRecord = -2;
+    std::vector<int> displayRecords() const;
     int displayRowCount() const;
     int currentDisplayRow() const;
-    QString displayText(int row, const TField& field) const;
-    QString editText(int row, const TField& field) const;
+    QString displayTextOf(int record, const TField& field) const;
+    QString editTextOf(int record, const TField& field) const;
 
 private:
     friend class TField;
@@ -217,10 +220,9 @@ private:
     void afterMove(int oldRecord, bool always);
     bool step(int direction);
     void restartCursor();
-    int recordAtRow(int row) const;
+    int readableRecord(int record) const;
     int searchRecord(const QString& keyFields, const Variant& keyValues, TLocateOptions options);
     int viewIndexOf(int record) const;
-    std::vector<int> displayList() const;
     void notify(const DataChange& change);
     // Tells the data sources what changed since they last heard; `touched`
     // is a record whose values changed in place (kLayoutTouched: many did).

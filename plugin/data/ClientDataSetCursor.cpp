@@ -688,31 +688,26 @@ int TClientDataSet::currentDisplayRow() const
     return pos_;
 }
 
-int TClientDataSet::recordAtRow(int row) const
+int TClientDataSet::readableRecord(int record) const
 {
-    ensureView();
-    if (state_ == dsInsert) {
-        const int insertAt = currentDisplayRow();
-        if (row == insertAt)
-            return -2;
-        if (row > insertAt)
-            --row;
-    }
-    if (row < 0 || row >= static_cast<int>(view_.size()))
-        return -1;
-    const int record = view_[static_cast<size_t>(row)];
-    return state_ == dsEdit && record == editRecord_ ? -2 : record;
+    if (record == kBufferRecord || (state_ == dsEdit && record == editRecord_))
+        return kBufferRecord;
+    return store_ && store_->isLive(record) ? record : -1;
 }
 
-QString TClientDataSet::displayText(int row, const TField& field) const
+QString TClientDataSet::displayTextOf(int record, const TField& field) const
 {
-    ReadScope scope(*this, recordAtRow(row));
+    if (!Active())
+        return QString();
+    ReadScope scope(*this, readableRecord(record));
     return field.DisplayText();
 }
 
-QString TClientDataSet::editText(int row, const TField& field) const
+QString TClientDataSet::editTextOf(int record, const TField& field) const
 {
-    ReadScope scope(*this, recordAtRow(row));
+    if (!Active())
+        return QString();
+    ReadScope scope(*this, readableRecord(record));
     return field.Text();
 }
 

@@ -3,6 +3,7 @@
 #include "plugin/data/ClientDataSet.h"
 
 #include <QSize>
+#include <algorithm>
 
 namespace velta {
 
@@ -15,11 +16,8 @@ DatasetModel::~DatasetModel() = default;
 
 void DatasetModel::setDataSource(TDataSource* source)
 {
-    beginResetModel();
     link_.SetDataSource(source);
-    loadColumns();
-    endResetModel();
-    currentRow_ = link_.Active() ? dataSet()->currentDisplayRow() : -1;
+    reload();
 }
 
 TClientDataSet* DatasetModel::dataSet() const
@@ -30,7 +28,7 @@ TClientDataSet* DatasetModel::dataSet() const
 void DatasetModel::loadColumns()
 {
     columns_.clear();
-    rows_ = 0;
+    records_.clear();
     TClientDataSet* ds = dataSet();
     if (!ds)
         return;
@@ -38,7 +36,7 @@ void DatasetModel::loadColumns()
         if (ds->Fields(i).Visible())
             columns_.push_back(&ds->Fields(i));
     }
-    rows_ = ds->displayRowCount();
+    records_ = ds->displayRecords();
 }
 
 void DatasetModel::reload()
@@ -46,6 +44,52 @@ void DatasetModel::reload()
     beginResetModel();
     loadColumns();
     endResetModel();
+    followCurrentRow();
+}
+
+void DatasetModel::sync()
+{
+    TClientDataSet* ds = dataSet();
+    std::vector<int> now = ds ? ds->displayRecords() : std::vector<int>();
+    const std::vector<int>& old = records_;
+    const size_t common = std::min(old.size(), now.size());
+    size_t prefix = 0;
+    while (prefix < common && old[prefix] == now[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < common - prefix && old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix])
+        ++suffix;
+    const int first = static_cast<int>(prefix);
+    const int oldMiddle = static_cast<int>(old.size() - prefix - suffix);
+    const int newMiddle = static_cast<int>(now.size() - prefix - suffix);
+    if (oldMiddle == 0 && newMiddle == 0)
+        return;
+    if (oldMiddle == 0) {
+        beginInsertRows({}, first, first + newMiddle - 1);
+        records_ = std::move(now);
+        endInsertRows();
+    } else if (newMiddle == 0) {
+        beginRemoveRows({}, first, first + oldMiddle - 1);
+        records_ = std::move(now);
+        endRemoveRows();
+    } else if (oldMiddle == newMiddle && oldMiddle <= 2 && !columns_.empty()) {
+        // A record posted in place of the new-record row, or a record swapped
+        // for its neighbour.
+        records_ = std::move(now);
+        emit dataChanged(index(first, 0), index(first + oldMiddle - 1, static_cast<int>(columns_.size()) - 1));
+    } else {
+        reload();
+    }
+}
+
+void DatasetModel::followCurrentRow()
+{
+    const TClientDataSet* ds = dataSet();
+    const int row = ds ? ds->currentDisplayRow() : -1;
+    if (row != currentRow_) {
+        currentRow_ = row;
+        emit currentRowChanged(row);
+    }
 }
 
 TField* DatasetModel::fieldAt(int column) const
@@ -55,7 +99,7 @@ TField* DatasetModel::fieldAt(int column) const
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : static_cast<int>(records_.size());
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const
@@ -67,13 +111,14 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
 {
     TClientDataSet* ds = dataSet();
     TField* field = fieldAt(index.column());
-    if (!ds || !field || !index.isValid() || index.row() >= rows_)
+    if (!ds || !field || !index.isValid() || index.row() >= rowCount())
         return {};
+    const int record = records_[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return ds->displayText(index.row(), *field);
+        return ds->displayTextOf(record, *field);
     case Qt::EditRole:
-        return ds->editText(index.row(), *field);
+        return ds->editTextOf(record, *field);
     case Qt::TextAlignmentRole: {
         const Qt::Alignment vertical = Qt::AlignVCenter;
         switch (field->Alignment()) {
@@ -91,7 +136,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal) {
-        if (role == Qt::DisplayRole && section >= 0 && section < rows_)
+        if (role == Qt::DisplayRole && section >= 0 && section < rowCount())
             return section + 1;
         return {};
     }
@@ -115,13 +160,13 @@ bool DatasetModel::canFetchMore(const QModelIndex& parent) const
 void DatasetModel::fetchMore(const QModelIndex& parent)
 {
     if (canFetchMore(parent))
-        dataSet()->GetNextPacket(); // the new rows arrive as a RowsInserted change
+        dataSet()->GetNextPacket(); // the new rows arrive as a change of the dataset
 }
 
 void DatasetModel::setCurrentRow(int row)
 {
     TClientDataSet* ds = dataSet();
-    if (!ds || row < 0 || row >= rows_ || row == currentRow_ || moving_)
+    if (!ds || row < 0 || row >= rowCount() || row == currentRow_ || moving_)
         return;
     moving_ = true;
     try {
@@ -132,11 +177,7 @@ void DatasetModel::setCurrentRow(int row)
         throw;
     }
     moving_ = false;
-    const int now = ds->currentDisplayRow();
-    if (now != currentRow_) {
-        currentRow_ = now;
-        emit currentRowChanged(now);
-    }
+    followCurrentRow();
 }
 
 void DatasetModel::onDataChange(const DataChange& change)
@@ -145,43 +186,25 @@ void DatasetModel::onDataChange(const DataChange& change)
     case DataChange::ActiveChanged:
     case DataChange::LayoutChanged:
         reload();
-        break;
+        return;
     case DataChange::RowsInserted:
-        if (change.count <= 0 || change.first < 0 || change.first > rows_) {
-            reload();
-            break;
-        }
-        beginInsertRows({}, change.first, change.first + change.count - 1);
-        rows_ += change.count;
-        endInsertRows();
-        break;
     case DataChange::RowsRemoved:
-        if (change.count <= 0 || change.first < 0 || change.first + change.count > rows_) {
-            reload();
-            break;
-        }
-        beginRemoveRows({}, change.first, change.first + change.count - 1);
-        rows_ -= change.count;
-        endRemoveRows();
+        sync();
         break;
     case DataChange::RowsChanged:
     case DataChange::FieldChanged:
-        if (!columns_.empty() && change.first >= 0 && change.first < rows_) {
-            const int last = std::min(rows_ - 1, change.first + std::max(change.count, 1) - 1);
+        sync();
+        if (!columns_.empty() && change.first >= 0 && change.first < rowCount()) {
+            const int last = std::min(rowCount() - 1, change.first + std::max(change.count, 1) - 1);
             emit dataChanged(index(change.first, 0), index(last, static_cast<int>(columns_.size()) - 1));
         }
         break;
     case DataChange::StateChanged:
-        break;
     case DataChange::Scrolled:
+        sync();
         break;
     }
-    const TClientDataSet* ds = dataSet();
-    const int row = ds ? ds->currentDisplayRow() : -1;
-    if (row != currentRow_) {
-        currentRow_ = row;
-        emit currentRowChanged(row);
-    }
+    followCurrentRow();
 }
 
 } // namespace velta

@@ -55,13 +55,19 @@ private:
     };
 
     void onDataChange(const DataChange& change);
+    // Brings the rows in step with the dataset, telling views exactly what
+    // changed (a reset when it is more than a block of rows).
+    void sync();
     void reload();
     void loadColumns();
+    void followCurrentRow();
     TClientDataSet* dataSet() const;
 
     Link link_;
     std::vector<TField*> columns_;
-    int rows_ = 0;
+    // The records of the rows as views know them; changed only inside the
+    // begin/end notifications so that views never see a half-told change.
+    std::vector<int> records_;
     int currentRow_ = -1;
     bool moving_ = false;
 };

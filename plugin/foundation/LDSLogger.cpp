@@ -10,7 +10,6 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velta {
@@ -234,6 +233,7 @@ QString TLDSLogger::NativeFileName(bool refresh)
     const QString root = Paths::root();
     if (refresh || nativeFileName_.isEmpty() || root != nativeRoot_) {
         nativeFileName_ = Paths::toNative(logFileName_);
+        nativeFileBytes_ = QFile::encodeName(nativeFileName_);
         nativeRoot_ = root;
     }
     return nativeFileName_;
@@ -250,10 +250,9 @@ int TLDSLogger::OpenLogHandle(const QByteArray& nativePath, bool create)
 
 void TLDSLogger::BeforeTailReplacesLog(const QString&) {}
 
-int TLDSLogger::OpenWithRetries(const QString& nativePath, bool create)
+int TLDSLogger::OpenWithRetries(const QByteArray& path, bool create)
 {
     Clock& clock = Clock::current();
-    const QByteArray path = QFile::encodeName(nativePath);
     const std::int64_t deadline = clock.tickCount() + kOpenTimeoutMs;
     for (;;) {
         const int fd = OpenLogHandle(path, create);
@@ -278,7 +277,7 @@ void TLDSLogger::WriteLine(const QString& line, QString& stage)
 
     QString nativePath = NativeFileName(false);
     stage = QStringLiteral("fmOpenReadWrite");
-    int fd = OpenWithRetries(nativePath, false);
+    int fd = OpenWithRetries(nativeFileBytes_, false);
     if (fd < 0) {
         const int code = SystemError::last();
         if (code != SystemError::FileNotFound && code != SystemError::PathNotFound) {
@@ -287,7 +286,7 @@ void TLDSLogger::WriteLine(const QString& line, QString& stage)
         stage = QStringLiteral("fmCreate");
         nativePath = NativeFileName(true);
         Paths::forceDirectories(Paths::extractFilePath(nativePath));
-        fd = OpenWithRetries(nativePath, true);
+        fd = OpenWithRetries(nativeFileBytes_, true);
         if (fd < 0) {
             throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
                                     .arg(logFileName_, SystemError::message(SystemError::last())));
@@ -301,10 +300,10 @@ void TLDSLogger::WriteLine(const QString& line, QString& stage)
     stage += QStringLiteral(";ProcessFile...");
 
     if (maxSize_ > 0) {
-        struct stat info {};
-        if (::fstat(fd, &info) != 0)
+        // After an append under the lock the position is the file's size.
+        const std::int64_t size = ::lseek(fd, 0, SEEK_CUR);
+        if (size < 0)
             throw EReadError(QStringLiteral("Stream read error"));
-        const std::int64_t size = info.st_size;
         if (size > maxSize_ + maxSize_ / 3)
             TrimBySize(fd, size, nativePath);
     }

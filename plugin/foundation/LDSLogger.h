@@ -89,7 +89,7 @@ protected:
 private:
     QString BuildLine(const QString& text, int level) const;
     void WriteLine(const QString& line, QString& stage);
-    int OpenWithRetries(const QString& nativePath, bool create);
+    int OpenWithRetries(const QByteArray& nativePath, bool create);
     void TrimBySize(int fd, std::int64_t size, const QString& nativePath);
     void ReportFailure(const QString& stage, const QString& line, const Exception& error) const;
     QString NativeFileName(bool refresh);
@@ -107,8 +107,9 @@ private:
     bool isErrorWriter_ = false;
     TLogLevels levels_ = TLogLevels().set();
 
-    // The native path of logFileName_, and the root it was mapped under.
+    // The native path of logFileName_ (also encoded), and the root it was mapped under.
     QString nativeFileName_;
+    QByteArray nativeFileBytes_;
     QString nativeRoot_;
 };
 

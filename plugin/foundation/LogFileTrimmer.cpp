@@ -58,18 +58,6 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-// Makes a finished rename durable: the folder entry is flushed too.
-void syncFolderOf(const QString& path)
-{
-    const QString folder = Paths::extractFilePath(path);
-    const int dirFd = ::open(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return;
-    ::fsync(dirFd);
-    ::close(dirFd);
-}
-
 } // namespace
 
 std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize)
@@ -135,7 +123,8 @@ void replaceLog(const QString& tempPath, const QString& logPath)
         ::unlink(nativeTemp.constData());
         throw EOSError(QStringLiteral("System Error.  Code: %1.\r\n%2").arg(code).arg(SystemError::message(code)));
     }
-    syncFolderOf(logPath);
+    // The folder entry is not flushed: should the rename itself not reach the
+    // disk, the old log, whole, is what remains.
 }
 
 } // namespace velta::LogFileTrimmer

@@ -20,8 +20,8 @@ std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
 // removed and EFCreateError, EReadError or EWriteError is thrown.
 void writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath);
 
-// Renames the temporary file over the log (both native, same folder) and
-// flushes the folder entry. On failure removes the temporary file and throws EOSError.
+// Renames the temporary file over the log (both native, same folder). On
+// failure removes the temporary file and throws EOSError.
 void replaceLog(const QString& tempPath, const QString& logPath);
 
 } // namespace velta::LogFileTrimmer

@@ -1,0 +1,250 @@
+// Lines per second of the logger against the floor: a plain open, append and
+// close of the same line without any lock. One thread, and two processes
+// appending to one file with frequent trimming.
+#include "common/Codecs.h"
+#include "common/SysUtils.h"
+#include "plugin/foundation/LDSLogger.h"
+#include "plugin/platform/Clock.h"
+#include "plugin/platform/NamedLock.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kWriterSwitch[] = "--bench-writer";
+constexpr int kLinesPerProcess = 20000;
+constexpr std::int64_t kTrimmingLimit = 128 * 1024;
+
+const QString kMessage = QStringLiteral("Отчет №45 сформирован (120 мс; 2048 байт)");
+
+QTemporaryDir& workDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Lines per second measured by each benchmark, for the ratios printed at the end.
+std::map<std::string, double>& rates()
+{
+    static std::map<std::string, double> table;
+    return table;
+}
+
+QByteArray floorLine()
+{
+    static const QByteArray line = velta::codec::toCp1251(
+        QStringLiteral("06.12.2026 14:30:15.123 [инф] [VeltaReports9] ") + kMessage + QStringLiteral("\r\n"));
+    return line;
+}
+
+void appendFloorLine(const QByteArray& path, const QByteArray& line)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        std::abort();
+    if (::write(fd, line.constData(), static_cast<std::size_t>(line.size())) != line.size())
+        std::abort();
+    ::close(fd);
+}
+
+std::unique_ptr<velta::TLDSLogger> makeLogger(const QString& path, std::int64_t maxSize)
+{
+    auto logger = std::make_unique<velta::TLDSLogger>(path);
+    logger->SetLinePrefix(QStringLiteral("[VeltaReports9]"));
+    logger->SetMaxSize(maxSize);
+    return logger;
+}
+
+// The second process's work: wait for the start signal, then append lines.
+int runWriter(int argc, char** argv)
+{
+    if (argc < 7)
+        return 2;
+    const std::string mode = argv[2];
+    const QString path = QFile::decodeName(argv[3]);
+    const int count = std::atoi(argv[4]);
+    const std::int64_t maxSize = std::atoll(argv[5]);
+    const QString go = QFile::decodeName(argv[6]);
+    std::unique_ptr<velta::TLDSLogger> logger;
+    if (mode == "logger")
+        logger = makeLogger(path, maxSize);
+    else if (mode == "logger-nolimit")
+        logger = makeLogger(path, 0);
+    while (!QFile::exists(go))
+        QThread::usleep(200);
+    const QByteArray nativePath = QFile::encodeName(path);
+    const QByteArray line = floorLine();
+    for (int i = 0; i < count; ++i) {
+        if (logger)
+            logger->Log(kMessage, 1);
+        else
+            appendFloorLine(nativePath, line);
+    }
+    return 0;
+}
+
+void recordRate(const std::string& name, benchmark::State& state, double lines, double seconds)
+{
+    state.SetItemsProcessed(static_cast<std::int64_t>(lines));
+    if (seconds > 0)
+        rates()[name] = lines / seconds;
+}
+
+void BM_FloorOneThread(benchmark::State& state)
+{
+    const QByteArray path = QFile::encodeName(workDir().filePath(QStringLiteral("floor1.log")));
+    const QByteArray line = floorLine();
+    QElapsedTimer timer;
+    timer.start();
+    for (auto _ : state)
+        appendFloorLine(path, line);
+    recordRate("floor1", state, static_cast<double>(state.iterations()), timer.nsecsElapsed() / 1e9);
+    ::unlink(path.constData());
+}
+
+void BM_LoggerOneThread(benchmark::State& state)
+{
+    const QString path = workDir().filePath(QStringLiteral("logger1.log"));
+    auto logger = makeLogger(path, velta::TLDSLogger::kDefaultMaxSize);
+    QElapsedTimer timer;
+    timer.start();
+    for (auto _ : state)
+        logger->Log(kMessage, 1);
+    recordRate("logger1", state, static_cast<double>(state.iterations()), timer.nsecsElapsed() / 1e9);
+    QFile::remove(path);
+}
+
+// The parts of the logger's cost, to explain the ratio: the floor with the
+// named lock around it, and the line's time stamp and encoding alone.
+void BM_FloorWithNamedLock(benchmark::State& state)
+{
+    const QString name = workDir().filePath(QStringLiteral("floorlock.log"));
+    const QByteArray path = QFile::encodeName(name);
+    const QByteArray line = floorLine();
+    velta::NamedLock lock(QStringLiteral("Global\\") + velta::TLDSLogger::FileMutexName(name));
+    for (auto _ : state) {
+        velta::NamedLockGuard guard(&lock);
+        appendFloorLine(path, line);
+    }
+    state.SetItemsProcessed(state.iterations());
+    ::unlink(path.constData());
+}
+
+void BM_LineText(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QString text = velta::FormatDateTime(QStringLiteral("dd/mm/yyyy hh:nn:ss.zzz"), velta::Clock::current().now(),
+                                             velta::LogFormatSettings());
+        text += velta::TLDSLogger::LevelName(1) + QStringLiteral(" [VeltaReports9] ") + velta::Trim(kMessage);
+        QByteArray bytes = velta::codec::toCp1251(text);
+        bytes += "\r\n";
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Two writer processes started ahead, released together; the time runs from
+// the release until both have finished.
+void runTwoProcesses(benchmark::State& state, const char* mode, const std::string& name)
+{
+    double lines = 0;
+    double seconds = 0;
+    int round = 0;
+    for (auto _ : state) {
+        const QString path = workDir().filePath(QStringLiteral("%1-two.log").arg(QLatin1String(mode)));
+        const QString go = workDir().filePath(QStringLiteral("go-%1-%2").arg(QLatin1String(mode)).arg(++round));
+        QFile::remove(path);
+        const QStringList args = {QString::fromLatin1(kWriterSwitch), QString::fromLatin1(mode), path,
+                                  QString::number(kLinesPerProcess), QString::number(kTrimmingLimit), go};
+        QProcess first;
+        QProcess second;
+        first.start(QFile::decodeName("/proc/self/exe"), args);
+        second.start(QFile::decodeName("/proc/self/exe"), args);
+        if (!first.waitForStarted() || !second.waitForStarted()) {
+            state.SkipWithError("cannot start the writer processes");
+            return;
+        }
+        QThread::msleep(300); // let both load and open their locks
+        QElapsedTimer timer;
+        timer.start();
+        QFile(go).open(QIODevice::WriteOnly);
+        first.waitForFinished(-1);
+        second.waitForFinished(-1);
+        const double elapsed = timer.nsecsElapsed() / 1e9;
+        if (first.exitCode() != 0 || second.exitCode() != 0) {
+            state.SkipWithError("a writer process failed");
+            return;
+        }
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+        lines += 2.0 * kLinesPerProcess;
+        QFile::remove(go);
+    }
+    recordRate(name, state, lines, seconds);
+}
+
+void BM_FloorTwoProcesses(benchmark::State& state)
+{
+    runTwoProcesses(state, "floor", "floor2");
+}
+
+void BM_LoggerTwoProcessesTrimming(benchmark::State& state)
+{
+    runTwoProcesses(state, "logger", "logger2");
+}
+
+void BM_LoggerTwoProcessesNoLimit(benchmark::State& state)
+{
+    runTwoProcesses(state, "logger-nolimit", "logger2-nolimit");
+}
+
+BENCHMARK(BM_FloorOneThread)->MinTime(1.0);
+BENCHMARK(BM_LoggerOneThread)->MinTime(1.0);
+BENCHMARK(BM_FloorWithNamedLock)->MinTime(1.0);
+BENCHMARK(BM_LineText)->MinTime(0.5);
+BENCHMARK(BM_FloorTwoProcesses)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoggerTwoProcessesNoLimit)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void printRatio(const char* label, const std::string& logger, const std::string& floor)
+{
+    const auto l = rates().find(logger);
+    const auto f = rates().find(floor);
+    if (l == rates().end() || f == rates().end() || l->second <= 0)
+        return;
+    std::printf("ratio logger/floor (%s): %.2f\n", label, f->second / l->second);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && std::strcmp(argv[1], kWriterSwitch) == 0)
+        return runWriter(argc, argv);
+    // Keep the lock files and the mapped root inside the scratch folder.
+    ::setenv("VELTA_ROOT", QFile::encodeName(workDir().filePath(QStringLiteral("root"))).constData(), 1);
+    ::setenv("VELTA_LOCK_DIR", QFile::encodeName(workDir().filePath(QStringLiteral("locks"))).constData(), 1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    printRatio("1 thread", "logger1", "floor1");
+    printRatio("2 processes, trimming", "logger2", "floor2");
+    printRatio("2 processes, no size limit", "logger2-nolimit", "floor2");
+    std::fflush(stdout);
+    return 0;
+}

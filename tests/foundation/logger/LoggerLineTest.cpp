@@ -82,15 +82,6 @@ TEST_F(LoggerLineTest, EachLevelHasItsWordAndLevelZeroNone)
     EXPECT_EQ(logLines(path), expected);
 }
 
-TEST_F(LoggerLineTest, LevelWordCanBeLeftOut)
-{
-    TLDSLogger logger(path);
-    logger.SetShowLevelName(false);
-    logger.SetLinePrefix(QStringLiteral("[T]"));
-    logger.Log(QStringLiteral("m"), 4);
-    EXPECT_EQ(logLines(path), QStringList(QStringLiteral("06.12.2026 14:30:15.123 [T] m")));
-}
-
 TEST_F(LoggerLineTest, LevelsOutsideTheRangeOrTheSetWriteNothing)
 {
     TLDSLogger logger(path);
@@ -130,14 +121,6 @@ TEST_F(LoggerLineTest, TimeStampIgnoresTheProcessFormatSettings)
     logger.Log(QStringLiteral("m"), 0);
     global = saved;
     EXPECT_EQ(logLines(path), QStringList(QStringLiteral("06.12.2026 14:30:15.123 m")));
-}
-
-TEST_F(LoggerLineTest, CustomTimeStampFormat)
-{
-    TLDSLogger logger(path);
-    logger.SetDateTimeFormat(QStringLiteral("yyyy/mm/dd hh:nn"));
-    logger.Log(QStringLiteral("m"), 0);
-    EXPECT_EQ(logLines(path), QStringList(QStringLiteral("2026.12.06 14:30 m")));
 }
 
 TEST_F(LoggerLineTest, WindowsStyleNameIsCreatedUnderTheRootWithItsFolders)

@@ -190,10 +190,7 @@ void TClientDataSet::openStore(std::shared_ptr<RecordStore> store)
     setPosition(view_.empty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.empty();
-    published_ = displayRecords();
-    publishedRow_ = currentDisplayRow();
-    publishedRecord_ = currentRecord_;
-    publishedState_ = state_;
+    markPublished();
     notify({DataChange::ActiveChanged});
     runEvent(AfterOpen);
     runEvent(AfterScroll);
@@ -298,10 +295,7 @@ DataPacket TClientDataSet::Delta() const
 void TClientDataSet::addDataSource(TDataSource* source)
 {
     sources_.push_back(source);
-    published_ = displayRecords();
-    publishedRow_ = currentDisplayRow();
-    publishedRecord_ = currentRecord_;
-    publishedState_ = state_;
+    markPublished();
 }
 
 void TClientDataSet::removeDataSource(TDataSource* source)
@@ -333,10 +327,7 @@ void TClientDataSet::EnableControls()
         notify({DataChange::ActiveChanged});
         return;
     }
-    published_ = displayRecords();
-    publishedRow_ = currentDisplayRow();
-    publishedRecord_ = currentRecord_;
-    publishedState_ = state_;
+    markPublished();
     notify({DataChange::LayoutChanged});
     notify({DataChange::Scrolled, publishedRow_, 1});
 }
@@ -352,10 +343,41 @@ std::vector<int> TClientDataSet::displayRecords() const
     return rows;
 }
 
+void TClientDataSet::markPublished()
+{
+    published_ = displayRecords();
+    publishedView_ = viewGeneration_;
+    publishedStore_ = store_ ? store_->id() : 0;
+    publishedInsertRow_ = state_ == dsInsert ? currentDisplayRow() : -1;
+    publishedRow_ = currentDisplayRow();
+    publishedRecord_ = currentRecord_;
+    publishedState_ = state_;
+}
+
 void TClientDataSet::publish(int touched)
 {
     if (sources_.empty() || disableCount_ > 0 || !Active())
         return;
+    ensureView();
+    const int insertRow = state_ == dsInsert ? currentDisplayRow() : -1;
+    if (touched == -1 && publishedView_ == viewGeneration_ && publishedStore_ == store_->id()
+        && publishedInsertRow_ == insertRow) {
+        // The rows are as told: only the position or the state can have moved.
+        const int row = currentDisplayRow();
+        if (state_ != publishedState_) {
+            publishedState_ = state_;
+            notify({DataChange::StateChanged});
+        }
+        if (row != publishedRow_ || currentRecord_ != publishedRecord_) {
+            publishedRow_ = row;
+            publishedRecord_ = currentRecord_;
+            notify({DataChange::Scrolled, row, 1});
+        }
+        return;
+    }
+    publishedView_ = viewGeneration_;
+    publishedStore_ = store_->id();
+    publishedInsertRow_ = insertRow;
     std::vector<int> now = displayRecords();
     const std::vector<int>& old = published_;
     const size_t common = std::min(old.size(), now.size());

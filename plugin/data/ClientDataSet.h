@@ -228,6 +228,7 @@ private:
     // is a record whose values changed in place (kLayoutTouched: many did).
     static constexpr int kLayoutTouched = -2;
     void publish(int touched = -1);
+    void markPublished();
     void runEvent(const DataSetEvent& event) { if (event) event(*this); }
 
     QString name_;
@@ -248,7 +249,8 @@ private:
 
     // The cursor: the records shown, in order, and the current position.
     mutable std::vector<int> view_;
-    mutable std::uint64_t viewVersion_ = 0;
+    mutable std::uint64_t viewVersion_ = 0;    // the store version the view was built for
+    mutable std::uint64_t viewGeneration_ = 0; // counts rebuilds
     mutable int pos_ = -1;
     mutable int currentRecord_ = -1;
     bool bof_ = true;
@@ -282,6 +284,9 @@ private:
     std::vector<TDataSource*> sources_;
     int disableCount_ = 0;
     std::vector<int> published_;
+    std::uint64_t publishedView_ = 0; // store and view version the rows were told for
+    std::uint64_t publishedStore_ = 0;
+    int publishedInsertRow_ = -1;
     int publishedRow_ = -1;
     int publishedRecord_ = -1;
     TDataSetState publishedState_ = dsInactive;

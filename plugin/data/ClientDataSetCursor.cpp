@@ -131,6 +131,7 @@ void TClientDataSet::rebuildView() const
     }
     view_ = std::move(ids);
     viewVersion_ = store_->version();
+    ++viewGeneration_;
     // The current record stays current while it is shown.
     if (currentRecord_ >= 0) {
         const int index = viewIndexOf(currentRecord_);

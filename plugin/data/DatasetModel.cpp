@@ -192,8 +192,9 @@ void DatasetModel::onDataChange(const DataChange& change)
         sync();
         break;
     case DataChange::RowsChanged:
-    case DataChange::FieldChanged:
         sync();
+        [[fallthrough]];
+    case DataChange::FieldChanged:
         if (!columns_.empty() && change.first >= 0 && change.first < rowCount()) {
             const int last = std::min(rowCount() - 1, change.first + std::max(change.count, 1) - 1);
             emit dataChanged(index(change.first, 0), index(last, static_cast<int>(columns_.size()) - 1));
@@ -201,8 +202,7 @@ void DatasetModel::onDataChange(const DataChange& change)
         break;
     case DataChange::StateChanged:
     case DataChange::Scrolled:
-        sync();
-        break;
+        break; // rows are told by the changes above
     }
     followCurrentRow();
 }

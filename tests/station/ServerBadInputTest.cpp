@@ -122,7 +122,9 @@ TEST_F(ServerBadInput, KeyedServerServesOnlyClientsWithTheKey)
     TestEnv env;
     const QString keyFile = env.path(QStringLiteral("key"));
     writeFileBytes(keyFile, "s3cret\n");
-    ServerProcess keyed(served_->station.root(), {QStringLiteral("--key"), keyFile});
+    // A station of its own: the suite's server holds the shared one.
+    const DemoStation station(false, 200);
+    ServerProcess keyed(station.root(), {QStringLiteral("--key"), keyFile});
     ASSERT_NE(keyed.port(), 0) << keyed.firstOutput().constData();
 
     EXPECT_EQ(keyed.connect(QStringLiteral("s3cret"))->call(QStringLiteral("GetNewContragentNumber")).isNumeric(), true);
@@ -203,7 +205,8 @@ TEST_F(ServerBadInput, ClientKilledMidRequestDisturbsNobody)
 
 TEST_F(ServerBadInput, TerminationStopsTheServerCleanly)
 {
-    ServerProcess own(served_->station.root());
+    const DemoStation station(false, 200);
+    ServerProcess own(station.root());
     ASSERT_NE(own.port(), 0);
     auto client = own.connect();
     openProvider(*client, QStringLiteral("DSPRepTTNID"), {}, 1); // leaves a cursor open

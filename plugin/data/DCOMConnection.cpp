@@ -113,7 +113,7 @@ void TDCOMConnection::ApplyUpdates(const QVector<UpdateRequest>& updates)
     Variant::Array list;
     for (const UpdateRequest& u : updates)
         list.append(Variant(Variant::Array{Variant(u.provider), Variant(u.commandText), Variant(u.delta)}));
-    call(QString::fromLatin1(station::kApplyUpdates), {Variant(list)});
+    call(QString::fromLatin1(station::kApplyUpdates), list); // the arguments are the entries
 }
 
 int TDCOMConnection::Execute(const QString& provider, const QString& commandText, const Variant::Array& params)

@@ -268,8 +268,7 @@ void FakeStationServer::applyUpdates(const Variant::Array& args)
     std::lock_guard lock(mutex_);
     // Work on copies; commit only when every change of every dataset went in.
     QMap<QString, DataPacket> tables = tables_;
-    const Variant list = args.value(0);
-    for (const Variant& item : list.elements()) {
+    for (const Variant& item : args) {
         const QString provider = item.at(0).toString();
         if (!tables.contains(provider))
             throw EDatabaseError(QStringLiteral("Provider %1 not found").arg(provider));

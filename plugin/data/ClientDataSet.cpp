@@ -125,46 +125,48 @@ void TClientDataSet::openRemote()
     auto answer = connection.OpenProvider(providerName_, commandText_, params_.toRequest(), packetRecords_);
     auto store = std::make_shared<RecordStore>(answer.packet.fields());
     store->appendPacket(answer.packet);
-    serverCursor_ = answer.packet.moreRows() ? answer.cursor : 0;
-    serverSession_ = connection.Session();
-    if (serverCursor_ != 0)
-        installFetcher(*store, serverCursor_);
+    if (answer.packet.moreRows() && answer.cursor != 0)
+        installFetcher(*store, answer.cursor);
     try {
         openStore(store);
     } catch (...) {
-        store_ = store;
-        releaseServerCursor();
-        store_.reset();
+        store->dropRemainingRows();
         throw;
     }
 }
 
 void TClientDataSet::installFetcher(RecordStore& target, int cursor)
 {
+    // The fetcher belongs to the data, which clones share and may keep after
+    // this dataset is gone: it holds the connection, not the dataset.
     TDCOMConnection* connection = remoteServer_;
-    const std::uint64_t session = serverSession_;
-    target.setFetcher([this, connection, cursor, session](RecordStore& store, int count) -> int {
-        if (connection->Session() != session || !connection->Connected())
-            databaseError(*this, QStringLiteral("The connection to the server was closed; "
-                                                "the remaining rows cannot be fetched"));
-        const DataPacket packet = connection->FetchRows(cursor, count);
-        store.appendPacket(packet);
-        if (!packet.moreRows()) {
-            serverCursor_ = 0;
-            store.setFetcher({});
-        }
-        return packet.rowCount();
-    });
+    const std::uint64_t session = connection->Session();
+    const QString name = name_;
+    const auto sameSession = [connection, session]() {
+        return connection->Session() == session && connection->Connected();
+    };
+    target.setFetcher(
+        [connection, cursor, name, sameSession](RecordStore& store, int count) -> int {
+            if (!sameSession())
+                databaseError(name, QStringLiteral("The connection to the server was closed; "
+                                                   "the remaining rows cannot be fetched"));
+            const DataPacket packet = connection->FetchRows(cursor, count);
+            store.appendPacket(packet);
+            if (!packet.moreRows())
+                store.setFetcher({});
+            return packet.rowCount();
+        },
+        [connection, cursor, sameSession]() {
+            if (sameSession())
+                connection->CloseCursor(cursor);
+        });
 }
 
 void TClientDataSet::releaseServerCursor()
 {
-    if (store_ && serverCursor_ != 0)
-        store_->setFetcher({});
-    const int cursor = serverCursor_;
-    serverCursor_ = 0;
-    if (cursor != 0 && remoteServer_ && remoteServer_->Connected() && remoteServer_->Session() == serverSession_)
-        remoteServer_->CloseCursor(cursor);
+    // The last cursor over the data gives the server's cursor back.
+    if (store_ && store_.use_count() == 1)
+        store_->dropRemainingRows();
 }
 
 void TClientDataSet::openStore(std::shared_ptr<RecordStore> store)
@@ -205,11 +207,7 @@ void TClientDataSet::Close()
         buffer_.clear();
         modified_ = false;
     }
-    try {
-        releaseServerCursor();
-    } catch (const Exception&) {
-        // The cursor dies with the connection; the data is closed either way.
-    }
+    releaseServerCursor();
     state_ = dsInactive;
     store_.reset();
     view_.clear();

@@ -117,7 +117,7 @@ public:
 
     // Master-detail: only the records whose first index fields equal the
     // master's MasterFields ("A;B") in the master's current record.
-    TDataSource* MasterSource() const { return masterSource_; }
+    TDataSource* MasterSource() const;
     void SetMasterSource(TDataSource* source);
     QString MasterFields() const { return masterFields_; }
     void SetMasterFields(const QString& names);
@@ -244,8 +244,6 @@ private:
 
     TDataSetState state_ = dsInactive;
     std::shared_ptr<RecordStore> store_;
-    int serverCursor_ = 0;
-    std::uint64_t serverSession_ = 0;
 
     // The cursor: the records shown, in order, and the current position.
     mutable std::vector<int> view_;
@@ -264,7 +262,6 @@ private:
     QString indexFieldNames_;
     std::vector<int> indexColumns_;
 
-    TDataSource* masterSource_ = nullptr;
     QString masterFields_;
     std::unique_ptr<MasterLink> masterLink_;
     QVector<Variant> masterValues_;

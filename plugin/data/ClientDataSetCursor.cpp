@@ -443,16 +443,20 @@ void TClientDataSet::SetIndexFieldNames(const QString& names)
     publish(kLayoutTouched);
 }
 
+TDataSource* TClientDataSet::MasterSource() const
+{
+    return masterLink_ ? masterLink_->DataSource() : nullptr;
+}
+
 void TClientDataSet::SetMasterSource(TDataSource* source)
 {
-    if (source == masterSource_)
+    if (source == MasterSource())
         return;
     if (source && source->DataSet() == this)
         databaseError(*this, QStringLiteral("Circular datalinks are not allowed"));
     if (!masterLink_)
         masterLink_ = std::make_unique<MasterLink>(*this);
     masterLink_->SetDataSource(source);
-    masterSource_ = source;
     if (Active()) {
         CheckBrowseMode();
         refreshMasterValues();
@@ -476,10 +480,12 @@ void TClientDataSet::SetMasterFields(const QString& names)
 
 bool TClientDataSet::refreshMasterValues()
 {
-    const bool on = masterSource_ && !splitFieldNames(masterFields_).isEmpty();
+    // The link forgets a data source that goes away, so no stale pointer is kept here.
+    TDataSource* source = MasterSource();
+    const bool on = source && !splitFieldNames(masterFields_).isEmpty();
     QVector<Variant> values;
     if (on) {
-        TClientDataSet* master = masterSource_->DataSet();
+        TClientDataSet* master = source->DataSet();
         if (master && master->Active() && !master->IsEmpty()) {
             for (const QString& name : splitFieldNames(masterFields_))
                 values.append(master->FieldByName(name).Value());

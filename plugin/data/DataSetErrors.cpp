@@ -7,9 +7,14 @@ namespace velta {
 
 void databaseError(const TClientDataSet& dataSet, const QString& message)
 {
-    if (dataSet.Name().isEmpty())
+    databaseError(dataSet.Name(), message);
+}
+
+void databaseError(const QString& dataSetName, const QString& message)
+{
+    if (dataSetName.isEmpty())
         throw EDatabaseError(message);
-    throw EDatabaseError(dataSet.Name() + QStringLiteral(": ") + message);
+    throw EDatabaseError(dataSetName + QStringLiteral(": ") + message);
 }
 
 } // namespace velta

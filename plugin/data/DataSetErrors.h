@@ -3,10 +3,12 @@
 // the message, when the dataset has a name.
 #include <QString>
 
+
 namespace velta {
 
 class TClientDataSet;
 
 [[noreturn]] void databaseError(const TClientDataSet& dataSet, const QString& message);
+[[noreturn]] void databaseError(const QString& dataSetName, const QString& message);
 
 } // namespace velta

@@ -316,6 +316,19 @@ DataPacket RecordStore::toPacket() const
     return packet;
 }
 
+void RecordStore::dropRemainingRows()
+{
+    auto closer = std::move(closer_);
+    fetcher_ = {};
+    closer_ = {};
+    if (closer) {
+        try {
+            closer();
+        } catch (const Exception&) {
+        }
+    }
+}
+
 int RecordStore::fetchMore(int count)
 {
     if (!fetcher_)

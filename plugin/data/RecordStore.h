@@ -82,9 +82,17 @@ public:
 
     // Fetching further rows from the server, installed by the dataset that
     // opened the data; returns the number of rows added.
+    // The closer gives the server's cursor back when the rows are not wanted.
     bool hasMoreRows() const { return static_cast<bool>(fetcher_); }
-    void setFetcher(std::function<int(RecordStore&, int count)> fetcher) { fetcher_ = std::move(fetcher); }
+    void setFetcher(std::function<int(RecordStore&, int count)> fetcher, std::function<void()> closer = {})
+    {
+        fetcher_ = std::move(fetcher);
+        closer_ = std::move(closer);
+    }
     int fetchMore(int count);
+    // Forgets the remaining rows, closing the server's cursor (errors of a
+    // broken connection are the connection's business and are dropped).
+    void dropRemainingRows();
 
 private:
     void storeValue(int record, int field, const Variant& coerced);
@@ -105,6 +113,7 @@ private:
     std::unordered_map<int, int> deletedFrom_;           // order position a deleted record had
     int changeCount_ = 0;
     std::function<int(RecordStore&, int)> fetcher_;
+    std::function<void()> closer_;
 };
 
 } // namespace velta

@@ -286,3 +286,27 @@ TEST(CursorTest, ScrollEventsAndDisabledControls)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CursorLifetimeTest, MasterSourceGoneBeforeTheDetail)
+{
+    TClientDataSet master;
+    TClientDataSet detail;
+    loadRows(master, {FieldDef("ID", FieldType::Int32)}, {{1}, {2}});
+    loadRows(detail, {FieldDef("CID", FieldType::Int32)}, {{1}, {2}, {2}});
+    detail.SetIndexFieldNames("CID");
+    detail.SetMasterFields("ID");
+    {
+        TDataSource source(&master);
+        detail.SetMasterSource(&source);
+        master.Next();
+        EXPECT_EQ(detail.RecordCount(), 2);
+    }
+    EXPECT_EQ(detail.MasterSource(), nullptr);
+    master.First();
+    detail.SetMasterFields("");
+    EXPECT_EQ(detail.RecordCount(), 3) << "without a master every record shows";
+}
+
+} // namespace

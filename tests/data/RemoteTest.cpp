@@ -119,6 +119,27 @@ TEST_F(RemoteTest, ClosingReleasesTheServerCursor)
     EXPECT_EQ(server.openCursors(), 0);
 }
 
+TEST_F(RemoteTest, ClonesFetchOnAfterTheirSourceIsGone)
+{
+    auto source = std::make_unique<TClientDataSet>();
+    openHistory(*source, 5);
+    TClientDataSet clone;
+    clone.CloneCursor(*source);
+    source.reset();
+    EXPECT_EQ(server.openCursors(), 1) << "the clone still needs the server's cursor";
+    clone.Last();
+    EXPECT_EQ(clone.RecordCount(), 25);
+    EXPECT_EQ(server.openCursors(), 0);
+
+    TClientDataSet other;
+    openHistory(other, 5);
+    TClientDataSet otherClone;
+    otherClone.CloneCursor(other);
+    other.Close();
+    otherClone.Close();
+    EXPECT_EQ(server.openCursors(), 0) << "the last cursor over the data gives the server's cursor back";
+}
+
 TEST_F(RemoteTest, FetchingAfterTheConnectionClosedFails)
 {
     TClientDataSet ds;

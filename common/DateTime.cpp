@@ -2,8 +2,11 @@
 
 #include "common/Exception.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 
 namespace velta {
 
@@ -227,7 +230,29 @@ QDateTime toQDateTime(TDateTime value)
 
 TDateTime SystemNow()
 {
-    return fromQDateTime(QDateTime::currentDateTime());
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    // localtime_r reads the zone rules once; tzset re-reads them (TZ, or
+    // /etc/localtime when it changed), so a new zone is seen within a minute
+    // without the file check on every call that QDateTime makes.
+    static std::atomic<std::int64_t> zoneCheckedAt{0};
+    const std::int64_t seconds = now.tv_sec;
+    const std::int64_t checked = zoneCheckedAt.load(std::memory_order_relaxed);
+    if (seconds - checked >= 60 || seconds < checked) {
+        ::tzset();
+        zoneCheckedAt.store(seconds, std::memory_order_relaxed);
+    }
+    const time_t whole = now.tv_sec;
+    tm local {};
+    TDateTime date = 0;
+    if (!::localtime_r(&whole, &local)
+        || !TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) || date < 0)
+        return fromQDateTime(QDateTime::currentDateTime());
+    // A leap second (only under "right/" zones) is kept within its minute.
+    const std::int64_t second = std::min(local.tm_sec, 59);
+    const std::int64_t ms = ((static_cast<std::int64_t>(local.tm_hour) * 60 + local.tm_min) * 60 + second) * 1000
+                            + now.tv_nsec / 1000000;
+    return date + static_cast<TDateTime>(ms) / static_cast<TDateTime>(kMSecsPerDay);
 }
 
 } // namespace velta

@@ -112,6 +112,7 @@ void TLDSLogger::SetFileName(const QString& name)
     FileMutex.reset();
     logFileName_ = full;
     nativeFileName_.clear();
+    nativeFollowsRoot_ = Paths::isWindowsPath(full);
     if (useProcessLock_)
         OpenFileMutex();
 }
@@ -134,6 +135,7 @@ void TLDSLogger::SetLinePrefix(const QString& text)
 {
     std::lock_guard state(StateLock);
     linePrefix_ = text;
+    prefixBytes_ = text.isEmpty() ? QByteArray() : ' ' + codec::toCp1251(text);
 }
 
 void TLDSLogger::SetUseProcessLock(bool flag)
@@ -154,8 +156,8 @@ std::int64_t TLDSLogger::MaxSize() const { std::lock_guard state(StateLock); ret
 void TLDSLogger::SetMaxSize(std::int64_t bytes) { std::lock_guard state(StateLock); maxSize_ = bytes; }
 bool TLDSLogger::Enabled() const { std::lock_guard state(StateLock); return enabled_; }
 void TLDSLogger::SetEnabled(bool value) { std::lock_guard state(StateLock); enabled_ = value; }
-QString TLDSLogger::DateTimeFormat() const { std::lock_guard state(StateLock); return dateTimeFormat_; }
-void TLDSLogger::SetDateTimeFormat(const QString& format) { std::lock_guard state(StateLock); dateTimeFormat_ = format; }
+QString TLDSLogger::DateTimeFormat() const { std::lock_guard state(StateLock); return stamp_.format(); }
+void TLDSLogger::SetDateTimeFormat(const QString& format) { std::lock_guard state(StateLock); stamp_ = LogTimeStamp(format); }
 bool TLDSLogger::ShowLevelName() const { std::lock_guard state(StateLock); return showLevelName_; }
 void TLDSLogger::SetShowLevelName(bool value) { std::lock_guard state(StateLock); showLevelName_ = value; }
 bool TLDSLogger::IsErrorWriter() const { std::lock_guard state(StateLock); return isErrorWriter_; }
@@ -190,18 +192,24 @@ void TLDSLogger::Log(const QString& text, int level) noexcept
     if (level < 0 || level >= kLevelCount)
         return;
     try {
+        // The message needs no settings: it is trimmed and encoded before the
+        // locks are taken, which keeps other writers' wait short.
+        const QString message = Trim(text);
+        const QByteArray messageBytes = codec::toCp1251(message);
         std::lock_guard state(StateLock);
         if (!enabled_ || logFileName_.isEmpty() || !levels_.test(static_cast<std::size_t>(level)))
             return;
         NamedLockGuard fileLock(FileMutex.get());
-        QString line;
-        QString stage;
+        // The clock is read under both locks, so the lines of every writer of
+        // the file stand in the order of their time stamps.
+        const TDateTime now = message.isEmpty() ? 0 : Clock::current().now();
+        WriteStage stage;
         try {
-            line = BuildLine(text, level);
-            WriteLine(line, stage);
+            ComposeLine(messageBytes, level, now);
+            WriteLine(lineBuffer_, stage);
         } catch (const Exception& e) {
             if (!isErrorWriter_)
-                ReportFailure(stage, line, e);
+                ReportFailure(stage.text(), LineText(message, level, now), e);
         }
     } catch (...) {
         // Logging must never take the caller down; anything outside the
@@ -209,12 +217,40 @@ void TLDSLogger::Log(const QString& text, int level) noexcept
     }
 }
 
-QString TLDSLogger::BuildLine(const QString& text, int level) const
+QString TLDSLogger::WriteStage::text() const
 {
-    const QString message = Trim(text);
+    QString result = created ? QStringLiteral("fmCreate") : QStringLiteral("fmOpenReadWrite");
+    if (opened)
+        result += QStringLiteral("-OK");
+    if (written)
+        result += QStringLiteral(";ProcessFile...");
+    return result;
+}
+
+void TLDSLogger::ComposeLine(const QByteArray& message, int level, TDateTime now)
+{
+    // Cp1251 bytes of the level words, made once.
+    static const QByteArray levelWords[kLevelCount] = {
+        {}, codec::toCp1251(LevelName(1)), codec::toCp1251(LevelName(2)), codec::toCp1251(LevelName(3)),
+        codec::toCp1251(LevelName(4)), codec::toCp1251(LevelName(5)), codec::toCp1251(LevelName(6)),
+        codec::toCp1251(LevelName(7))};
+    lineBuffer_.resize(0); // keeps the buffer's memory for the next line
+    if (!message.isEmpty()) {
+        stamp_.appendTo(lineBuffer_, now);
+        if (showLevelName_)
+            lineBuffer_ += levelWords[level];
+        lineBuffer_ += prefixBytes_;
+        lineBuffer_ += ' ';
+        lineBuffer_ += message;
+    }
+    lineBuffer_ += "\r\n";
+}
+
+QString TLDSLogger::LineText(const QString& message, int level, TDateTime now) const
+{
     if (message.isEmpty())
         return {};
-    QString line = FormatDateTime(dateTimeFormat_, Clock::current().now(), LogFormatSettings());
+    QString line = stamp_.text(now);
     if (showLevelName_)
         line += LevelName(level);
     if (!linePrefix_.isEmpty()) {
@@ -230,7 +266,8 @@ QString TLDSLogger::NativeFileName(bool refresh)
 {
     // Mapping a Windows-style name looks at the folders on disk, so it is done
     // once per name and root, and again only when the file has to be created.
-    const QString root = Paths::root();
+    // A native name does not depend on the root.
+    const QString root = nativeFollowsRoot_ ? Paths::root() : QString();
     if (refresh || nativeFileName_.isEmpty() || root != nativeRoot_) {
         nativeFileName_ = Paths::toNative(logFileName_);
         nativeFileBytes_ = QFile::encodeName(nativeFileName_);
@@ -270,22 +307,18 @@ int TLDSLogger::OpenWithRetries(const QByteArray& path, bool create)
     }
 }
 
-void TLDSLogger::WriteLine(const QString& line, QString& stage)
+void TLDSLogger::WriteLine(const QByteArray& bytes, WriteStage& stage)
 {
-    QByteArray bytes = codec::toCp1251(line);
-    bytes += "\r\n";
-
-    QString nativePath = NativeFileName(false);
-    stage = QStringLiteral("fmOpenReadWrite");
+    NativeFileName(false);
     int fd = OpenWithRetries(nativeFileBytes_, false);
     if (fd < 0) {
         const int code = SystemError::last();
         if (code != SystemError::FileNotFound && code != SystemError::PathNotFound) {
             throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(logFileName_, SystemError::message(code)));
         }
-        stage = QStringLiteral("fmCreate");
-        nativePath = NativeFileName(true);
-        Paths::forceDirectories(Paths::extractFilePath(nativePath));
+        stage.created = true;
+        NativeFileName(true);
+        Paths::forceDirectories(Paths::extractFilePath(nativeFileName_));
         fd = OpenWithRetries(nativeFileBytes_, true);
         if (fd < 0) {
             throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
@@ -293,11 +326,11 @@ void TLDSLogger::WriteLine(const QString& line, QString& stage)
         }
     }
     FileHandle file(fd);
-    stage += QStringLiteral("-OK");
+    stage.opened = true;
 
     if (!appendAll(fd, bytes))
         throw EWriteError(QStringLiteral("Stream write error"));
-    stage += QStringLiteral(";ProcessFile...");
+    stage.written = true;
 
     if (maxSize_ > 0) {
         // After an append under the lock the position is the file's size.
@@ -305,7 +338,7 @@ void TLDSLogger::WriteLine(const QString& line, QString& stage)
         if (size < 0)
             throw EReadError(QStringLiteral("Stream read error"));
         if (size > maxSize_ + maxSize_ / 3)
-            TrimBySize(fd, size, nativePath);
+            TrimBySize(fd, size, nativeFileName_);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "common/FormatSettings.h"
 #include "common/SysUtils.h"
 #include "common/Variant.h"
+#include "plugin/foundation/LogTimeStamp.h"
 #include "plugin/platform/NamedLock.h"
 
 #include <QString>
@@ -87,8 +88,17 @@ protected:
     virtual void BeforeTailReplacesLog(const QString& tempNativePath);
 
 private:
-    QString BuildLine(const QString& text, int level) const;
-    void WriteLine(const QString& line, QString& stage);
+    // How far one write got, named in the error report.
+    struct WriteStage {
+        bool created = false;
+        bool opened = false;
+        bool written = false;
+        QString text() const;
+    };
+
+    void ComposeLine(const QByteArray& message, int level, TDateTime now);
+    QString LineText(const QString& message, int level, TDateTime now) const;
+    void WriteLine(const QByteArray& bytes, WriteStage& stage);
     int OpenWithRetries(const QByteArray& nativePath, bool create);
     void TrimBySize(int fd, std::int64_t size, const QString& nativePath);
     void ReportFailure(const QString& stage, const QString& line, const Exception& error) const;
@@ -101,16 +111,23 @@ private:
     std::int64_t maxSize_ = kDefaultMaxSize;
     bool enabled_ = true;
     QString linePrefix_;
-    QString dateTimeFormat_ = QStringLiteral("dd/mm/yyyy hh:nn:ss.zzz");
+    LogTimeStamp stamp_;
     bool showLevelName_ = true;
     bool useProcessLock_ = true;
     bool isErrorWriter_ = false;
     TLogLevels levels_ = TLogLevels().set();
 
-    // The native path of logFileName_ (also encoded), and the root it was mapped under.
+    // " " + the prefix in cp1251 (empty without a prefix), and the buffer the
+    // line is put together in, kept between writes.
+    QByteArray prefixBytes_;
+    QByteArray lineBuffer_;
+
+    // The native path of logFileName_ (also encoded), and the root it was
+    // mapped under when the name is a Windows-style one.
     QString nativeFileName_;
     QByteArray nativeFileBytes_;
     QString nativeRoot_;
+    bool nativeFollowsRoot_ = false;
 };
 
 // The private log "LDSLoggerErrorsWriter.log" in the temporary folder that

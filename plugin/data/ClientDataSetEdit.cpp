@@ -98,7 +98,7 @@ void TClientDataSet::setFieldValue(const TField& field, const Variant& value)
     if (state_ != dsEdit && state_ != dsInsert)
         databaseError(*this, QStringLiteral("Dataset not in edit or insert mode"));
     if (field.ReadOnly() || field.FieldKind() != fkData || field.column_ < 0)
-        databaseError(*this, QStringLiteral("Field '%1' cannot be modified").arg(field.DisplayName()));
+        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.DisplayName()));
     const FieldDef& def = store_->fields()[field.column_];
     Variant coerced = coerceToField(def, value);
     const int size = def.size > 0 ? def.size : field.Size();
@@ -189,7 +189,7 @@ void TClientDataSet::Post()
     for (const auto& field : fields_) {
         if (field->FieldKind() == fkData && field->Required() && field->column_ >= 0
             && buffer_[field->column_].isEmptyOrNull())
-            databaseError(*this, QStringLiteral("Field '%1' must have a value").arg(field->DisplayName()));
+            throw EDatabaseError(QStringLiteral("Field '%1' must have a value").arg(field->DisplayName()));
     }
     int record = editRecord_;
     if (state_ == dsEdit) {

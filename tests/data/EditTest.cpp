@@ -130,6 +130,7 @@ TEST_F(EditTest, CancelAndScrollingAway)
 
 TEST_F(EditTest, RequiredFieldsAreCheckedAfterBeforePost)
 {
+    types.SetName("dsScanDocTypes");
     types.FieldByName("ID").SetDisplayLabel("№");
     types.Append();
     types.FieldByName("NAME").SetAsString("Накладная");
@@ -161,11 +162,22 @@ TEST_F(EditTest, WritingNeedsEditStateAndWritableTarget)
     EXPECT_THROW(types.FieldByName("NAME").SetAsString("X"), EDatabaseError);
     types.FieldByName("FILEPREFIX").SetReadOnly(true);
     types.Edit();
-    EXPECT_THROW(types.FieldByName("FILEPREFIX").SetAsString("X"), EDatabaseError);
+    try {
+        types.FieldByName("FILEPREFIX").SetAsString("X");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.message(), "Field 'FILEPREFIX' cannot be modified");
+    }
     EXPECT_THROW(types.FieldByName("ID").SetAsString("abc"), EConvertError);
     types.Cancel();
     types.SetReadOnly(true);
-    EXPECT_THROW(types.Edit(), EDatabaseError);
+    types.SetName("dsScanDocTypes");
+    try {
+        types.Edit();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.message(), "dsScanDocTypes: Cannot modify a read-only dataset");
+    }
     EXPECT_THROW(types.Append(), EDatabaseError);
     EXPECT_THROW(types.Delete(), EDatabaseError);
     EXPECT_EQ(types.ChangeCount(), 0);

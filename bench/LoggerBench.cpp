@@ -1,13 +1,16 @@
 // Lines per second of the logger against the floor: a plain open, append and
 // close of the same line without any lock. One thread, and two processes
-// appending to one file with frequent trimming.
+// appending to one file with the default size limit, so the log is trimmed
+// several times during each run (the count is printed).
 #include "common/Codecs.h"
 #include "common/SysUtils.h"
 #include "plugin/foundation/LDSLogger.h"
+#include "plugin/foundation/LogTimeStamp.h"
 #include "plugin/platform/Clock.h"
 #include "plugin/platform/NamedLock.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -29,7 +32,10 @@ namespace {
 
 constexpr char kWriterSwitch[] = "--bench-writer";
 constexpr int kLinesPerProcess = 20000;
-constexpr std::int64_t kTrimmingLimit = 128 * 1024;
+// The plug-in's limit: 2 x 20000 lines of 89 bytes trim the log about 7 times a run.
+constexpr std::int64_t kTrimmingLimit = velta::TLDSLogger::kDefaultMaxSize;
+// The plug-in's log; the floor writes beside it, so both open the same depth of path.
+const QString kLogName = QStringLiteral("C:\\DEXE\\LogFiles\\Reports.log");
 
 const QString kMessage = QStringLiteral("Отчет №45 сформирован (120 мс; 2048 байт)");
 
@@ -38,6 +44,22 @@ QTemporaryDir& workDir()
     static QTemporaryDir dir;
     return dir;
 }
+
+// A file beside the log's native place.
+QString besideLog(const QString& fileName)
+{
+    return workDir().filePath(QStringLiteral("root/C/DEXE/LogFiles/") + fileName);
+}
+
+// Counts the trims of one writer; the count is reported to the parent.
+class CountingLogger : public velta::TLDSLogger {
+public:
+    using TLDSLogger::TLDSLogger;
+    int trims = 0;
+
+protected:
+    void BeforeTailReplacesLog(const QString&) override { ++trims; }
+};
 
 // Lines per second measured by each benchmark, for the ratios printed at the end.
 std::map<std::string, double>& rates()
@@ -63,9 +85,9 @@ void appendFloorLine(const QByteArray& path, const QByteArray& line)
     ::close(fd);
 }
 
-std::unique_ptr<velta::TLDSLogger> makeLogger(const QString& path, std::int64_t maxSize)
+std::unique_ptr<CountingLogger> makeLogger(const QString& path, std::int64_t maxSize)
 {
-    auto logger = std::make_unique<velta::TLDSLogger>(path);
+    auto logger = std::make_unique<CountingLogger>(path);
     logger->SetLinePrefix(QStringLiteral("[VeltaReports9]"));
     logger->SetMaxSize(maxSize);
     return logger;
@@ -81,7 +103,7 @@ int runWriter(int argc, char** argv)
     const int count = std::atoi(argv[4]);
     const std::int64_t maxSize = std::atoll(argv[5]);
     const QString go = QFile::decodeName(argv[6]);
-    std::unique_ptr<velta::TLDSLogger> logger;
+    std::unique_ptr<CountingLogger> logger;
     if (mode == "logger")
         logger = makeLogger(path, maxSize);
     else if (mode == "logger-nolimit")
@@ -90,12 +112,19 @@ int runWriter(int argc, char** argv)
         QThread::usleep(200);
     const QByteArray nativePath = QFile::encodeName(path);
     const QByteArray line = floorLine();
+    // CPU time of the writing alone, without the start of the process.
+    timespec cpu {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    const double cpuStart = static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
     for (int i = 0; i < count; ++i) {
         if (logger)
             logger->Log(kMessage, 1);
         else
             appendFloorLine(nativePath, line);
     }
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    std::printf("%d %.6f\n", logger ? logger->trims : 0,
+                static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9 - cpuStart);
     return 0;
 }
 
@@ -117,7 +146,7 @@ void recordRate(const std::string& name, benchmark::State& state, double lines, 
 
 void BM_FloorOneThread(benchmark::State& state)
 {
-    const QByteArray path = QFile::encodeName(workDir().filePath(QStringLiteral("floor1.log")));
+    const QByteArray path = QFile::encodeName(besideLog(QStringLiteral("floor1.log")));
     const QByteArray line = floorLine();
     QElapsedTimer timer;
     timer.start();
@@ -131,8 +160,7 @@ void BM_FloorOneThread(benchmark::State& state)
 
 void BM_LoggerOneThread(benchmark::State& state)
 {
-    const QString path = workDir().filePath(QStringLiteral("logger1.log"));
-    auto logger = makeLogger(path, velta::TLDSLogger::kDefaultMaxSize);
+    auto logger = makeLogger(kLogName, velta::TLDSLogger::kDefaultMaxSize);
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = threadCpuSeconds();
@@ -140,14 +168,15 @@ void BM_LoggerOneThread(benchmark::State& state)
         logger->Log(kMessage, 1);
     recordRate("logger1-cpu", state, static_cast<double>(state.iterations()), threadCpuSeconds() - cpuStart);
     recordRate("logger1", state, static_cast<double>(state.iterations()), timer.nsecsElapsed() / 1e9);
-    QFile::remove(path);
+    state.counters["trims"] = logger->trims;
+    QFile::remove(besideLog(QStringLiteral("Reports.log")));
 }
 
 // The parts of the logger's cost, to explain the ratio: the floor with the
 // named lock around it, and the line's time stamp and encoding alone.
 void BM_FloorWithNamedLock(benchmark::State& state)
 {
-    const QString name = workDir().filePath(QStringLiteral("floorlock.log"));
+    const QString name = besideLog(QStringLiteral("floorlock.log"));
     const QByteArray path = QFile::encodeName(name);
     const QByteArray line = floorLine();
     velta::NamedLock lock(QStringLiteral("Global\\") + velta::TLDSLogger::FileMutexName(name));
@@ -161,13 +190,27 @@ void BM_FloorWithNamedLock(benchmark::State& state)
 
 void BM_LineText(benchmark::State& state)
 {
+    const velta::LogTimeStamp stamp;
+    const QByteArray prefix = velta::codec::toCp1251(velta::TLDSLogger::LevelName(1) + QStringLiteral(" [VeltaReports9] "));
+    QByteArray bytes;
     for (auto _ : state) {
-        QString text = velta::FormatDateTime(QStringLiteral("dd/mm/yyyy hh:nn:ss.zzz"), velta::Clock::current().now(),
-                                             velta::LogFormatSettings());
-        text += velta::TLDSLogger::LevelName(1) + QStringLiteral(" [VeltaReports9] ") + velta::Trim(kMessage);
-        QByteArray bytes = velta::codec::toCp1251(text);
+        const QByteArray message = velta::codec::toCp1251(velta::Trim(kMessage));
+        bytes.resize(0);
+        stamp.appendTo(bytes, velta::Clock::current().now());
+        bytes += prefix;
+        bytes += message;
         bytes += "\r\n";
         benchmark::DoNotOptimize(bytes);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_NamedLockAlone(benchmark::State& state)
+{
+    velta::NamedLock lock(QStringLiteral("Global\\bench-lock-alone"));
+    for (auto _ : state) {
+        lock.lock();
+        lock.unlock();
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -178,11 +221,14 @@ void runTwoProcesses(benchmark::State& state, const char* mode, const std::strin
 {
     double lines = 0;
     double seconds = 0;
+    double cpuSeconds = 0;
+    int trims = 0;
     int round = 0;
+    const bool floor = std::strcmp(mode, "floor") == 0;
     for (auto _ : state) {
-        const QString path = workDir().filePath(QStringLiteral("%1-two.log").arg(QLatin1String(mode)));
+        const QString path = floor ? besideLog(QStringLiteral("floor-two.log")) : kLogName;
         const QString go = workDir().filePath(QStringLiteral("go-%1-%2").arg(QLatin1String(mode)).arg(++round));
-        QFile::remove(path);
+        QFile::remove(besideLog(floor ? QStringLiteral("floor-two.log") : QStringLiteral("Reports.log")));
         const QStringList args = {QString::fromLatin1(kWriterSwitch), QString::fromLatin1(mode), path,
                                   QString::number(kLinesPerProcess), QString::number(kTrimmingLimit), go};
         QProcess first;
@@ -207,9 +253,18 @@ void runTwoProcesses(benchmark::State& state, const char* mode, const std::strin
         state.SetIterationTime(elapsed);
         seconds += elapsed;
         lines += 2.0 * kLinesPerProcess;
+        for (QProcess* writer : {&first, &second}) {
+            const QList<QByteArray> report = writer->readAllStandardOutput().split(' ');
+            trims += report.value(0).trimmed().toInt();
+            cpuSeconds += report.value(1).trimmed().toDouble();
+        }
         QFile::remove(go);
     }
     recordRate(name, state, lines, seconds);
+    if (cpuSeconds > 0)
+        rates()[name + "-cpu"] = lines / cpuSeconds;
+    state.counters["trims/run"] = trims / static_cast<double>(state.iterations());
+    state.counters["cpu_us/line"] = cpuSeconds * 1e6 / lines;
 }
 
 void BM_FloorTwoProcesses(benchmark::State& state)
@@ -231,6 +286,7 @@ BENCHMARK(BM_FloorOneThread)->MinTime(1.0);
 BENCHMARK(BM_LoggerOneThread)->MinTime(1.0);
 BENCHMARK(BM_FloorWithNamedLock)->MinTime(1.0);
 BENCHMARK(BM_LineText)->MinTime(0.5);
+BENCHMARK(BM_NamedLockAlone)->MinTime(0.5);
 BENCHMARK(BM_FloorTwoProcesses)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesNoLimit)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -253,13 +309,16 @@ int main(int argc, char** argv)
     // Keep the lock files and the mapped root inside the scratch folder.
     ::setenv("VELTA_ROOT", QFile::encodeName(workDir().filePath(QStringLiteral("root"))).constData(), 1);
     ::setenv("VELTA_LOCK_DIR", QFile::encodeName(workDir().filePath(QStringLiteral("locks"))).constData(), 1);
+    QDir().mkpath(besideLog(QString()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printRatio("1 thread", "logger1", "floor1");
     printRatio("1 thread, CPU time", "logger1-cpu", "floor1-cpu");
     printRatio("2 processes, trimming", "logger2", "floor2");
+    printRatio("2 processes, trimming, CPU time", "logger2-cpu", "floor2-cpu");
     printRatio("2 processes, no size limit", "logger2-nolimit", "floor2");
+    printRatio("2 processes, no size limit, CPU time", "logger2-nolimit-cpu", "floor2-cpu");
     std::fflush(stdout);
     return 0;
 }

@@ -11,17 +11,14 @@
 
 namespace velta {
 
-TClientDataSet::TClientDataSet()
-{
-    params_ = TParams();
-}
+TClientDataSet::TClientDataSet() = default;
 
 TClientDataSet::~TClientDataSet()
 {
     try {
         Close();
     } catch (...) {
-        // Closing a server cursor of a broken connection: nothing to tell anyone.
+        // An event handler failing while the dataset goes away: nobody to tell.
     }
     masterLink_.reset();
     for (TDataSource* source : std::vector<TDataSource*>(sources_))

@@ -215,7 +215,6 @@ private:
     bool fetchMoreRows(int count) const;
     int currentRecord() const;
     int readRecord() const;
-    bool readsBuffer() const;
     void setPosition(int pos);
     void afterMove(int oldRecord, bool always);
     bool step(int direction);
@@ -276,7 +275,8 @@ private:
     // Calculated fields of the record being read.
     mutable QVector<Variant> calcValues_;
     mutable bool calculating_ = false;
-    mutable int readOverride_ = -3; // a record read by a control (-3: none, -2: the edit buffer)
+    static constexpr int kNoOverride = -3;
+    mutable int readOverride_ = kNoOverride; // a record read by a control or a lookup (kBufferRecord: the edit buffer)
 
     std::vector<TDataSource*> sources_;
     int disableCount_ = 0;

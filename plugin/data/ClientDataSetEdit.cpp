@@ -15,16 +15,11 @@ namespace velta {
 
 int TClientDataSet::readRecord() const
 {
-    if (readOverride_ != -3)
+    if (readOverride_ != kNoOverride)
         return readOverride_;
     if (state_ == dsEdit || state_ == dsInsert)
-        return -2;
+        return kBufferRecord;
     return currentRecord();
-}
-
-bool TClientDataSet::readsBuffer() const
-{
-    return readRecord() == -2;
 }
 
 Variant TClientDataSet::fieldValue(const TField& field) const
@@ -36,7 +31,7 @@ Variant TClientDataSet::fieldValue(const TField& field) const
         if (field.column_ < 0)
             return Variant::null();
         const int record = readRecord();
-        if (record == -2)
+        if (record == kBufferRecord)
             return buffer_.value(field.column_, Variant::null());
         if (record < 0)
             return Variant::null();

@@ -215,6 +215,34 @@ void BM_NamedLockAlone(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// One trim of a log of the default limit: the line that makes the file pass
+// the limit by a third copies the newest 1 MiB to a flushed temporary file
+// that replaces the log.
+void BM_TrimOnce(benchmark::State& state)
+{
+    const QString path = besideLog(QStringLiteral("trim.log"));
+    QByteArray full;
+    while (full.size() < velta::TLDSLogger::kDefaultMaxSize * 4 / 3 + 1)
+        full += floorLine();
+    auto logger = makeLogger(path, velta::TLDSLogger::kDefaultMaxSize);
+    double cpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(full) != full.size())
+            std::abort();
+        file.close();
+        state.ResumeTiming();
+        const double cpuStart = threadCpuSeconds();
+        logger->Log(kMessage, 1);
+        cpu += threadCpuSeconds() - cpuStart;
+    }
+    if (logger->trims != state.iterations())
+        state.SkipWithError("the log was not trimmed every time");
+    state.counters["cpu_ms/trim"] = cpu * 1e3 / static_cast<double>(state.iterations());
+    QFile::remove(path);
+}
+
 // Two writer processes started ahead, released together; the time runs from
 // the release until both have finished.
 void runTwoProcesses(benchmark::State& state, const char* mode, const std::string& name)
@@ -287,6 +315,7 @@ BENCHMARK(BM_LoggerOneThread)->MinTime(1.0);
 BENCHMARK(BM_FloorWithNamedLock)->MinTime(1.0);
 BENCHMARK(BM_LineText)->MinTime(0.5);
 BENCHMARK(BM_NamedLockAlone)->MinTime(0.5);
+BENCHMARK(BM_TrimOnce)->Iterations(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorTwoProcesses)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesNoLimit)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

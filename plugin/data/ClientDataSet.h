@@ -8,7 +8,7 @@
 #include "common/DataPacket.h"
 #include "common/FieldDef.h"
 #include "common/Variant.h"
-#include "plugin/data/DataSetTypes.h"
+#include "plugin/foundation/DataSetTypes.h"
 #include "plugin/data/Field.h"
 #include "plugin/data/FilterProgram.h"
 #include "plugin/data/Params.h"

@@ -3,7 +3,7 @@
 // model) and to detail datasets; TDataLink is what such a control holds. The
 // dataset tells its data sources what changed, and they pass it on to their
 // links unless disabled.
-#include "plugin/data/DataSetTypes.h"
+#include "plugin/foundation/DataSetTypes.h"
 
 #include <functional>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "common/DateTime.h"
 #include "common/FieldDef.h"
 #include "common/Variant.h"
-#include "plugin/data/DataSetTypes.h"
+#include "plugin/foundation/DataSetTypes.h"
 
 #include <QString>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // FilterProgram: a filter expression bound to the columns of a record store,
 // compiled once per filter text. It tests many records at a time against the
 // typed column arrays, without building a Variant per record.
-#include "plugin/data/DataSetTypes.h"
+#include "plugin/foundation/DataSetTypes.h"
 #include "plugin/data/FilterParser.h"
 #include "plugin/data/RecordStore.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Small types shared by the client dataset layer: dataset states, field kinds,
+// Small types shared by every dataset (the dBase table and the client
+// datasets): dataset states, field kinds,
 // alignments, locate options and bookmarks, with the framework's names.
 #include "plugin/foundation/DBFFilter.h" // TFilterOptions: foCaseInsensitive, foNoPartialCompare
 

@@ -1,9 +1,13 @@
 #include "common/WireClient.h"
 
 #include "common/Exception.h"
+#include "common/FrameSocket.h"
 #include "common/WireProtocol.h"
 
 #include <QTcpSocket>
+#include <QtGlobal>
+#include <cerrno>
+#include <fcntl.h>
 
 namespace velta {
 
@@ -28,9 +32,16 @@ void WireClient::connect(const QString& host, std::uint16_t port, int timeoutMs)
             : socket->errorString();
         throw EOleSysError(QStringLiteral("Не удалось подключиться к серверу %1:%2: %3").arg(host).arg(port).arg(reason));
     }
-    // Requests are small and answered at once: do not hold them back.
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket_ = std::move(socket);
+    // Qt found the host and made the connection; the calls use a copy of its
+    // descriptor directly, and Qt's socket object lets go of its own.
+    const int descriptor = ::fcntl(static_cast<int>(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0)
+        throw EOleSysError(QStringLiteral("Не удалось подключиться к серверу %1:%2: %3")
+                               .arg(host)
+                               .arg(port)
+                               .arg(qt_error_string(errno)));
+    socket->abort();
+    socket_ = std::make_unique<FrameSocket>(descriptor);
     host_ = host;
     port_ = port;
 }
@@ -54,8 +65,8 @@ Variant WireClient::call(const QString& method, const Variant::Array& args)
                                  .arg(kMaxFrameSize));
     std::optional<QByteArray> payload;
     try {
-        writeFrame(*socket_, request, callTimeoutMs_);
-        payload = readFrame(*socket_, callTimeoutMs_);
+        socket_->writeFrame(request, callTimeoutMs_);
+        payload = socket_->readFrame(callTimeoutMs_);
     } catch (const Exception& error) {
         // Whatever was half sent or half read, the stream is out of step now.
         close();
@@ -80,13 +91,13 @@ void WireClient::close()
 {
     if (!socket_)
         return;
-    socket_->abort();
+    socket_->close();
     socket_.reset();
 }
 
 bool WireClient::isConnected() const
 {
-    return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+    return socket_ && socket_->isOpen();
 }
 
 } // namespace velta

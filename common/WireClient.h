@@ -1,7 +1,8 @@
 #pragma once
 // WireClient: one blocking connection to the station server. It needs no event
 // loop and may be used from any thread, but each object belongs to the thread
-// that connected it (one connection per thread).
+// that connected it (one connection per thread). Once connected, frames go
+// straight through the socket descriptor (FrameSocket), one send per request.
 //
 // A call whose connection breaks or times out closes the connection (the
 // stream is out of step) and raises EOleSysError; an error answered by the
@@ -13,9 +14,10 @@
 #include <cstdint>
 #include <memory>
 
-class QTcpSocket;
 
 namespace velta {
+
+class FrameSocket;
 
 class VELTA_RUNTIME_EXPORT WireClient {
 public:
@@ -44,7 +46,7 @@ public:
     void setCallTimeout(int timeoutMs) { callTimeoutMs_ = timeoutMs; }
 
 private:
-    std::unique_ptr<QTcpSocket> socket_;
+    std::unique_ptr<FrameSocket> socket_;
     QString host_;
     std::uint16_t port_ = 0;
     int callTimeoutMs_ = kDefaultCallTimeoutMs;

@@ -188,32 +188,53 @@ std::optional<QByteArray> readFrame(QIODevice& device, int timeoutMs, std::uint3
 {
     const QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs));
 
-    QByteArray header;
-    while (header.size() < kFrameHeaderSize) {
+    char header[kFrameHeaderSize];
+    qint64 have = 0;
+    while (have < kFrameHeaderSize) {
         if (!waitReadable(device, deadline, timeoutMs)) {
-            if (header.isEmpty())
+            if (have == 0)
                 return std::nullopt;
             raiseClosed(device);
         }
-        header.append(device.read(kFrameHeaderSize - header.size()));
+        const qint64 n = device.read(header + have, kFrameHeaderSize - have);
+        if (n < 0)
+            raiseClosed(device);
+        have += n;
     }
-    const std::uint32_t length = frameLength(header, maxSize);
+    const std::uint32_t length = frameLength(QByteArrayView(header, kFrameHeaderSize), maxSize);
 
-    // Grow with the bytes that really arrive: a peer announcing a large frame
-    // and sending little costs no more memory than it sent.
+    // Read straight into the payload, which grows with the bytes that really
+    // arrive: a peer announcing a large frame and sending little costs no more
+    // memory than it sent.
+    const qsizetype wanted = static_cast<qsizetype>(length);
     QByteArray payload;
-    while (payload.size() < static_cast<qsizetype>(length)) {
+    while (payload.size() < wanted) {
         if (!waitReadable(device, deadline, timeoutMs))
             raiseClosed(device);
-        payload.append(device.read(static_cast<qint64>(length) - payload.size()));
+        const qsizetype had = payload.size();
+        const qsizetype chunk = std::min<qsizetype>(wanted - had, std::max<qint64>(device.bytesAvailable(), 1));
+        payload.resize(had + chunk);
+        const qint64 n = device.read(payload.data() + had, chunk);
+        if (n < 0)
+            raiseClosed(device);
+        payload.resize(had + n);
     }
     return payload;
 }
 
 void writeFrame(QIODevice& device, QByteArrayView payload, int timeoutMs)
 {
-    const QByteArray frame = encodeFrame(payload);
-    if (device.write(frame) != frame.size())
+    if (payload.size() > static_cast<qsizetype>(kMaxFrameSize))
+        throw EProtocolError(
+            QStringLiteral("Frame of %1 bytes exceeds the limit of %2 bytes").arg(payload.size()).arg(kMaxFrameSize));
+    // Header and payload as they are, without a framed copy: a socket buffers
+    // both and sends them together.
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    const char header[kFrameHeaderSize] = {static_cast<char>(length & 0xFF), static_cast<char>((length >> 8) & 0xFF),
+                                           static_cast<char>((length >> 16) & 0xFF),
+                                           static_cast<char>((length >> 24) & 0xFF)};
+    if (device.write(header, kFrameHeaderSize) != kFrameHeaderSize
+        || device.write(payload.data(), payload.size()) != payload.size())
         raiseClosed(device);
     auto* socket = qobject_cast<QAbstractSocket*>(&device);
     if (!socket)

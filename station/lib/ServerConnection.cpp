@@ -1,12 +1,11 @@
 #include "station/lib/ServerConnection.h"
 
 #include "common/Exception.h"
+#include "common/FrameSocket.h"
 #include "common/WireProtocol.h"
 #include "station/lib/ServerSession.h"
 #include "station/lib/StationDatabase.h"
 
-#include <QDeadlineTimer>
-#include <QTcpSocket>
 #include <memory>
 
 namespace velta::station {
@@ -14,47 +13,50 @@ namespace {
 
 // How often an idle connection looks whether the server is stopping.
 constexpr int kIdlePollMs = 200;
+// How long a closing connection waits for the client to take its last answer.
+constexpr int kLingerMs = 1000;
 
-// Writes the header and the payload as they are (no framed copy) and waits
-// until the socket has sent them. False when the client is gone or stalls.
-bool sendFrame(QTcpSocket& socket, const QByteArray& payload, int timeoutMs)
+// Sends one answer. An answer too large for a frame goes out as the error
+// that says so, so the client hears why instead of losing the connection.
+// False when the client is gone or stalls.
+bool sendAnswer(FrameSocket& socket, const QByteArray& payload, int timeoutMs)
 {
-    const auto length = static_cast<std::uint32_t>(payload.size());
-    const char header[kFrameHeaderSize] = {static_cast<char>(length & 0xFF), static_cast<char>((length >> 8) & 0xFF),
-                                           static_cast<char>((length >> 16) & 0xFF),
-                                           static_cast<char>((length >> 24) & 0xFF)};
-    if (socket.write(header, kFrameHeaderSize) != kFrameHeaderSize || socket.write(payload) != payload.size())
+    try {
+        try {
+            socket.writeFrame(payload, timeoutMs);
+        } catch (const EProtocolError& tooLarge) {
+            socket.writeFrame(encodeError(tooLarge), timeoutMs);
+        }
+        return true;
+    } catch (const Exception&) {
         return false;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (socket.bytesToWrite() > 0) {
-        if (socket.state() != QAbstractSocket::ConnectedState || deadline.hasExpired())
-            return false;
-        if (!socket.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)))
-            && socket.error() != QAbstractSocket::SocketTimeoutError)
-            return false;
     }
-    return true;
 }
 
 // Waits for the next request to begin. False when the client left or the server stops.
-bool waitForRequest(QTcpSocket& socket, const std::atomic<bool>& stopping)
+bool waitForRequest(FrameSocket& socket, const std::atomic<bool>& stopping)
 {
-    while (socket.bytesAvailable() <= 0) {
-        if (stopping.load() || socket.state() != QAbstractSocket::ConnectedState)
+    for (;;) {
+        if (stopping.load())
             return false;
-        socket.waitForReadyRead(kIdlePollMs);
+        switch (socket.waitForData(kIdlePollMs)) {
+        case FrameSocket::Wait::Data:
+            return !stopping.load();
+        case FrameSocket::Wait::Closed:
+            return false;
+        case FrameSocket::Wait::Idle:
+            break;
+        }
     }
-    return !stopping.load();
 }
 
 } // namespace
 
 void ServerConnection::run()
 {
-    QTcpSocket socket;
-    if (!socket.setSocketDescriptor(descriptor_))
+    FrameSocket socket(static_cast<int>(descriptor_));
+    if (!socket.isOpen())
         return;
-    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     std::unique_ptr<StationDatabase> db;
     QByteArray attachError;
     try {
@@ -69,25 +71,23 @@ void ServerConnection::run()
     while (waitForRequest(socket, stopping_)) {
         std::optional<QByteArray> request;
         try {
-            request = readFrame(socket, config_.frameTimeoutMs, config_.maxRequestSize);
+            request = socket.readFrame(config_.frameTimeoutMs, config_.maxRequestSize);
         } catch (const Exception& e) {
             // An oversized or broken frame leaves the stream out of step: answer and leave.
-            sendFrame(socket, encodeError(e), config_.frameTimeoutMs);
+            sendAnswer(socket, encodeError(e), config_.frameTimeoutMs);
             break;
         }
         if (!request)
             break;
         if (!session) {
-            sendFrame(socket, attachError, config_.frameTimeoutMs);
+            sendAnswer(socket, attachError, config_.frameTimeoutMs);
             break;
         }
         const ServerSession::Reply reply = session->handle(*request);
-        if (!sendFrame(socket, reply.payload, config_.frameTimeoutMs) || reply.close)
+        if (!sendAnswer(socket, reply.payload, config_.frameTimeoutMs) || reply.close)
             break;
     }
-    socket.disconnectFromHost();
-    if (socket.state() != QAbstractSocket::UnconnectedState)
-        socket.waitForDisconnected(1000);
+    socket.closeGracefully(kLingerMs);
     // Cursors go before the attachment they read from.
     session.reset();
     db.reset();

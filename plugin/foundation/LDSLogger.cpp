@@ -10,20 +10,26 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velta {
 
 namespace {
 
-// Closes a descriptor when the write ends, on every path.
+// Closes a descriptor on every path unless it is released to a new owner.
 class FileHandle {
 public:
     explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() { ::close(fd_); }
+    ~FileHandle()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -110,6 +116,7 @@ void TLDSLogger::SetFileName(const QString& name)
     if ((FileMutex || !useProcessLock_) && full.compare(logFileName_, Qt::CaseInsensitive) == 0)
         return;
     FileMutex.reset();
+    CloseLogFile();
     logFileName_ = full;
     nativeFileName_.clear();
     nativeFollowsRoot_ = Paths::isWindowsPath(full);
@@ -142,6 +149,7 @@ void TLDSLogger::SetUseProcessLock(bool flag)
 {
     std::lock_guard state(StateLock);
     useProcessLock_ = flag;
+    CloseLogFile();
     if (!flag)
         FileMutex.reset();
     else if (!FileMutex)
@@ -155,7 +163,12 @@ bool TLDSLogger::HasFileMutex() const { std::lock_guard state(StateLock); return
 std::int64_t TLDSLogger::MaxSize() const { std::lock_guard state(StateLock); return maxSize_; }
 void TLDSLogger::SetMaxSize(std::int64_t bytes) { std::lock_guard state(StateLock); maxSize_ = bytes; }
 bool TLDSLogger::Enabled() const { std::lock_guard state(StateLock); return enabled_; }
-void TLDSLogger::SetEnabled(bool value) { std::lock_guard state(StateLock); enabled_ = value; }
+void TLDSLogger::SetEnabled(bool value)
+{
+    std::lock_guard state(StateLock);
+    enabled_ = value;
+    CloseLogFile();
+}
 QString TLDSLogger::DateTimeFormat() const { std::lock_guard state(StateLock); return stamp_.format(); }
 void TLDSLogger::SetDateTimeFormat(const QString& format) { std::lock_guard state(StateLock); stamp_ = LogTimeStamp(format); }
 bool TLDSLogger::ShowLevelName() const { std::lock_guard state(StateLock); return showLevelName_; }
@@ -270,7 +283,11 @@ QString TLDSLogger::NativeFileName(bool refresh)
     const QString root = nativeFollowsRoot_ ? Paths::root() : QString();
     if (refresh || nativeFileName_.isEmpty() || root != nativeRoot_) {
         nativeFileName_ = Paths::toNative(logFileName_);
-        nativeFileBytes_ = QFile::encodeName(nativeFileName_);
+        QByteArray bytes = QFile::encodeName(nativeFileName_);
+        if (bytes != nativeFileBytes_) {
+            CloseLogFile();
+            nativeFileBytes_ = std::move(bytes);
+        }
         nativeRoot_ = root;
     }
     return nativeFileName_;
@@ -310,6 +327,43 @@ int TLDSLogger::OpenWithRetries(const QByteArray& path, bool create)
 void TLDSLogger::WriteLine(const QByteArray& bytes, WriteStage& stage)
 {
     NativeFileName(false);
+    try {
+        std::int64_t size = HeldFileSizeIfCurrent();
+        if (size < 0)
+            size = OpenLogFile(stage);
+        stage.opened = true;
+
+        if (!appendAll(logFd_, bytes))
+            throw EWriteError(QStringLiteral("Stream write error"));
+        stage.written = true;
+
+        // The size seen before the write plus the line is the file's size while
+        // every writer holds the locks; it only decides whether to look closer.
+        if (maxSize_ > 0 && size + bytes.size() > maxSize_ + maxSize_ / 3)
+            TrimBySize();
+    } catch (...) {
+        // Nothing is assumed about a descriptor a write failed on: the next
+        // line opens the path again.
+        CloseLogFile();
+        throw;
+    }
+}
+
+std::int64_t TLDSLogger::HeldFileSizeIfCurrent()
+{
+    if (logFd_ < 0)
+        return -1;
+    struct stat st {};
+    if (::stat(nativeFileBytes_.constData(), &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == logDevice_
+        && static_cast<std::uint64_t>(st.st_ino) == logInode_)
+        return st.st_size;
+    // Gone, or another file at the path: the held one is no longer the log.
+    CloseLogFile();
+    return -1;
+}
+
+std::int64_t TLDSLogger::OpenLogFile(WriteStage& stage)
+{
     int fd = OpenWithRetries(nativeFileBytes_, false);
     if (fd < 0) {
         const int code = SystemError::last();
@@ -325,39 +379,52 @@ void TLDSLogger::WriteLine(const QByteArray& bytes, WriteStage& stage)
                                     .arg(logFileName_, SystemError::message(SystemError::last())));
         }
     }
-    FileHandle file(fd);
-    stage.opened = true;
-
-    if (!appendAll(fd, bytes))
-        throw EWriteError(QStringLiteral("Stream write error"));
-    stage.written = true;
-
-    if (maxSize_ > 0) {
-        // After an append under the lock the position is the file's size.
-        const std::int64_t size = ::lseek(fd, 0, SEEK_CUR);
-        if (size < 0)
-            throw EReadError(QStringLiteral("Stream read error"));
-        if (size > maxSize_ + maxSize_ / 3)
-            TrimBySize(fd, size, nativeFileName_);
-    }
+    return AdoptLogFile(fd);
 }
 
-void TLDSLogger::TrimBySize(int fd, std::int64_t size, const QString& nativePath)
+std::int64_t TLDSLogger::AdoptLogFile(int fd)
 {
-    if (size <= maxSize_ + 255)
+    FileHandle file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw EReadError(QStringLiteral("Stream read error"));
+    CloseLogFile();
+    logFd_ = file.release();
+    logDevice_ = static_cast<std::uint64_t>(st.st_dev);
+    logInode_ = static_cast<std::uint64_t>(st.st_ino);
+    return st.st_size;
+}
+
+void TLDSLogger::CloseLogFile()
+{
+    if (logFd_ >= 0)
+        ::close(logFd_);
+    logFd_ = -1;
+}
+
+void TLDSLogger::TrimBySize()
+{
+    // The file's own size, in case a program outside the locks changed it.
+    struct stat st {};
+    if (::fstat(logFd_, &st) != 0)
+        throw EReadError(QStringLiteral("Stream read error"));
+    const std::int64_t size = st.st_size;
+    if (size <= maxSize_ + maxSize_ / 3 || size <= maxSize_ + 255)
         return;
-    const std::int64_t start = LogFileTrimmer::findTailStart(fd, size, maxSize_);
+    const std::int64_t start = LogFileTrimmer::findTailStart(logFd_, size, maxSize_);
     // The tail goes to a file of its own beside the log and replaces the log in
     // one rename, so a process dying here leaves either the old or the new log.
-    const QString tempPath = nativePath + QStringLiteral("_%1_%2").arg(::getpid()).arg(::gettid());
-    LogFileTrimmer::writeTail(fd, start, size, tempPath);
+    const QString tempPath = nativeFileName_ + QStringLiteral("_%1_%2").arg(::getpid()).arg(::gettid());
+    FileHandle tail(LogFileTrimmer::writeTail(logFd_, start, size, tempPath));
     try {
         BeforeTailReplacesLog(tempPath);
     } catch (...) {
         QFile::remove(tempPath);
         throw;
     }
-    LogFileTrimmer::replaceLog(tempPath, nativePath);
+    LogFileTrimmer::replaceLog(tempPath, nativeFileName_);
+    // The tail's file is the log now: the next lines go on through it.
+    AdoptLogFile(tail.release());
 }
 
 void TLDSLogger::ReportFailure(const QString& stage, const QString& line, const Exception& error) const

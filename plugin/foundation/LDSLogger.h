@@ -49,10 +49,12 @@ public:
     void LogFmt(const QString& format, const QVector<Variant>& args, int level);
 
     // An empty name changes nothing; a name without a folder goes next to the
-    // executable. Re-opens the named lock for the new file.
+    // executable. Re-opens the named lock for the new file and closes the held
+    // log file.
     void SetFileName(const QString& name);
     void SetLinePrefix(const QString& text);
-    // Off closes the named lock; on opens it for the current file.
+    // Off closes the named lock; on opens it for the current file. Either way
+    // the held log file is closed.
     void SetUseProcessLock(bool flag);
 
     QString LogFileName() const;
@@ -63,7 +65,7 @@ public:
     std::int64_t MaxSize() const;
     void SetMaxSize(std::int64_t bytes); // 0 or less: no limit
     bool Enabled() const;
-    void SetEnabled(bool value);
+    void SetEnabled(bool value); // closes the held log file
     QString DateTimeFormat() const;
     void SetDateTimeFormat(const QString& format);
     bool ShowLevelName() const;
@@ -99,8 +101,12 @@ private:
     void ComposeLine(const QByteArray& message, int level, TDateTime now);
     QString LineText(const QString& message, int level, TDateTime now) const;
     void WriteLine(const QByteArray& bytes, WriteStage& stage);
+    std::int64_t HeldFileSizeIfCurrent();
+    std::int64_t OpenLogFile(WriteStage& stage);
+    std::int64_t AdoptLogFile(int fd);
+    void CloseLogFile();
     int OpenWithRetries(const QByteArray& nativePath, bool create);
-    void TrimBySize(int fd, std::int64_t size, const QString& nativePath);
+    void TrimBySize();
     void ReportFailure(const QString& stage, const QString& line, const Exception& error) const;
     QString NativeFileName(bool refresh);
     void OpenFileMutex();
@@ -128,6 +134,15 @@ private:
     QByteArray nativeFileBytes_;
     QString nativeRoot_;
     bool nativeFollowsRoot_ = false;
+
+    // The log file stays open between lines: opening and closing it on every
+    // line cost more than the rest of the write. Before each write, under both
+    // locks, the path is looked up once and its device and inode compared with
+    // the held descriptor's; a file deleted, renamed over (another writer's
+    // trim) or replaced since is closed and the path opened anew. -1: none held.
+    int logFd_ = -1;
+    std::uint64_t logDevice_ = 0;
+    std::uint64_t logInode_ = 0;
 };
 
 // The private log "LDSLoggerErrorsWriter.log" in the temporary folder that

@@ -82,10 +82,10 @@ std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize)
     return cut;
 }
 
-void writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath)
+int writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath)
 {
     const QByteArray nativeTemp = QFile::encodeName(tempPath);
-    const int out = ::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int out = ::open(nativeTemp.constData(), O_RDWR | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0)
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(tempPath, lastSystemMessage()));
 
@@ -109,10 +109,7 @@ void writeTail(int fd, std::int64_t from, std::int64_t size, const QString& temp
         ::unlink(nativeTemp.constData());
         throw;
     }
-    if (::close(out) != 0) {
-        ::unlink(nativeTemp.constData());
-        throw EWriteError(QStringLiteral("Stream write error"));
-    }
+    return out;
 }
 
 void replaceLog(const QString& tempPath, const QString& logPath)

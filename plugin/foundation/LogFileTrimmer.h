@@ -16,9 +16,12 @@ namespace velta::LogFileTrimmer {
 std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
 
 // Copies bytes [from, size) of fd into a new file at tempPath (native) with the
-// log's permissions, and flushes it to disk. On failure the temporary file is
-// removed and EFCreateError, EReadError or EWriteError is thrown.
-void writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath);
+// log's permissions, and flushes it to disk. Returns the new file's descriptor,
+// open for reading and appending, which the caller owns and closes: once the
+// file has replaced the log, the writer goes on appending through it. On
+// failure the temporary file is removed and EFCreateError, EReadError or
+// EWriteError is thrown.
+int writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath);
 
 // Renames the temporary file over the log (both native, same folder). On
 // failure removes the temporary file and throws EOSError.

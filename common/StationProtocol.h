@@ -35,7 +35,24 @@
 //   GetAZSConfig  [] -> array (element 3: the dispensers, each an array whose
 //                 element 0 is its name)
 //   GetNewContragentNumber [] -> int32
-//   GetReportEx   [reportNo: int32, params] -> string
+//   GetReportEx   [reportNo: int32, params(, workplace: string)] -> string
+//       The report engine: the text of report reportNo (0-255) for the
+//       parameter array params. Report 35 [1000, X], [2, SQL, base],
+//       [17, Fn, Args] and [14] are service functions (hex data packet, typed
+//       text of TextToVariant, "OK"); report 55 answers the HTML rendering of
+//       the last report (see GetReport). The rendering of a report made here
+//       is also kept for the workplace named by the optional third argument
+//       (clients that name none share one place), because the plug-in makes
+//       remote reports over a new connection each time and asks for report
+//       55 through the host's connection afterwards.
+//
+//   GetReport     [reportNo: int32, params(, workplace: string)] -> string
+//       The host's report function: the same engine, but the rendering of a
+//       report made here is kept for this connection only. Report 55 answers
+//       the newer of the connection's last report and the named workplace's
+//       last GetReportEx report; an empty text when there is none or the
+//       last report failed. Reports 35 (service selectors) and 55 themselves
+//       change nothing of it.
 #include <QString>
 
 namespace velta::station {
@@ -49,6 +66,7 @@ inline constexpr char kExecute[] = "Execute";
 inline constexpr char kGetAZSConfig[] = "GetAZSConfig";
 inline constexpr char kGetNewContragentNumber[] = "GetNewContragentNumber";
 inline constexpr char kGetReportEx[] = "GetReportEx";
+inline constexpr char kGetReport[] = "GetReport";
 
 // The default port (VELTA_STATION_PORT overrides it on the client side).
 inline constexpr int kDefaultPort = 5770;

@@ -4,6 +4,7 @@
 #include "plugin/foundation/SafeIniFiles.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace velta::station {
 namespace {
@@ -54,10 +55,40 @@ QString arrayText(const Variant::Array& elements, int depth)
     return QStringLiteral("varar:") + items.join(QLatin1Char('#'));
 }
 
+constexpr qsizetype kBeyondLimit = kMaxVariantTextLength + 1;
+
+// At least the length of the value's text, counted up to just past the limit.
+qsizetype lengthOf(const Variant& value, int depth)
+{
+    switch (value.type()) {
+    case VarType::String:
+        return 4 + 2 * value.toString().size();
+    case VarType::ByteArray:
+        // Each byte: the hex of "raw:11#0#XX#0" or shorter, and a separator.
+        return std::min(kBeyondLimit, 6 + value.toByteArray().size() * 27);
+    case VarType::Array: {
+        if (depth + 1 > kMaxVariantNesting)
+            throw EVariantError(QStringLiteral("Variant arrays nested deeper than %1 levels").arg(kMaxVariantNesting));
+        qsizetype total = 6;
+        const Variant::Array& elements = value.elements();
+        for (qsizetype i = 0; i < elements.size() && total <= kMaxVariantTextLength; ++i)
+            total += 2 * lengthOf(elements[i], depth + 1) + (i > 0 ? 1 : 0);
+        return std::min(total, kBeyondLimit);
+    }
+    default:
+        return 4 + 8 * 4 + 3; // at most: "raw:", four words of eight digits, three separators
+    }
+}
+
 } // namespace
 
 QString VariantToText(const Variant& value)
 {
+    if (value.isArray() || value.isByteArray()) {
+        if (lengthOf(value, 0) > kMaxVariantTextLength)
+            throw EVariantError(QStringLiteral("The text of the variant would be longer than %1 characters")
+                                    .arg(kMaxVariantTextLength));
+    }
     return encode(value, 0);
 }
 

@@ -10,8 +10,12 @@
 
 namespace velta::station {
 
+// Each level of arrays doubles the length of what it holds (items are hex
+// texts), so deep nesting grows fast; longer answers are refused.
+inline constexpr qsizetype kMaxVariantTextLength = qsizetype{32} * 1024 * 1024;
+
 // Byte arrays become arrays of bytes. Raises EVariantError for arrays nested
-// deeper than kMaxVariantNesting.
+// deeper than kMaxVariantNesting or a text longer than kMaxVariantTextLength.
 QString VariantToText(const Variant& value);
 
 } // namespace velta::station

@@ -8,6 +8,8 @@
 #include "station/lib/ProviderRegistry.h"
 #include "station/lib/ProviderUpdateApplier.h"
 #include "station/lib/ProviderValues.h"
+#include "station/lib/ReportEngine.h"
+#include "station/lib/ReportMemory.h"
 #include "station/lib/ServerStationInfo.h"
 #include "station/lib/StationDatabase.h"
 #include "station/lib/Transaction.h"
@@ -150,7 +152,9 @@ Variant ServerSession::dispatch(const WireRequest& request)
         return Variant(newContragentNumber(db_));
     }
     if (m == QLatin1String(kGetReportEx))
-        throw EDatabaseError(QStringLiteral("Report engine not available"));
+        return Variant(ReportEngine(db_, connectionReportState(this), serverReportMemory()).getReportEx(request.args));
+    if (m == QLatin1String(kGetReport))
+        return Variant(ReportEngine(db_, connectionReportState(this), serverReportMemory()).getReport(request.args));
     if (m == QLatin1String(kAuthenticate))
         return Variant(true); // no key required, or already shown
     throw EOleSysError(QStringLiteral("Unknown method: %1").arg(m));

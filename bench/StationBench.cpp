@@ -5,23 +5,33 @@
 #include "common/StationProtocol.h"
 #include "common/WireClient.h"
 #include "common/WireProtocol.h"
+#include "plugin/data/ClientDataSet.h"
+#include "plugin/data/DCOMConnection.h"
 #include "station/lib/Server.h"
 #include "station/lib/StationDatabase.h"
 #include "station/lib/StationInit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,13 +78,23 @@ struct BenchStation {
             station::StationServer server(config);
             server.start(QHostAddress(QHostAddress::LocalHost), 0);
             port = server.serverPort();
-            while (!stop)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            // Sleep in the event loop between connections; a loop of
+            // processEvents calls would spin and take a core from the measurements.
+            QEventLoop loop;
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+                if (stop)
+                    loop.quit();
+            });
+            watch.start(20);
+            loop.exec();
             server.stop();
         });
         serverThread->start();
         while (port == 0)
             QThread::msleep(10);
+        // Where TDCOMConnection finds the server.
+        qputenv("VELTA_STATION_PORT", QByteArray::number(port.load()));
     }
     ~BenchStation()
     {
@@ -95,19 +115,35 @@ WireClient connected()
 
 const QString kSalesQuery = QStringLiteral("SELECT * FROM LOGTRAN ORDER BY INDEXSALE");
 
+// The sales as a window gets them: a client dataset over the server
+// connection, every row fetched at once, every field of every row read
+// through the dataset's fields.
 void BM_SalesThroughServer(benchmark::State& state)
 {
-    WireClient client = connected();
+    TDCOMConnection connection;
+    connection.Open();
     double seconds = 0;
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        const Variant answer = client.call(QString::fromLatin1(station::kOpenProvider),
-                                           {Variant("DSPRepLogTran"), Variant(""), Variant(Variant::Array{}), Variant(-1)});
-        const DataPacket packet = DataPacket::fromBytes(answer.at(1).toByteArray());
-        benchmark::DoNotOptimize(packet.rowCount());
+        TClientDataSet sales;
+        sales.SetRemoteServer(&connection);
+        sales.SetProviderName(QStringLiteral("DSPRepCustomSQL"));
+        sales.SetCommandText(kSalesQuery);
+        sales.SetPacketRecords(-1);
+        sales.Open();
+        std::vector<TField*> fields;
+        for (int i = 0; i < sales.FieldCount(); ++i)
+            fields.push_back(&sales.Fields(i));
+        qint64 rows = 0;
+        for (sales.First(); !sales.Eof(); sales.Next()) {
+            for (TField* field : fields)
+                benchmark::DoNotOptimize(field->Value());
+            ++rows;
+        }
+        sales.Close();
         seconds += t.nsecsElapsed() / 1e9;
-        if (packet.rowCount() < kSales)
+        if (rows < kSales)
             state.SkipWithError("too few sales");
     }
     record(state, "sales-server", seconds);
@@ -186,57 +222,80 @@ void BM_SmallRoundTrip(benchmark::State& state)
     record(state, "roundtrip-server", seconds);
 }
 
-// A bare echo of the same frame sizes over a blocking socket on its own thread.
+// A bare TCP echo of the same frame sizes: plain blocking sockets on both
+// sides, one send and blocking receives, no framing or encoding work at all.
+bool sendAll(int fd, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}
+
+bool receiveAll(int fd, char* into, qsizetype size)
+{
+    qsizetype got = 0;
+    while (got < size) {
+        const ssize_t n = ::recv(fd, into + got, static_cast<size_t>(size - got), 0);
+        if (n <= 0)
+            return false;
+        got += n;
+    }
+    return true;
+}
+
+void setNoDelay(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 void BM_EchoRoundTrip(benchmark::State& state)
 {
     const QByteArray request = encodeFrame(encodeRequest(QString::fromLatin1(station::kCloseCursor), {Variant(0)}));
     const QByteArray answer = encodeFrame(encodeResult(Variant::null()));
-    std::atomic<quint16> port{0};
-    std::atomic<bool> stop{false};
-    QThread* echo = QThread::create([&] {
-        QTcpServer server;
-        server.listen(QHostAddress(QHostAddress::LocalHost), 0);
-        port = server.serverPort();
-        server.waitForNewConnection(-1);
-        std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-        QByteArray pending;
-        while (!stop && socket->state() == QAbstractSocket::ConnectedState) {
-            if (socket->bytesAvailable() <= 0 && !socket->waitForReadyRead(100))
-                continue;
-            pending += socket->readAll();
-            while (pending.size() >= request.size()) {
-                pending.remove(0, request.size());
-                socket->write(answer);
-                socket->waitForBytesWritten(1000);
-            }
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t addressSize = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(listener, 1) != 0
+        || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &addressSize) != 0) {
+        state.SkipWithError("cannot listen");
+        return;
+    }
+    std::thread echo([&] {
+        const int peer = ::accept(listener, nullptr, nullptr);
+        if (peer < 0)
+            return;
+        setNoDelay(peer);
+        QByteArray in(request.size(), Qt::Uninitialized);
+        while (receiveAll(peer, in.data(), in.size()) && sendAll(peer, answer)) {
         }
+        ::close(peer);
     });
-    echo->start();
-    while (port == 0)
-        QThread::msleep(5);
-    QTcpSocket client;
-    client.connectToHost(QStringLiteral("127.0.0.1"), port);
-    client.waitForConnected(5000);
-    client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        state.SkipWithError("cannot connect");
+    setNoDelay(client);
+    QByteArray in(answer.size(), Qt::Uninitialized);
     double seconds = 0;
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        client.write(request);
-        client.waitForBytesWritten(1000);
-        qint64 got = 0;
-        while (got < answer.size()) {
-            if (client.bytesAvailable() <= 0)
-                client.waitForReadyRead(1000);
-            got += client.readAll().size();
-        }
+        if (!sendAll(client, request) || !receiveAll(client, in.data(), in.size()))
+            state.SkipWithError("echo broke");
         seconds += t.nsecsElapsed() / 1e9;
     }
     record(state, "roundtrip-echo", seconds);
-    stop = true;
-    client.close();
-    echo->wait();
-    delete echo;
+    ::close(client);
+    echo.join();
+    ::close(listener);
 }
 
 BENCHMARK(BM_SalesThroughServer)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

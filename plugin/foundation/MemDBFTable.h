@@ -4,7 +4,7 @@
 // in memory, and written back only by SaveToFile. Records are kept as one byte
 // buffer in file form and decoded when a field is read.
 #include "common/Variant.h"
-#include "plugin/data/DataSetTypes.h" // TDataSetState and TLocateOptions, shared with the client datasets
+#include "plugin/foundation/DataSetTypes.h"
 #include "plugin/foundation/DBFAccess.h"
 #include "plugin/foundation/DBFField.h"
 #include "plugin/foundation/DBFFilter.h"

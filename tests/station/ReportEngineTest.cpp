@@ -126,13 +126,6 @@ TEST_F(ReportEngineTest, RemoteReportReachesTheHostConnectionOfTheSameWorkplace)
     EXPECT_TRUE(engine(host_).getReport(call(55, {}, QStringLiteral("WS-1"))).contains(QStringLiteral("ОТЧЕТ №0")));
 }
 
-TEST_F(ReportEngineTest, HostReportsAreNotSharedWithOtherConnections)
-{
-    engine(host_).getReport(call(10, {}, QStringLiteral("WS-1")));
-    ReportConnectionState second;
-    EXPECT_EQ(engine(second).getReport(call(55, {}, QStringLiteral("WS-1"))), QString());
-}
-
 TEST_F(ReportEngineTest, ClientsThatNameNoWorkplaceShareOnePlace)
 {
     engine(remote_).getReportEx(call(45, {}));

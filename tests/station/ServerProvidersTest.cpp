@@ -233,16 +233,6 @@ TEST_F(ServerProviders, NewContragentNumbersAreFreshAndRising)
     EXPECT_GT(a, top);
 }
 
-TEST_F(ServerProviders, ReportEngineIsNotThereYet)
-{
-    try {
-        client_->call(QString::fromLatin1(station::kGetReportEx), {Variant(45), Variant(Variant::Array{})});
-        FAIL() << "GetReportEx answered";
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Report engine not available"));
-    }
-}
-
 class ServerLegacyStation : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { served_ = new ServedStation(true, 800); }

@@ -9,6 +9,8 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,6 +55,25 @@ bool appendAll(int fd, const QByteArray& bytes)
         data += done;
         left -= static_cast<std::size_t>(done);
     }
+    return true;
+}
+
+// Tells whether the environment values the suite's root is made of (VELTA_ROOT,
+// or the home folder without it) changed since seen; comparing the raw values
+// costs far less than mapping the root again for every line.
+bool rootSourceChanged(std::string& seen)
+{
+    const char* root = std::getenv("VELTA_ROOT");
+    const bool fromRoot = root && *root;
+    const char* value = fromRoot ? root : std::getenv("HOME");
+    if (!value)
+        value = "";
+    // The first character tells which variable the value came from.
+    const char source = fromRoot ? 'R' : 'H';
+    if (!seen.empty() && seen.front() == source && std::strcmp(seen.c_str() + 1, value) == 0)
+        return false;
+    seen.assign(1, source);
+    seen += value;
     return true;
 }
 
@@ -280,15 +301,14 @@ QString TLDSLogger::NativeFileName(bool refresh)
     // Mapping a Windows-style name looks at the folders on disk, so it is done
     // once per name and root, and again only when the file has to be created.
     // A native name does not depend on the root.
-    const QString root = nativeFollowsRoot_ ? Paths::root() : QString();
-    if (refresh || nativeFileName_.isEmpty() || root != nativeRoot_) {
+    const bool rootMoved = nativeFollowsRoot_ && rootSourceChanged(rootSource_);
+    if (refresh || nativeFileName_.isEmpty() || rootMoved) {
         nativeFileName_ = Paths::toNative(logFileName_);
         QByteArray bytes = QFile::encodeName(nativeFileName_);
         if (bytes != nativeFileBytes_) {
             CloseLogFile();
             nativeFileBytes_ = std::move(bytes);
         }
-        nativeRoot_ = root;
     }
     return nativeFileName_;
 }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace velta {
 
@@ -128,11 +129,11 @@ private:
     QByteArray prefixBytes_;
     QByteArray lineBuffer_;
 
-    // The native path of logFileName_ (also encoded), and the root it was
-    // mapped under when the name is a Windows-style one.
+    // The native path of logFileName_ (also encoded), and the environment
+    // values of the root it was mapped under when the name is a Windows-style one.
     QString nativeFileName_;
     QByteArray nativeFileBytes_;
-    QString nativeRoot_;
+    std::string rootSource_;
     bool nativeFollowsRoot_ = false;
 
     // The log file stays open between lines: opening and closing it on every

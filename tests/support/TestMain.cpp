@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <gtest/gtest.h>
+#ifdef VELTA_TEST_WIDGETS
+#include <QApplication>
+#endif
 
 #include <cstdlib>
 #include <ctime>
@@ -39,7 +42,12 @@ int main(int argc, char** argv)
     fixEnvironment();
     if (argc >= 3 && QByteArray(argv[1]) == velta::test::kChildSwitch)
         return velta::test::runChildRole(argc, argv);
+#ifdef VELTA_TEST_WIDGETS
+    // Programs that test windows need the widget application.
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -7,15 +7,9 @@ namespace velta::test {
 
 void ensureWidgetApplication()
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    // The main's QCoreApplication stays alive underneath; the QApplication
-    // takes over as the application instance and is never destroyed, so the
-    // main's object is the last to go, as it would be alone.
-    static int argc = 1;
-    static char name[] = "test-ui";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    // The test main of this program makes a QApplication (VELTA_TEST_WIDGETS).
+    ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr)
+        << "the test program was built without the widget application";
 }
 
 std::function<void(const QString&)> failTestReporter()

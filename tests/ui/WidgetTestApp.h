@@ -1,7 +1,6 @@
 #pragma once
-// Widgets need a QApplication, while the test program's main creates a plain
-// QCoreApplication. ensureWidgetApplication() creates one QApplication for the
-// rest of the run (on the offscreen platform the test main selects).
+// Widgets need a QApplication: the test main makes one in programs built with
+// VELTA_TEST_WIDGETS; ensureWidgetApplication() checks that it is there.
 #include <QString>
 #include <functional>
 

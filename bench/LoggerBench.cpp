@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -173,7 +174,8 @@ void BM_LoggerOneThread(benchmark::State& state)
 }
 
 // The parts of the logger's cost, to explain the ratio: the floor with the
-// named lock around it, and the line's time stamp and encoding alone.
+// named lock around it, the line's time stamp and encoding alone, the named
+// lock alone and the path check alone.
 void BM_FloorWithNamedLock(benchmark::State& state)
 {
     const QString name = besideLog(QStringLiteral("floorlock.log"));
@@ -203,6 +205,22 @@ void BM_LineText(benchmark::State& state)
         benchmark::DoNotOptimize(bytes);
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// The logger keeps the log open between lines and looks the path up once per
+// line to see that it still names the held file: that lookup alone.
+void BM_PathCheckAlone(benchmark::State& state)
+{
+    const QByteArray path = QFile::encodeName(besideLog(QStringLiteral("check.log")));
+    appendFloorLine(path, floorLine());
+    struct stat st {};
+    for (auto _ : state) {
+        if (::stat(path.constData(), &st) != 0)
+            std::abort();
+        benchmark::DoNotOptimize(st.st_ino);
+    }
+    state.SetItemsProcessed(state.iterations());
+    ::unlink(path.constData());
 }
 
 void BM_NamedLockAlone(benchmark::State& state)
@@ -315,6 +333,7 @@ BENCHMARK(BM_LoggerOneThread)->MinTime(1.0);
 BENCHMARK(BM_FloorWithNamedLock)->MinTime(1.0);
 BENCHMARK(BM_LineText)->MinTime(0.5);
 BENCHMARK(BM_NamedLockAlone)->MinTime(0.5);
+BENCHMARK(BM_PathCheckAlone)->MinTime(0.5);
 BENCHMARK(BM_TrimOnce)->Iterations(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorTwoProcesses)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

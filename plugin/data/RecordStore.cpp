@@ -105,14 +105,64 @@ void RecordStore::appendPacket(const DataPacket& packet)
                                  .arg(packet.fieldCount())
                                  .arg(fieldCount()));
     const int rows = packet.rowCount();
-    order_.reserve(order_.size() + static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        const int record = allocateRecord();
+    const auto first = static_cast<size_t>(records_);
+    const size_t total = first + static_cast<size_t>(rows);
+    // Column by column, with one type decision per column instead of per cell.
+    // A value that cannot be stored takes the packet's rows back out again.
+    try {
         for (int f = 0; f < fieldCount(); ++f)
-            storeValue(record, f, packet.value(row, f));
-        order_.push_back(record);
+            appendColumn(f, packet, first, total);
+    } catch (...) {
+        for (int f = 0; f < fieldCount(); ++f)
+            truncateColumn(columns_[static_cast<size_t>(f)], first);
+        throw;
     }
+    records_ = static_cast<int>(total);
+    live_.resize(total, 1);
+    states_.resize(total, RowState::Unmodified);
+    order_.reserve(order_.size() + static_cast<size_t>(rows));
+    for (size_t record = first; record < total; ++record)
+        order_.push_back(static_cast<int>(record));
     ++version_;
+}
+
+void RecordStore::appendColumn(int field, const DataPacket& packet, size_t first, size_t total)
+{
+    Column& c = columns_[static_cast<size_t>(field)];
+    c.nulls.resize(total, 1);
+    const Storage storage = storageOf(c.type);
+    switch (storage) {
+    case Storage::Int: c.ints.resize(total, 0); break;
+    case Storage::Double: c.doubles.resize(total, 0.0); break;
+    case Storage::Text: c.texts.resize(total); break;
+    case Storage::Blob: c.blobs.resize(total); break;
+    }
+    const bool fixedPoint = c.type == FieldType::Currency || c.type == FieldType::FmtBcd;
+    for (size_t r = first; r < total; ++r) {
+        const Variant value = packet.value(static_cast<int>(r - first), field);
+        if (value.isEmptyOrNull())
+            continue; // stays Null
+        switch (storage) {
+        case Storage::Int:
+            c.ints[r] = fixedPoint ? value.toCurrency().scaled
+                : c.type == FieldType::Boolean ? (value.toBool() ? 1 : 0)
+                                               : value.toInt64();
+            break;
+        case Storage::Double: c.doubles[r] = value.toDateTime(); break;
+        case Storage::Text: c.texts[r] = value.toString(); break;
+        case Storage::Blob: c.blobs[r] = blobBytes(value); break;
+        }
+        c.nulls[r] = 0;
+    }
+}
+
+void RecordStore::truncateColumn(Column& c, size_t size)
+{
+    c.nulls.resize(std::min(c.nulls.size(), size));
+    c.ints.resize(std::min(c.ints.size(), size));
+    c.doubles.resize(std::min(c.doubles.size(), size));
+    c.texts.resize(std::min(c.texts.size(), size));
+    c.blobs.resize(std::min(c.blobs.size(), size));
 }
 
 int RecordStore::insertRecord(const QVector<Variant>& values, int orderPos, bool logInsert)

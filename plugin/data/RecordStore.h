@@ -96,6 +96,9 @@ public:
 
 private:
     void storeValue(int record, int field, const Variant& coerced);
+    // Appends one field's values of a packet's rows to its column (records first..total-1).
+    void appendColumn(int field, const DataPacket& packet, size_t first, size_t total);
+    static void truncateColumn(Column& column, size_t size);
     int allocateRecord();
     void setState(int record, RowState state);
 

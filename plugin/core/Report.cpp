@@ -1,0 +1,176 @@
+#include "plugin/core/Report.h"
+
+#include "common/Exception.h"
+#include "plugin/core/VeltaRep.h"
+
+namespace velta::core {
+
+using plugin::MenuItem;
+
+void RaiseCommandNotAvailable(const QString& caption)
+{
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    throw Exception(QStringLiteral("Команда \"%1\" пока недоступна").arg(name));
+}
+
+QString DispenserNameFromCaption(const QString& caption)
+{
+    QString name = caption.mid(5);
+    const qsizetype amp = name.indexOf(QLatin1Char('&'));
+    if (amp >= 0)
+        name.remove(amp, 1);
+    return name;
+}
+
+// Handlers that start by reloading the payment types on an office workplace.
+void TReport::SalesReceipt(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::FuelJournal(MenuItem& sender, FuelMove)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ShiftFuelJournal(MenuItem& sender, FuelMove)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::CurrentShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::BonusShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ReturnsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::TalonsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::TerminalReturnsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::CardsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ContractsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::SalesHistoryReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::StatementShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ContragentShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::PeriodReleaseReport(MenuItem& sender, ReleaseBy)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::KeeperFuelMovement(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::LimitBalancesReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ReloadsShiftReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::PriceHistoryReport(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::DiscountCardsList(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ReportSettings(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::OpenSalesHistory(MenuItem& sender)
+{
+    UpdateVidOplIfOffice();
+    RaiseCommandNotAvailable(QStringLiteral("История продаж: ") + DispenserNameFromCaption(sender.caption()));
+}
+
+// The scanned documents, the consignment notes and the meter report do not
+// reload the payment types first.
+void TReport::ScannedDocuments(MenuItem& sender)
+{
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::ConsignmentNotes(MenuItem& sender)
+{
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+void TReport::MeterShiftReport(MenuItem& sender)
+{
+    RaiseCommandNotAvailable(sender.caption());
+}
+
+} // namespace velta::core

@@ -1,0 +1,35 @@
+#pragma once
+// The loaded reports plug-in: the shared library opened with dlopen and its
+// four exports. A library that cannot be opened or lacks an export is refused
+// with a message naming the file and the missing function.
+#include "plugin/api/velta_plugin.h"
+
+#include <QString>
+
+namespace velta::host {
+
+class PluginLibrary {
+public:
+    // Where the host looks when no path is given: ../lib/libVeltaReports9.so
+    // next to the program.
+    static QString defaultPath();
+
+    // Raises velta::Exception when the library cannot be loaded.
+    explicit PluginLibrary(const QString& path);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    const QString& path() const { return path_; }
+
+    plugin::SetGetValueExport setGetValue = nullptr;
+    plugin::InitReportMenuExport initReportMenu = nullptr;
+    plugin::SetNewUserPrivExport setNewUserPriv = nullptr;
+    plugin::UpdateVidOplExport updateVidOpl = nullptr;
+
+private:
+    QString path_;
+    void* handle_ = nullptr;
+};
+
+} // namespace velta::host

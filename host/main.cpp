@@ -1,0 +1,56 @@
+// velta-host: the stand-in host program of the reports plug-in. It reads its
+// configuration ($VELTA_ROOT/host.ini), loads the plug-in and shows its main
+// window; with --tour it photographs its menus into a folder and exits.
+#include "common/Exception.h"
+#include "host/DemoTour.h"
+#include "host/HostConfig.h"
+#include "host/HostWindow.h"
+#include "host/PluginLibrary.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velta-host"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Велта"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The stand-in host program of the reports plug-in"));
+    parser.addHelpOption();
+    const QCommandLineOption pluginOption(QStringLiteral("plugin"), QStringLiteral("The plug-in library to load."),
+                                          QStringLiteral("PATH"), velta::host::PluginLibrary::defaultPath());
+    const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("The host configuration file."),
+                                          QStringLiteral("PATH"), velta::host::HostConfig::defaultPath());
+    const QCommandLineOption tourOption(QStringLiteral("tour"),
+                                        QStringLiteral("Run the scripted tour, save screenshots into DIR and exit."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption noPluginOption(QStringLiteral("no-plugin"), QStringLiteral("Start without the plug-in."));
+    parser.addOptions({pluginOption, configOption, tourOption, noPluginOption});
+    parser.process(app);
+
+    const bool touring = parser.isSet(tourOption);
+    try {
+        velta::host::HostConfig config(parser.value(configOption));
+        // On the tour nobody can close a message box: errors go to the console.
+        velta::host::HostWindow::ErrorReporter reporter;
+        if (touring)
+            reporter = [](const QString& message) { std::fprintf(stderr, "velta-host: %s\n", message.toUtf8().constData()); };
+        velta::host::HostWindow window(config, reporter);
+        if (!parser.isSet(noPluginOption))
+            window.loadPlugin(parser.value(pluginOption));
+        if (touring) {
+            const QStringList files = velta::host::DemoTour(parser.value(tourOption)).run(window);
+            for (const QString& file : files)
+                std::printf("%s\n", file.toUtf8().constData());
+            return 0;
+        }
+        window.show();
+        return QApplication::exec();
+    } catch (const velta::Exception& e) {
+        std::fprintf(stderr, "velta-host: %s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+}

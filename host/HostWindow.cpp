@@ -35,7 +35,7 @@ HostWindow::HostWindow(HostConfig& config, ErrorReporter reporter, QWidget* pare
 {
     setObjectName(QStringLiteral("HostWindow"));
     setWindowTitle(QStringLiteral("Велта — %1").arg(config_.stationName));
-    resize(960, 640);
+    resize(1024, 800);
 
     session_ = std::make_unique<HostSession>(config_, *journal_, *menuStates_, reports_.get());
     session_->activate();
@@ -63,11 +63,12 @@ HostWindow::HostWindow(HostConfig& config, ErrorReporter reporter, QWidget* pare
 
 HostWindow::~HostWindow()
 {
-    // The handlers were made by the plug-in's code: drop them before it is unloaded.
+    // The handlers were made by the plug-in's code, so they go before it is
+    // unloaded, and so do the menus it filled.
     root_->clearHandlers();
     menuStates_->clear();
-    plugin_.reset();
     root_.reset();
+    plugin_.reset();
     session_.reset();
 }
 

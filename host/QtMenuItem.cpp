@@ -8,6 +8,16 @@
 #include <QMenuBar>
 
 namespace velta::host {
+namespace {
+
+// A copy in the host's own memory: a text made by the plug-in may point into the
+// plug-in's image (a literal), which is gone once the library is unloaded.
+QString ownCopy(const QString& text)
+{
+    return text.isEmpty() ? QString() : QString(text.constData(), text.size());
+}
+
+} // namespace
 
 std::unique_ptr<QtMenuItem> QtMenuItem::makeRoot(QMenuBar* bar, QWidget* shortcutHost, ErrorReporter reporter)
 {
@@ -51,7 +61,7 @@ QtMenuItem* QtMenuItem::insertChild(int index, const QString& caption)
         index = count();
     auto child = std::unique_ptr<QtMenuItem>(new QtMenuItem(this, shared_));
     QtMenuItem* raw = child.get();
-    raw->caption_ = caption;
+    raw->caption_ = ownCopy(caption);
     QWidget* container = childContainer();
     QAction* before = index < count() ? children_[static_cast<size_t>(index)]->action_ : nullptr;
     children_.insert(children_.begin() + index, std::move(child));
@@ -91,13 +101,13 @@ void QtMenuItem::clearHandlers()
 
 void QtMenuItem::setCaption(const QString& caption)
 {
-    caption_ = caption;
+    caption_ = ownCopy(caption);
     apply();
 }
 
 void QtMenuItem::setHint(const QString& hint)
 {
-    hint_ = hint;
+    hint_ = ownCopy(hint);
     apply();
 }
 
@@ -109,7 +119,7 @@ void QtMenuItem::setShortCut(plugin::TShortCut shortCut)
 
 void QtMenuItem::setName(const QString& name)
 {
-    name_ = name;
+    name_ = ownCopy(name);
     apply();
 }
 
@@ -161,8 +171,10 @@ void QtMenuItem::apply()
 {
     if (!action_)
         return;
-    action_->setText(caption_);
-    action_->setSeparator(caption_ == QLatin1String("-"));
+    // A caption of "-" makes a separator line, as in the framework's menus.
+    const bool separator = caption_ == QLatin1String("-");
+    action_->setSeparator(separator);
+    action_->setText(separator ? QString() : caption_);
     action_->setStatusTip(hint_);
     action_->setToolTip(hint_);
     action_->setObjectName(name_);

@@ -12,17 +12,13 @@ seconds=${FUZZ_SECONDS:-30}
 cxx=${FUZZ_CXX:-clang++}
 mkdir -p "$work/obj" "$work/corpus" "$work/seeds" "$work/crashes"
 
-read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core)"
-read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core)"
+read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core Qt6Network)"
+read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core Qt6Network)"
 sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all)
 cflags=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I"$top" "${qt_cflags[@]}" -DVELTA_RUNTIME_BUILD)
 
-# The runtime without its data packet and wire parts, which the reader does not use.
-runtime=()
-for src in "$top"/common/*.cpp; do
-  case "$(basename "$src")" in DataPacket*|Wire*) ;; *) runtime+=("$src") ;; esac
-done
-sources=("${runtime[@]}"
+# The whole runtime, as the plug-in links it.
+sources=("$top"/common/*.cpp
          "$top"/plugin/platform/Clock.cpp "$top"/plugin/platform/Paths.cpp "$top"/plugin/platform/SystemError.cpp
          "$top"/plugin/foundation/DBF*.cpp "$top"/plugin/foundation/MemDBFTable.cpp)
 

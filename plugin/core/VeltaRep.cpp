@@ -25,10 +25,13 @@ struct Globals {
     std::unique_ptr<TLDSLogger> log;
 };
 
+// Made on first use and never destroyed by the runtime: the library's unload
+// function releases its contents in a fixed order, whatever order static
+// destructors would run in.
 Globals& globals()
 {
-    static Globals instance;
-    return instance;
+    static Globals* instance = new Globals;
+    return *instance;
 }
 
 void beepMissingCode()

@@ -38,6 +38,19 @@ bool isOrdinal(const Variant& v)
     }
 }
 
+namespace {
+
+// A host function answered as an integer address; 0 or a non-ordinal answer is none.
+template <class Fn>
+Fn functionAnswer(const Variant& answer)
+{
+    if (!isOrdinal(answer) || answer.toInt64() == 0)
+        return nullptr;
+    return plugin::functionFromValue<Fn>(answer);
+}
+
+} // namespace
+
 int workplaceKind()
 {
     return value(46).toInt();
@@ -68,10 +81,7 @@ double hostVersion()
 
 plugin::SetMenuItemStateFn setMenuItemState()
 {
-    const Variant v = value(85);
-    if (!isOrdinal(v) || v.toInt64() == 0)
-        return nullptr;
-    return plugin::functionFromValue<plugin::SetMenuItemStateFn>(v);
+    return functionAnswer<plugin::SetMenuItemStateFn>(value(85));
 }
 
 plugin::PayTypeList* payTypeList()
@@ -96,6 +106,61 @@ QString stationName()
 QString reportServerComputer()
 {
     return value(7).toString();
+}
+
+QString operatorName()
+{
+    return value(2).toString();
+}
+
+QString organisationName()
+{
+    return value(35).toString();
+}
+
+int reportPrologueValue()
+{
+    return value(56).toInt();
+}
+
+plugin::HostReceiptPrintFn receiptPrintFunction()
+{
+    return functionAnswer<plugin::HostReceiptPrintFn>(value(84));
+}
+
+bool mayTakeCurrentShift()
+{
+    return privFlag(0);
+}
+
+bool printStraightToDevice()
+{
+    return privFlag(8);
+}
+
+bool printThroughHost()
+{
+    return privFlag(9) && privFlag(10);
+}
+
+plugin::HostPrintRoutineFn hostPrintRoutine()
+{
+    return functionAnswer<plugin::HostPrintRoutineFn>(privValue(22));
+}
+
+Variant stationValue()
+{
+    return privValue(11);
+}
+
+int currentShiftNumber()
+{
+    return privValue(12).toInt();
+}
+
+QString stationServerComputer()
+{
+    return privValue(13).toString();
 }
 
 bool privFlag(int code)

@@ -31,10 +31,32 @@ QString stationName();
 // GetValue 7: the computer of the station server for remote reports.
 QString reportServerComputer();
 
+// GetValue 2, 35: the operator's full name and the organisation name.
+QString operatorName();
+QString organisationName();
+// GetValue 56: the value sent before every report.
+int reportPrologueValue();
+// GetValue 84: the host's receipt print function, or null.
+plugin::HostReceiptPrintFn receiptPrintFunction();
+
 // GetPrivValue answers taken as booleans / integers (host errors propagate).
 bool privFlag(int code);
 // GetPrivValue 15 taken as an unsigned number.
 unsigned privWorkplaceKind();
+// GetPrivValue 0: the user may take the current (open) shift.
+bool mayTakeCurrentShift();
+// GetPrivValue 8: report text goes straight to the printer device.
+bool printStraightToDevice();
+// GetPrivValue 9 and 10 both true: print through the host function of code 22.
+bool printThroughHost();
+// GetPrivValue 22: the host's print routine, or null.
+plugin::HostPrintRoutineFn hostPrintRoutine();
+// GetPrivValue 11: the station value passed on in shift report parameters.
+Variant stationValue();
+// GetPrivValue 12: the number of the current shift.
+int currentShiftNumber();
+// GetPrivValue 13: the computer name of the station server.
+QString stationServerComputer();
 // GetPrivValue 19: the payment type names (any variant; callers check for an array).
 Variant privPayTypeNames();
 

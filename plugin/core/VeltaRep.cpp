@@ -170,7 +170,8 @@ void loadPayTypes(PluginState& s)
         Variant attribute(-1);
         bool enabled = true;
         int code = i;
-        if (list) {
+        // A host list shorter than the names covers only its own entries.
+        if (list && i < list->count()) {
             const plugin::PayTypeList::Entry entry = list->entry(i);
             code = entry.code;
             attribute = Variant(entry.attribute);

@@ -249,6 +249,35 @@ TEST_F(MenuFittingTest, FinancialDayReportNeedsOfficeAndTheCnfSwitch)
     EXPECT_TRUE(finance->visible());
 }
 
+TEST_F(MenuFittingTest, OfficeHandlersReloadPaymentTypesExceptScansNotesAndMeter)
+{
+    testHost.values[46] = Variant(3);
+    testHost.privValues[15] = Variant(3);
+    TestMenuItem* menu = build();
+    logOn();
+    ASSERT_EQ(state().payTypeCount, 13);
+    testHost.privValues[19] = Variant(Variant::Array{Variant("Нал")});
+    for (const char* caption : {"Отсканированные документы...", "Товарно-транспортные накладные...", "Отчет по мернику"}) {
+        EXPECT_THROW(menu->child(caption)->click(), Exception) << caption;
+        EXPECT_EQ(state().payTypeCount, 13) << caption;
+    }
+    EXPECT_THROW(menu->child("Общий список дисконтных  карт")->click(), Exception);
+    EXPECT_EQ(state().payTypeCount, 1);
+}
+
+TEST_F(MenuFittingTest, ShortcutClickNamesItsDispenser)
+{
+    dispensers = 3;
+    build();
+    logOn();
+    try {
+        history()->child("ТРК №2")->click();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Команда \"История продаж: 2\" пока недоступна"));
+    }
+}
+
 class MenuRegistrationTest : public MenuFittingTest {
 protected:
     MenuRegistrationTest() { testHost.offerMenuStates(); }

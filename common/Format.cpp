@@ -11,22 +11,6 @@ namespace velta {
 
 namespace {
 
-bool isIntegerArg(VarType type)
-{
-    switch (type) {
-    case VarType::Int8:
-    case VarType::Byte:
-    case VarType::Int16:
-    case VarType::Word:
-    case VarType::Int32:
-    case VarType::UInt32:
-    case VarType::Int64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isFloatArg(VarType type)
 {
     return type == VarType::Single || type == VarType::Double || type == VarType::Currency || type == VarType::Date;
@@ -102,7 +86,7 @@ private:
         if (p_ < end_ && *p_ == QLatin1Char('*')) {
             ++p_;
             const Variant& arg = nextArg();
-            if (!isIntegerArg(arg.type()))
+            if (!isIntegerType(arg.type()))
                 fail();
             return static_cast<int>(std::clamp<std::int64_t>(arg.toInt64(), -kMaxNumber, kMaxNumber));
         }
@@ -156,7 +140,7 @@ private:
             integer(out, arg, kind, precision);
             break;
         case u'P':
-            if (!isIntegerArg(arg.type()))
+            if (!isIntegerType(arg.type()))
                 fail();
             appendDigits(out, static_cast<std::uint64_t>(arg.toInt64()) & unsignedMask(arg), 16, 8);
             break;
@@ -188,7 +172,7 @@ private:
 
     void integer(QString& out, const Variant& arg, char16_t kind, int precision)
     {
-        if (!isIntegerArg(arg.type()))
+        if (!isIntegerType(arg.type()))
             fail();
         const std::int64_t value = arg.toInt64();
         if (kind == u'D') {

@@ -175,6 +175,8 @@ QString dateText(double value)
     return DateTimeToStr(value);
 }
 
+} // namespace
+
 bool isIntegerType(VarType type)
 {
     switch (type) {
@@ -190,8 +192,6 @@ bool isIntegerType(VarType type)
         return false;
     }
 }
-
-} // namespace
 
 Currency Currency::fromDouble(double value)
 {

@@ -131,6 +131,9 @@ private:
     std::variant<std::monostate, std::int64_t, double, QString, std::shared_ptr<Array>, QByteArray> value_;
 };
 
+// True for the integer type codes of every width and sign.
+VELTA_RUNTIME_EXPORT bool isIntegerType(VarType type);
+
 // Versioned binary form of a Variant (used on the wire and in data packets):
 // a version byte, then the value as a type tag and its payload. Decoding checks
 // every size, limits array nesting and raises EVariantError on malformed input;

@@ -1,11 +1,13 @@
 #include "plugin/data/ClientDataSet.h"
 
+
 #include "common/Exception.h"
 #include "plugin/data/DataSetErrors.h"
 #include "plugin/data/DataSource.h"
 #include "plugin/data/DCOMConnection.h"
 #include "plugin/data/MasterLink.h"
 #include "plugin/data/RecordStore.h"
+#include "plugin/data/RowDiff.h"
 
 #include <algorithm>
 
@@ -374,17 +376,10 @@ void TClientDataSet::publish(int touched)
     publishedStore_ = store_->id();
     publishedInsertRow_ = insertRow;
     std::vector<int> now = displayRecords();
-    const std::vector<int>& old = published_;
-    const size_t common = std::min(old.size(), now.size());
-    size_t prefix = 0;
-    while (prefix < common && old[prefix] == now[prefix])
-        ++prefix;
-    size_t suffix = 0;
-    while (suffix < common - prefix && old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix])
-        ++suffix;
-    const int first = static_cast<int>(prefix);
-    const int oldMiddle = static_cast<int>(old.size() - prefix - suffix);
-    const int newMiddle = static_cast<int>(now.size() - prefix - suffix);
+    const RowDiff diff = diffRows(published_, now);
+    const int first = diff.first;
+    const int oldMiddle = diff.removed;
+    const int newMiddle = diff.inserted;
     DataChange change;
     bool changed = true;
     if (touched == kLayoutTouched) {

@@ -1,6 +1,7 @@
 #include "plugin/data/DatasetModel.h"
 
 #include "plugin/data/ClientDataSet.h"
+#include "plugin/data/RowDiff.h"
 
 #include <QSize>
 #include <algorithm>
@@ -51,17 +52,10 @@ void DatasetModel::sync()
 {
     TClientDataSet* ds = dataSet();
     std::vector<int> now = ds ? ds->displayRecords() : std::vector<int>();
-    const std::vector<int>& old = records_;
-    const size_t common = std::min(old.size(), now.size());
-    size_t prefix = 0;
-    while (prefix < common && old[prefix] == now[prefix])
-        ++prefix;
-    size_t suffix = 0;
-    while (suffix < common - prefix && old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix])
-        ++suffix;
-    const int first = static_cast<int>(prefix);
-    const int oldMiddle = static_cast<int>(old.size() - prefix - suffix);
-    const int newMiddle = static_cast<int>(now.size() - prefix - suffix);
+    const RowDiff diff = diffRows(records_, now);
+    const int first = diff.first;
+    const int oldMiddle = diff.removed;
+    const int newMiddle = diff.inserted;
     if (oldMiddle == 0 && newMiddle == 0)
         return;
     if (oldMiddle == 0) {

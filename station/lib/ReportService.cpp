@@ -13,22 +13,6 @@
 namespace velta::station {
 namespace {
 
-bool isIntegerType(VarType type)
-{
-    switch (type) {
-    case VarType::Int8:
-    case VarType::Byte:
-    case VarType::Int16:
-    case VarType::Word:
-    case VarType::Int32:
-    case VarType::UInt32:
-    case VarType::Int64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 [[noreturn]] void raise(const QString& message)
 {
     throw EDatabaseError(message);

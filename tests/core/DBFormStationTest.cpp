@@ -7,7 +7,7 @@
 #include "common/WireClient.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/ReportCalls.h"
-#include "tests/data/RealStation.h"
+#include "tests/core/SharedStationTest.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -18,38 +18,25 @@ using namespace velta::test;
 
 namespace {
 
-class DBFormStationTest : public ::testing::Test {
+class DBFormStationTest : public SharedStationTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (RealStation::available())
-            station_ = new RealStation(50);
-    }
-    static void TearDownTestSuite()
-    {
-        delete station_;
-        station_ = nullptr;
-    }
     void SetUp() override
     {
-        if (!station_)
-            GTEST_SKIP() << "velta-station is not built";
-        ASSERT_NE(station_->port(), 0) << station_->error().toStdString();
-        qputenv("VELTA_STATION_PORT", QByteArray::number(station_->port()));
+        SharedStationTest::SetUp();
+        if (!stationReady())
+            return;
         host.privValues[11] = Variant(1);
     }
     void TearDown() override
     {
         frm.reset();
-        qunsetenv("VELTA_STATION_PORT");
+        SharedStationTest::TearDown();
     }
 
-    static RealStation* station_;
     TestEnv env;
     ScriptedHost host;
     std::unique_ptr<TDBFrm> frm = std::make_unique<TDBFrm>();
 };
-RealStation* DBFormStationTest::station_ = nullptr;
 
 TEST_F(DBFormStationTest, EveryServerDataSetOpensWithItsFieldsBound)
 {

@@ -8,7 +8,7 @@
 #include "plugin/core/ReportCalls.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/platform/Clock.h"
-#include "tests/data/RealStation.h"
+#include "tests/core/SharedStationTest.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -19,28 +19,16 @@ using namespace velta::test;
 
 namespace {
 
-class ReportCallsStationTest : public ::testing::Test {
+class ReportCallsStationTest : public SharedStationTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (RealStation::available())
-            station_ = new RealStation(50);
-    }
-    static void TearDownTestSuite()
-    {
-        delete station_;
-        station_ = nullptr;
-    }
     void SetUp() override
     {
-        if (!station_)
-            GTEST_SKIP() << "velta-station is not built";
-        ASSERT_NE(station_->port(), 0) << station_->error().toStdString();
-        qputenv("VELTA_STATION_PORT", QByteArray::number(station_->port()));
+        SharedStationTest::SetUp();
+        if (!stationReady())
+            return;
         host.values[7] = Variant(QStringLiteral("127.0.0.1"));
         host.values[56] = Variant(1);
     }
-    void TearDown() override { qunsetenv("VELTA_STATION_PORT"); }
 
     // The host's report function as the stand-in host has it: the station's
     // engine over the host's own connection.
@@ -55,14 +43,12 @@ protected:
         };
     }
 
-    static RealStation* station_;
     TestEnv env;
     ManualClock clock;
     ScopedClock useClock{clock};
     ScriptedHost host;
     WireClient hostConnection;
 };
-RealStation* ReportCallsStationTest::station_ = nullptr;
 
 TEST_F(ReportCallsStationTest, ARemoteWorkplaceAsksTheServerWithoutThePrologue)
 {

@@ -1,0 +1,39 @@
+#pragma once
+// A test suite that shares one real station server: started once per suite,
+// its port handed to the plug-in through VELTA_STATION_PORT for every test.
+// Tests are skipped when velta-station is not built.
+#include "tests/data/RealStation.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <gtest/gtest.h>
+
+namespace velta::test {
+
+class SharedStationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (RealStation::available())
+            station_ = new RealStation(50);
+    }
+    static void TearDownTestSuite()
+    {
+        delete station_;
+        station_ = nullptr;
+    }
+    // Derived fixtures call this first and stop when it skipped or failed.
+    void SetUp() override
+    {
+        if (!station_)
+            GTEST_SKIP() << "velta-station is not built";
+        ASSERT_NE(station_->port(), 0) << station_->error().toStdString();
+        qputenv("VELTA_STATION_PORT", QByteArray::number(station_->port()));
+    }
+    void TearDown() override { qunsetenv("VELTA_STATION_PORT"); }
+    bool stationReady() const { return !IsSkipped() && !HasFatalFailure(); }
+
+    static inline RealStation* station_ = nullptr;
+};
+
+} // namespace velta::test

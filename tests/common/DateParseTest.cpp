@@ -2,18 +2,14 @@
 // year-first settings with "-" as the date separator.
 #include "common/Exception.h"
 #include "common/SysUtils.h"
+#include "tests/common/TestSettings.h"
 
 #include <gtest/gtest.h>
 
 using namespace velta;
+using velta::test::ru;
 
 namespace {
-
-const TFormatSettings& ru()
-{
-    static const TFormatSettings s = TFormatSettings::systemDefaults();
-    return s;
-}
 
 const TFormatSettings& ymd()
 {

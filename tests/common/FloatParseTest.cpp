@@ -1,30 +1,17 @@
 // StrToFloat and TryStrToFloat.
 #include "common/Exception.h"
 #include "common/SysUtils.h"
+#include "tests/common/TestSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace velta;
+using velta::test::ru;
+using velta::test::point;
 
 namespace {
-
-const TFormatSettings& ru()
-{
-    static const TFormatSettings s = TFormatSettings::systemDefaults();
-    return s;
-}
-
-const TFormatSettings& point()
-{
-    static const TFormatSettings s = [] {
-        TFormatSettings t = TFormatSettings::systemDefaults();
-        t.DecimalSeparator = QLatin1Char('.');
-        return t;
-    }();
-    return s;
-}
 
 } // namespace
 

@@ -1,17 +1,13 @@
 // FormatDateTime picture codes and the DateToStr family.
 #include "common/SysUtils.h"
+#include "tests/common/TestSettings.h"
 
 #include <gtest/gtest.h>
 
 using namespace velta;
+using velta::test::ru;
 
 namespace {
-
-const TFormatSettings& ru()
-{
-    static const TFormatSettings s = TFormatSettings::systemDefaults();
-    return s;
-}
 
 // 06.12.2026 (a Sunday) 14:30:05.123
 TDateTime sample()

@@ -1,5 +1,6 @@
 // FloatToStr, FloatToStrF and FormatFloat.
 #include "common/SysUtils.h"
+#include "tests/common/TestSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -7,25 +8,10 @@
 #include <limits>
 
 using namespace velta;
+using velta::test::ru;
+using velta::test::point;
 
 namespace {
-
-const TFormatSettings& ru()
-{
-    static const TFormatSettings s = TFormatSettings::systemDefaults();
-    return s;
-}
-
-const TFormatSettings& point()
-{
-    static const TFormatSettings s = [] {
-        TFormatSettings t = TFormatSettings::systemDefaults();
-        t.DecimalSeparator = QLatin1Char('.');
-        t.ThousandSeparator = QLatin1Char(',');
-        return t;
-    }();
-    return s;
-}
 
 QString nbsp(const char* text)
 {

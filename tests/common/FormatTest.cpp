@@ -2,27 +2,22 @@
 // argument checks with their error text.
 #include "common/Exception.h"
 #include "common/SysUtils.h"
+#include "tests/common/TestSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 using namespace velta;
+using velta::test::ru;
 
 namespace {
 
-const TFormatSettings& ru()
-{
-    static const TFormatSettings s = TFormatSettings::systemDefaults();
-    return s;
-}
-
-const TFormatSettings& point()
+// The point settings with the currency written before the number, "$1.00".
+const TFormatSettings& dollars()
 {
     static const TFormatSettings s = [] {
-        TFormatSettings t = TFormatSettings::systemDefaults();
-        t.DecimalSeparator = QLatin1Char('.');
-        t.ThousandSeparator = QLatin1Char(',');
+        TFormatSettings t = velta::test::point();
         t.CurrencyString = QStringLiteral("$");
         t.CurrencyFormat = 0;
         t.NegCurrFormat = 1;
@@ -31,7 +26,7 @@ const TFormatSettings& point()
     return s;
 }
 
-QString fmt(const char* format, FormatArgs args, const TFormatSettings& s = point())
+QString fmt(const char* format, FormatArgs args, const TFormatSettings& s = dollars())
 {
     return Format(QString::fromUtf8(format), args, s);
 }
@@ -40,7 +35,7 @@ QString fmt(const char* format, FormatArgs args, const TFormatSettings& s = poin
 QString errorOf(const char* format, FormatArgs args)
 {
     try {
-        Format(QString::fromUtf8(format), args, point());
+        Format(QString::fromUtf8(format), args, dollars());
     } catch (const EConvertError& e) {
         return e.message();
     }

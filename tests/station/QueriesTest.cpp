@@ -44,21 +44,7 @@ qlonglong rows(station::StationDatabase& db, const QString& sql)
     return n;
 }
 
-class QueriesTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        current_ = new DemoStation(false, 4000);
-        legacy_ = new DemoStation(true, 1000);
-    }
-    static void TearDownTestSuite()
-    {
-        delete current_;
-        delete legacy_;
-    }
-    static inline DemoStation* current_ = nullptr;
-    static inline DemoStation* legacy_ = nullptr;
-};
+using QueriesTest = CurrentAndLegacyStations<4000, 1000>;
 
 } // namespace
 

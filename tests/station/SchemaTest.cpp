@@ -63,21 +63,7 @@ const std::map<QString, QStringList> kLegacyMissing = {
     {"TTN", {"KVITNUMBER", "KVITDATE"}},
 };
 
-class SchemaTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        current_ = new DemoStation(false, 3000);
-        legacy_ = new DemoStation(true, 3000);
-    }
-    static void TearDownTestSuite()
-    {
-        delete current_;
-        delete legacy_;
-    }
-    static inline DemoStation* current_ = nullptr;
-    static inline DemoStation* legacy_ = nullptr;
-};
+using SchemaTest = CurrentAndLegacyStations<3000, 3000>;
 
 } // namespace
 

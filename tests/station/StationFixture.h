@@ -37,6 +37,25 @@ private:
     station::InitResult result_;
 };
 
+// A suite sharing a current and a legacy demo station, of the given sizes.
+template <int CurrentSales, int LegacySales>
+class CurrentAndLegacyStations : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        current_ = new DemoStation(false, CurrentSales);
+        legacy_ = new DemoStation(true, LegacySales);
+    }
+    static void TearDownTestSuite()
+    {
+        delete current_;
+        delete legacy_;
+        current_ = legacy_ = nullptr;
+    }
+    static inline DemoStation* current_ = nullptr;
+    static inline DemoStation* legacy_ = nullptr;
+};
+
 // All values of the first column of a query, as text.
 inline QStringList column(station::StationDatabase& db, const QString& sql)
 {

@@ -65,6 +65,7 @@ void raiseByClassName(const QString& className, const QString& message)
         {QStringLiteral("EWriteError"), &raiseAs<EWriteError>},
         {QStringLiteral("EListError"), &raiseAs<EListError>},
         {QStringLiteral("EProtocolError"), &raiseAs<EProtocolError>},
+        {QStringLiteral("EPrinter"), &raiseAs<EPrinter>},
     };
     const auto it = known.find(className);
     if (it != known.end())

@@ -134,6 +134,12 @@ public:
     using ExceptionClass::ExceptionClass;
     static constexpr const char* kClassName = "EProtocolError";
 };
+// A printer that cannot be used (none installed, none chosen, a job that cannot start).
+class VELTA_RUNTIME_EXPORT EPrinter : public ExceptionClass<EPrinter> {
+public:
+    using ExceptionClass::ExceptionClass;
+    static constexpr const char* kClassName = "EPrinter";
+};
 
 // Throws the exception made from a class name and a message, as an answer from
 // another process names them: a known class becomes that class, any other an Exception.

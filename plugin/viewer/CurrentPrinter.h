@@ -1,0 +1,15 @@
+#pragma once
+// The application's printer, shared by every print path of the viewer as the
+// framework's global printer object is: the text print, the preview's page
+// metrics and the browser's print all use the printer and orientation chosen
+// last. It is the system's default printer at first; where no printer is
+// installed Qt makes it a PDF printer, which prints only once given a file.
+class QPrinter;
+
+namespace velta::viewer {
+
+QPrinter& CurrentPrinter();
+// Forgets the printer and its settings; the next call makes a fresh one. For tests.
+void ResetCurrentPrinter();
+
+} // namespace velta::viewer

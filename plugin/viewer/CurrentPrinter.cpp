@@ -22,6 +22,14 @@ QPrinter& CurrentPrinter()
     return *instance;
 }
 
+QString PrinterNotReadyMessage(const QPrinter& printer)
+{
+    const QString name = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : printer.printerName();
+    if (name.isEmpty())
+        return QStringLiteral("Печать невозможна: принтер не выбран");
+    return QStringLiteral("Печать невозможна: принтер \"%1\" недоступен").arg(name);
+}
+
 void ResetCurrentPrinter()
 {
     printer().reset();

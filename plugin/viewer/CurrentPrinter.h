@@ -4,11 +4,16 @@
 // metrics and the browser's print all use the printer and orientation chosen
 // last. It is the system's default printer at first; where no printer is
 // installed Qt makes it a PDF printer, which prints only once given a file.
+#include <QString>
+
 class QPrinter;
 
 namespace velta::viewer {
 
 QPrinter& CurrentPrinter();
+// The message of EPrinter when a print job cannot start on the printer (no
+// printer installed, a PDF printer without a file, a printer that refuses).
+QString PrinterNotReadyMessage(const QPrinter& printer);
 // Forgets the printer and its settings; the next call makes a fresh one. For tests.
 void ResetCurrentPrinter();
 

@@ -1,0 +1,34 @@
+#include "plugin/viewer/HtmlTempFile.h"
+
+#include "plugin/platform/Paths.h"
+
+namespace velta::viewer {
+namespace {
+
+QString& fixedName()
+{
+    static QString name;
+    return name;
+}
+
+} // namespace
+
+void SetHtmlTempFile(const QString& windowsPath)
+{
+    fixedName() = windowsPath;
+}
+
+QString HtmlTempFile()
+{
+    const QString& fixed = fixedName();
+    return fixed.isEmpty() ? Paths::tempFolder() + QLatin1String(kHtmlTempFileName) : fixed;
+}
+
+QString NativeHtmlTempFile()
+{
+    const QString name = HtmlTempFile();
+    Paths::forceDirectories(Paths::extractFilePath(name));
+    return Paths::toNative(name);
+}
+
+} // namespace velta::viewer

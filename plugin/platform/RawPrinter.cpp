@@ -191,8 +191,15 @@ RawPrinter::RawPrinter(const QString& device)
 
 RawPrinter::~RawPrinter()
 {
-    if (device_)
-        device_->abandon();
+    if (!device_)
+        return;
+    // What was written still reaches the device; a failure can no longer be reported.
+    try {
+        if (!pending_.isEmpty())
+            device_->writeAll(pending_);
+    } catch (const Exception&) {
+    }
+    device_->abandon();
 }
 
 bool RawPrinter::isOpen() const

@@ -56,8 +56,8 @@ TextPreviewPage ShowTextPreview(const QStringList& lines, int page, QPrinter& pr
     const QFontMetrics screen(font, &probe);
     const QFontMetrics paper(font, &printer);
     const double verticalFactor = double(screen.height() + 2) / double(paper.height() + 2);
-    const double horizontalFactor =
-        double(screen.horizontalAdvance(QStringLiteral("Width"))) / double(paper.horizontalAdvance(QStringLiteral("Width")));
+    const QString sample = QStringLiteral("Width");
+    const double horizontalFactor = double(screen.horizontalAdvance(sample)) / double(paper.horizontalAdvance(sample));
 
     const int lineCount = static_cast<int>(lines.size());
     const TextPageLayout layout = TextPageLayout::compute(printer, font, lineCount);

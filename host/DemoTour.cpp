@@ -4,13 +4,19 @@
 #include "host/HostWindow.h"
 #include "host/QtMenuItem.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <cstdio>
 
 namespace velta::host {
 namespace {
@@ -65,7 +71,75 @@ QPixmap composite(HostWindow& window, const QList<QMenu*>& menus)
     return canvas;
 }
 
+// The menu item with the caption anywhere below the item, or null.
+QtMenuItem* findItem(QtMenuItem& root, const QString& caption)
+{
+    for (int i = 0; i < root.count(); ++i) {
+        auto* item = static_cast<QtMenuItem*>(root.item(i));
+        if (item->caption() == caption)
+            return item;
+        if (QtMenuItem* found = findItem(*item, caption))
+            return found;
+    }
+    return nullptr;
+}
+
+// Lets the window settle for a while: events, timers and document loads.
+void settleFor(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+QDialog* openViewer()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("TRptFrm") && widget->isVisible())
+            return qobject_cast<QDialog*>(widget);
+    return nullptr;
+}
+
+QAbstractButton* viewerButton(QDialog& viewer, const char* name)
+{
+    return viewer.findChild<QAbstractButton*>(QString::fromLatin1(name));
+}
+
 } // namespace
+
+void DemoTour::photographViewer(QDialog& viewer)
+{
+    settleFor(600);
+    QAbstractButton* format = viewerButton(viewer, "bbtRepForm");
+    QAbstractButton* preview = viewerButton(viewer, "bbtPreview");
+    QAbstractButton* additional = viewerButton(viewer, "sbtnAdditional");
+    const bool formatSwitch = format && format->isVisible();
+    const auto inTextView = [&] { return formatSwitch && format->text() == QStringLiteral("Новый формат"); };
+    if (formatSwitch && !inTextView()) {
+        format->click();
+        settleFor(300);
+    }
+    if (inTextView()) {
+        save(viewer.grab(), QStringLiteral("06-viewer-text.png"));
+        preview->click();
+        settleFor(300);
+        save(viewer.grab(), QStringLiteral("07-viewer-text-preview.png"));
+        preview->click();
+        format->click();
+        settleFor(800);
+    }
+    if (additional && additional->isVisible()) {
+        additional->click();
+        settleFor(300);
+    }
+    save(viewer.grab(), QStringLiteral("08-viewer-html-options.png"));
+    if (additional && additional->isChecked())
+        additional->click();
+    viewer.reject();
+}
 
 void DemoTour::save(const QPixmap& image, const QString& name)
 {
@@ -107,6 +181,36 @@ QStringList DemoTour::run(HostWindow& window)
         save(composite(window, {settings->menu()}), QStringLiteral("05-host-with-settings.png"));
         settings->menu()->hide();
         settle();
+    }
+    // One report in the viewer: a report that needs no choice first.
+    if (QtMenuItem* report = findItem(window.mainMenu(), QStringLiteral("Текущие остатки по убывающим лимитам"))) {
+        bool photographed = false;
+        QString failure;
+        auto* poll = new QTimer;
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(poll, &QTimer::timeout, [&] {
+            if (QDialog* viewer = openViewer()) {
+                poll->stop();
+                try {
+                    photographViewer(*viewer);
+                    photographed = true;
+                } catch (const Exception& e) {
+                    failure = e.message();
+                    viewer->reject();
+                }
+            } else if (waited.elapsed() > 30000) {
+                poll->stop();
+            }
+        });
+        poll->start(100);
+        report->action()->trigger(); // returns when the viewer closes
+        poll->stop();
+        delete poll;
+        if (!failure.isEmpty())
+            throw EInOutError(failure);
+        if (!photographed)
+            std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
     }
     return written_;
 }

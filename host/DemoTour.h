@@ -1,11 +1,13 @@
 #pragma once
 // The scripted demo tour: shows the host window, opens its "&Журналы" menu (and
 // a "Отчеты" submenu when there is one) and "&Настройка", and saves
-// screenshots of the window and of each open menu into a folder. Whatever
+// screenshots of the window and of each open menu into a folder; then opens
+// one report in the viewer and photographs its views. Whatever
 // menus exist are photographed, so the tour also works without the plug-in.
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QPixmap;
 
 namespace velta::host {
@@ -22,6 +24,9 @@ public:
 
 private:
     void save(const QPixmap& image, const QString& name);
+    // The open report viewer in its text view, text preview and HTML view
+    // with the options panel; closes it afterwards.
+    void photographViewer(QDialog& viewer);
 
     QString folder_;
     QStringList written_;

@@ -1,7 +1,9 @@
 #include "plugin/core/Report.h"
 
 #include "common/Exception.h"
+#include "plugin/core/ReportCalls.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/viewer/ShowReport.h"
 
 namespace velta::core {
 
@@ -120,10 +122,14 @@ void TReport::KeeperFuelMovement(MenuItem& sender)
     RaiseCommandNotAvailable(sender.caption());
 }
 
-void TReport::LimitBalancesReport(MenuItem& sender)
+void TReport::LimitBalancesReport(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    QString text;
+    RunReport(kServiceReport, Variant(Variant::Array{Variant(std::uint8_t(kSelectorLimitBalances))}), text);
+    QString html;
+    RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
+    viewer::ShowReport(text, html, QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
 }
 
 void TReport::ReloadsShiftReport(MenuItem& sender)

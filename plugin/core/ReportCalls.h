@@ -17,6 +17,7 @@ inline constexpr int kLastReportHtml = 55;
 // Selectors of the service report.
 inline constexpr std::uint16_t kSelectorPrologue = 1000;
 inline constexpr std::uint8_t kSelectorProviderData = 2;
+inline constexpr std::uint8_t kSelectorLimitBalances = 12;
 inline constexpr std::uint8_t kSelectorCallFunction = 17;
 
 // The class of the station's application server.

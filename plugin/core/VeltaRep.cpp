@@ -10,6 +10,9 @@
 #include "plugin/foundation/Tools.h"
 #include "plugin/platform/Registry.h"
 #include "plugin/platform/Sound.h"
+#include "plugin/core/CoreViewerHost.h"
+#include "plugin/viewer/HtmlTempFile.h"
+#include "plugin/viewer/ShowReport.h"
 
 namespace velta::core {
 
@@ -58,12 +61,18 @@ TLDSLogger& logger()
 
 void StartUp()
 {
+    static CoreViewerHost viewerHost;
     logger();
+    viewer::ViewerHost::install(&viewerHost);
+    viewer::SetHtmlTempFile(QStringLiteral("C:\\WINDOWS\\TEMP\\") + QLatin1String(viewer::kHtmlTempFileName));
 }
 
 void ShutDown()
 {
     Globals& g = globals();
+    viewer::ReleaseReportViewer();
+    viewer::SetHtmlTempFile(QString());
+    viewer::ViewerHost::install(nullptr);
     g.plugin.dataModule.reset();
     g.plugin.report.reset();
     g.log.reset();

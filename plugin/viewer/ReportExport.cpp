@@ -6,7 +6,6 @@
 #include "plugin/platform/Clock.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/ui/Dialogs.h"
-#include "plugin/viewer/BrowserView.h"
 #include "plugin/viewer/HtmlFileText.h"
 #include "plugin/viewer/OfficeAutomation.h"
 #include "plugin/viewer/TextFileSave.h"
@@ -56,18 +55,6 @@ public:
 private:
     ExportBrowser& browser_;
     bool active_;
-};
-
-// The browser view's selection commands.
-class BrowserViewCommands : public ExportBrowser {
-public:
-    explicit BrowserViewCommands(BrowserView& view) : view_(view) {}
-    void selectAll() override { view_.selectAll(); }
-    void copy() override { view_.copy(); }
-    void clearSelection() override { view_.clearSelection(); }
-
-private:
-    BrowserView& view_;
 };
 
 } // namespace
@@ -202,12 +189,6 @@ void ReportExporter::exportToHtmlFile(const QString& htmlText)
     WriteWholeFile(*fileName, encodeHtmlDocument(JoinLinesCrLf(SplitTextLines(htmlText))));
     dialogs_.messageBox(Format(QStringLiteral("Отчет сохранен в файл \"%s\""), {Variant(*fileName)}),
                         kInformationTitle, MB_ICONINFORMATION);
-}
-
-void ExportReport(BrowserView& browser, Dialogs& dialogs, int target, const QString& htmlText)
-{
-    BrowserViewCommands commands(browser);
-    ReportExporter(commands, dialogs, OfficeAutomation::current()).ExportReport(target, htmlText);
 }
 
 } // namespace velta::viewer

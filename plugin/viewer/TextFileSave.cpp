@@ -6,6 +6,7 @@
 #include "plugin/platform/SystemError.h"
 #include "plugin/ui/Dialogs.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -16,7 +17,7 @@ namespace {
 
 // The reason of a failed open or write, in the system's words where errno
 // tells it, else Qt's.
-QString failureReason(const QSaveFile& file, const QString& nativePath)
+QString failureReason(const QFileDevice& file, const QString& nativePath)
 {
     const int error = errno;
     if (error != 0)
@@ -58,16 +59,30 @@ QString JoinLinesCrLf(const QStringList& lines)
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
 {
     const QString native = Paths::toNative(fileName);
-    QSaveFile file(native);
-    // Devices and folders without room for a side file are written in place.
-    file.setDirectWriteFallback(true);
+    // A device or pipe is written in place; a regular file is replaced only
+    // once the new content is complete, so a failed write keeps the old one.
+    const QFileInfo info(native);
+    const bool inPlace = info.exists() && !info.isFile() && !info.isDir();
+    QFile device(native);
+    QSaveFile replacement(native);
+    replacement.setDirectWriteFallback(true); // folders without room for a side file
+    QFileDevice& file = inPlace ? static_cast<QFileDevice&>(device) : replacement;
+
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, failureReason(file, native)));
     errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (written && inPlace) {
+        device.close();
+        written = device.error() == QFileDevice::NoError;
+    } else if (written) {
+        written = replacement.commit();
+    }
+    if (!written) {
         const QString reason = failureReason(file, native);
-        file.cancelWriting();
+        if (!inPlace)
+            replacement.cancelWriting();
         throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
     }
 }

@@ -10,6 +10,7 @@
 #include "plugin/platform/Clock.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/ui/ScriptedDialogs.h"
+#include "plugin/viewer/BrowserView.h"
 #include "plugin/viewer/HtmlFileText.h"
 #include "plugin/viewer/OfficeAutomation.h"
 #include "plugin/viewer/ReportExport.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
@@ -287,6 +289,37 @@ TEST_F(ReportExportTest, ClipboardHoldsHtmlAndTextAndNothingStaysSelected)
     EXPECT_TRUE(data->text().contains(QStringLiteral("1 250,00")));
     EXPECT_FALSE(browser.hasSelection());
     EXPECT_TRUE(automation.log.isEmpty());
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(ReportExportTest, BrowserViewLeavesBothFlavoursOnTheClipboardAndNoSelection)
+{
+    const QString file = env.path(QStringLiteral("report.html"));
+    test::writeFileBytes(file, codec::toCp1251(kReportHtml));
+    BrowserView view;
+    bool complete = false;
+    QObject::connect(&view, &BrowserView::documentComplete, [&complete] { complete = true; });
+    view.navigate(file);
+    QElapsedTimer waited;
+    waited.start();
+    while (!complete && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(complete);
+
+    QApplication::clipboard()->clear();
+    ExportReport(view, dialogs, ExportToClipboard, kReportHtml);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->hasHtml());
+    EXPECT_TRUE(data->html().contains(QStringLiteral("Сменный отчет")));
+    EXPECT_TRUE(data->text().contains(QStringLiteral("1 250,00")));
+    EXPECT_FALSE(view.hasSelection());
+}
+
+TEST_F(ReportExportTest, BrowserViewWithoutDocumentEndsExportBeforeAnything)
+{
+    BrowserView empty;
+    EXPECT_THROW(ExportReport(empty, dialogs, ExportToWord, kReportHtml), EOleException);
     EXPECT_TRUE(dialogs.calls().empty());
 }
 

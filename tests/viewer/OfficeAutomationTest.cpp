@@ -161,17 +161,5 @@ TEST_F(OfficeAutomationTest, OfficeThatCannotStartFailsThePaste)
     EXPECT_TRUE(temp.entryList({QStringLiteral("veltaexport-*")}, QDir::Files).isEmpty());
 }
 
-TEST_F(OfficeAutomationTest, InstalledFactoryServesCreateOleObject)
-{
-    class Refusing : public AutomationFactory {
-    public:
-        OleVariant createOleObject(const QString& progId) override { throw EOleException(progId); }
-    } refusing;
-    OfficeAutomation::install(&refusing);
-    EXPECT_THROW(CreateOleObject(QStringLiteral("Word.Application")), EOleException);
-    OfficeAutomation::install(nullptr);
-    EXPECT_THROW(CreateOleObject(QStringLiteral("Word.Application")), EOleSysError);
-}
-
 } // namespace
 } // namespace velta

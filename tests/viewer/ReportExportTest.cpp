@@ -139,15 +139,6 @@ protected:
     RecordingAutomation automation;
 };
 
-TEST_F(ReportExportTest, CaptionsOfTheChoiceByIndex)
-{
-    EXPECT_EQ(ExportTargetCaptions(),
-              QStringList({QStringLiteral("Microsoft Word"), QStringLiteral("Microsoft Excel"),
-                           QStringLiteral("OpenOffice Writer"), QStringLiteral("OpenOffice Calc"),
-                           QStringLiteral("буфер обмена"), QStringLiteral("HTML-файл")}));
-    EXPECT_EQ(ExportTargetCaptions().size(), kExportTargetCount);
-}
-
 // --- Word and Excel ---------------------------------------------------------
 
 TEST_F(ReportExportTest, WordGetsDocumentPastedAndShown)

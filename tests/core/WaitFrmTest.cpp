@@ -11,6 +11,7 @@
 #include "plugin/ui/ScriptedDialogs.h"
 #include "tests/support/TestEnv.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QThread>
@@ -281,6 +282,33 @@ TEST_F(WaitFrmTest, AFailingDriveScriptWaitsForTheWorkerAndPassesTheFailureOn)
                      text),
                  std::logic_error);
     EXPECT_TRUE(produced.load());
+}
+
+// ---- the production dialogs ----
+
+TEST(WaitFormWithQtDialogs, TheModalLoopEndsWhenTheWorkerClosesTheWindow)
+{
+    TestEnv env;
+    // Should the worker never close the window, the watchdog ends the modal loop.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    bool watchdogFired = false;
+    QObject::connect(&watchdog, &QTimer::timeout, [&watchdogFired] {
+        watchdogFired = true;
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->hide();
+    });
+    watchdog.start(kWaitFormDeadlineMs);
+    QString text;
+    RunInBackground(
+        45, Variant(Variant::Array{}),
+        [](int, const Variant&, QString& out) {
+            QThread::msleep(20);
+            out = QStringLiteral("через exec");
+        },
+        text);
+    EXPECT_FALSE(watchdogFired);
+    EXPECT_EQ(text, QStringLiteral("через exec"));
 }
 
 // ---- the window itself ----

@@ -29,6 +29,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace velta::viewer {
 
@@ -110,11 +111,19 @@ void paintDocument(QPainter& painter, QPrinter& printer, const QTextDocument& so
 
 } // namespace
 
+// A loaded file not yet shown: its text and the host's settings for it.
+struct PendingDocument {
+    QString html;
+    QString fileName;
+    DocHostUIInfo info;
+};
+
 class BrowserView::Private {
 public:
     QTextBrowser* view = nullptr;
     DocHostUIHandler* host = nullptr;
     bool hasDocument = false;
+    std::optional<PendingDocument> pending;
     double zoom = 1.0;
     int textSize = kMediumText;
     QFont baseFont;
@@ -139,13 +148,53 @@ public:
         return font;
     }
 
-    void applyFont() { view->setFont(renderedFont()); }
+    // A document still pending takes the font when it is shown.
+    void applyFont()
+    {
+        if (!pending)
+            view->setFont(renderedFont());
+    }
+
+    // Shows the pending document. Its text goes into an empty document that
+    // already has its font, style sheet and view settings, so the whole text is
+    // laid out only once.
+    void attachPending()
+    {
+        if (!pending)
+            return;
+        PendingDocument next = std::move(*pending);
+        pending.reset();
+        const QFont font = renderedFont();
+        auto* doc = new QTextDocument(view);
+        doc->setDefaultFont(font);
+        doc->setDefaultStyleSheet(next.info.hostCss);
+        doc->setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(next.fileName).toString());
+        doc->setUndoRedoEnabled(false);
+        view->setDocument(doc); // the previous document, a child of the view, goes with it
+        view->setFont(font);
+        applyHostInfo(next.info);
+        view->setSearchPaths({QFileInfo(next.fileName).absolutePath()});
+        doc->setHtml(next.html);
+        // A document opens at its top, with nothing selected.
+        view->setTextCursor(QTextCursor(doc));
+        view->verticalScrollBar()->setValue(0);
+        view->horizontalScrollBar()->setValue(0);
+    }
+
+    // True when there is a document; a pending one is shown first.
+    bool ready()
+    {
+        attachPending();
+        return hasDocument;
+    }
 
     void applyHostInfo(const DocHostUIInfo& info)
     {
-        const auto scroll = (info.flags & DocHostUIInfo::kScrollNo) ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
-        view->setVerticalScrollBarPolicy(scroll);
-        view->setHorizontalScrollBarPolicy(scroll);
+        // The vertical bar stays, as the browser's does, so that its showing
+        // up never narrows the view and lays a long document out again.
+        const bool noScroll = info.flags & DocHostUIInfo::kScrollNo;
+        view->setVerticalScrollBarPolicy(noScroll ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+        view->setHorizontalScrollBarPolicy(noScroll ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
         view->setFrameShape((info.flags & DocHostUIInfo::kNo3DBorder) ? QFrame::NoFrame : defaultShape);
         view->setTextInteractionFlags((info.flags & DocHostUIInfo::kDialog)
                                           ? Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard
@@ -257,31 +306,24 @@ DocHostUIHandler* BrowserView::clientSite() const
 
 void BrowserView::navigate(const QString& fileName)
 {
-    const QString html = readHtmlFile(fileName);
-
-    DocHostUIInfo info;
-    if (!d_->host || !d_->host->hostInfo(info))
-        info = DocHostUIInfo{};
-    d_->applyHostInfo(info);
-
-    // The new document is filled before it is shown, so it is laid out once,
-    // already in its final font and style sheet.
-    auto* doc = new QTextDocument(d_->view);
-    doc->setDefaultFont(d_->renderedFont());
-    doc->setDefaultStyleSheet(info.hostCss);
-    doc->setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(fileName).toString());
-    doc->setHtml(html);
-    doc->setUndoRedoEnabled(false);
-    d_->view->setDocument(doc); // the previous document, a child of the view, goes with it
-    d_->view->setSearchPaths({QFileInfo(fileName).absolutePath()});
+    PendingDocument next;
+    next.html = readHtmlFile(fileName);
+    next.fileName = fileName;
+    if (!d_->host || !d_->host->hostInfo(next.info))
+        next.info = DocHostUIInfo{};
+    d_->pending = std::move(next);
     d_->hasDocument = true;
 
+    // The document is laid out from the event loop, at the size the view has
+    // then, unless a caller needs it earlier.
     const quint64 current = ++d_->navigation;
     QMetaObject::invokeMethod(
         this,
         [this, current] {
-            if (current == d_->navigation)
-                emit documentComplete();
+            if (current != d_->navigation)
+                return;
+            d_->attachPending();
+            emit documentComplete();
         },
         Qt::QueuedConnection);
 }
@@ -293,7 +335,7 @@ bool BrowserView::hasDocument() const
 
 QString BrowserView::documentText() const
 {
-    return d_->hasDocument ? d_->view->document()->toPlainText() : QString();
+    return d_->ready() ? d_->view->document()->toPlainText() : QString();
 }
 
 void BrowserView::setZoom(double factor)
@@ -328,14 +370,14 @@ int BrowserView::textSize() const
 
 void BrowserView::selectAll()
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         raiseNoDocument();
     d_->view->selectAll();
 }
 
 void BrowserView::copy()
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         raiseNoDocument();
     const QTextCursor cursor = d_->view->textCursor();
     if (!cursor.hasSelection())
@@ -349,7 +391,7 @@ void BrowserView::copy()
 
 void BrowserView::clearSelection()
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         raiseNoDocument();
     QTextCursor cursor = d_->view->textCursor();
     cursor.clearSelection();
@@ -358,28 +400,30 @@ void BrowserView::clearSelection()
 
 bool BrowserView::hasSelection() const
 {
-    return d_->hasDocument && d_->view->textCursor().hasSelection();
+    return d_->ready() && d_->view->textCursor().hasSelection();
 }
 
 QString BrowserView::selectedText() const
 {
-    return d_->hasDocument ? d_->view->textCursor().selection().toPlainText() : QString();
+    return d_->ready() ? d_->view->textCursor().selection().toPlainText() : QString();
 }
 
 void BrowserView::scrollBy(int dy)
 {
+    d_->attachPending();
     QScrollBar* bar = d_->view->verticalScrollBar();
     bar->setValue(bar->value() + dy);
 }
 
 int BrowserView::scrollPosition() const
 {
+    d_->attachPending();
     return d_->view->verticalScrollBar()->value();
 }
 
 void BrowserView::showFindDialog(Dialogs& dialogs)
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         return;
     BrowserFindDialog dialog(*this, dialogs, this);
     dialogs.showModal(dialog);
@@ -387,7 +431,7 @@ void BrowserView::showFindDialog(Dialogs& dialogs)
 
 bool BrowserView::findNext(const QString& text, bool matchCase, bool backward)
 {
-    if (!d_->hasDocument || text.isEmpty())
+    if (!d_->ready() || text.isEmpty())
         return false;
     QTextDocument::FindFlags flags;
     if (matchCase)
@@ -399,7 +443,7 @@ bool BrowserView::findNext(const QString& text, bool matchCase, bool backward)
 
 void BrowserView::print(QPrinter& printer)
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         raiseNoDocument();
     QPainter painter;
     if (!painter.begin(&printer))
@@ -415,7 +459,7 @@ bool BrowserView::pageSetup(QPrinter& printer, Dialogs& dialogs)
 
 void BrowserView::printPreview(QPrinter& printer, Dialogs& dialogs)
 {
-    if (!d_->hasDocument)
+    if (!d_->ready())
         raiseNoDocument();
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("BrowserPrintPreview"));

@@ -118,6 +118,15 @@ signals:
     void documentComplete();
 
 protected:
+    // Keys and context menus of the document view and its viewport go to the
+    // client site first. Qt sends a ShortcutOverride before each key press,
+    // and window shortcuts fire at that point, so the host is asked then (as
+    // the key-down message): when it handles the key, the override is
+    // accepted, no window shortcut fires and the KeyPress that follows is
+    // swallowed without being offered again; otherwise both pass as usual. A
+    // KeyPress that comes without its override is offered itself. KeyRelease
+    // is offered as the key-up message and swallowed when handled. A context
+    // menu the host does not show itself is the view's standard menu.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -67,6 +67,18 @@ TEST_F(BrowserViewTest, CompletesFromTheEventLoopAndKeepsItsCopyOfTheFile)
     EXPECT_EQ(browser.documentText().trimmed(), QStringLiteral("Сменный отчет №5"));
 }
 
+TEST_F(BrowserViewTest, TheDocumentIsThereForCallsBeforeItCompletes)
+{
+    int completions = 0;
+    QObject::connect(&browser, &BrowserView::documentComplete, [&] { ++completions; });
+    browser.navigate(page(QStringLiteral("<p>Итог: 10 л</p>")));
+    EXPECT_EQ(browser.documentText().trimmed(), QStringLiteral("Итог: 10 л"));
+    EXPECT_TRUE(browser.findNext(QStringLiteral("10"), false));
+    EXPECT_EQ(completions, 0);
+    ASSERT_TRUE(runEventsUntil([&] { return completions > 0; }));
+    EXPECT_EQ(browser.selectedText(), QStringLiteral("10")) << "completion does not load the document again";
+}
+
 TEST_F(BrowserViewTest, OnlyTheLastOfTwoQuickNavigationsCompletes)
 {
     int completions = 0;
@@ -128,7 +140,8 @@ TEST_F(BrowserViewTest, AppliesTheHostSettingsWhenADocumentLoads)
     // A host that cannot answer leaves the browser's defaults, whatever it filled in.
     host.answerInfo = false;
     loadDocument(browser, page(QStringLiteral("<p>plain</p>")));
-    EXPECT_EQ(view->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_EQ(view->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(view->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     EXPECT_NE(view->frameShape(), QFrame::NoFrame);
     EXPECT_TRUE(view->textInteractionFlags() & Qt::TextSelectableByMouse);
     cursor = QTextCursor(view->document());

@@ -11,6 +11,7 @@
 #include "plugin/platform/Registry.h"
 #include "plugin/platform/Sound.h"
 #include "plugin/core/CoreViewerHost.h"
+#include "plugin/viewer/CurrentPrinter.h"
 #include "plugin/viewer/HtmlTempFile.h"
 #include "plugin/viewer/ShowReport.h"
 
@@ -71,6 +72,7 @@ void ShutDown()
 {
     Globals& g = globals();
     viewer::ReleaseReportViewer();
+    viewer::ResetCurrentPrinter();
     viewer::SetHtmlTempFile(QString());
     viewer::ViewerHost::install(nullptr);
     g.plugin.dataModule.reset();

@@ -6,10 +6,12 @@
 namespace velta::viewer {
 namespace {
 
+// Never destroyed by the runtime: a printer outliving the application object
+// must not be torn down after it at exit.
 std::unique_ptr<QPrinter>& printer()
 {
-    static std::unique_ptr<QPrinter> instance;
-    return instance;
+    static auto* instance = new std::unique_ptr<QPrinter>;
+    return *instance;
 }
 
 } // namespace

@@ -5,10 +5,11 @@
 namespace velta::viewer {
 namespace {
 
+// Never destroyed: the plug-in's unload clears it after static destructors may have run.
 QString& fixedName()
 {
-    static QString name;
-    return name;
+    static auto* name = new QString;
+    return *name;
 }
 
 } // namespace

@@ -86,6 +86,8 @@ TRptFrm::TRptFrm(Dialogs& dialogs, bool allowOldReports, QWidget* parent)
             bbtPreviewClick();
     });
 
+    // The browser stand-in is always there: it registers itself as an installed browser would.
+    EnsureBrowserVersionRegistered();
     const ViewerMiscSettings misc = ReadViewerMisc(allowOldReports_);
     htmlMode_ = allowOldReports_ ? misc.format : true;
     cBcPrint_->setChecked(misc.printBackground);
@@ -230,9 +232,9 @@ void TRptFrm::buildLayout()
     exportChoices_.first()->setChecked(true);
     btnExport_ = button(gbExportData_, "btnExport", QStringLiteral("Выполнить"));
     btnExport_->setAutoDefault(false);
-    auto* exportLayout = new QHBoxLayout(gbExportData_);
+    auto* exportLayout = new QVBoxLayout(gbExportData_);
     exportLayout->addWidget(rgChooseExport_, 1);
-    exportLayout->addWidget(btnExport_, 0, Qt::AlignBottom);
+    exportLayout->addWidget(btnExport_, 0, Qt::AlignRight);
     cbStayOnTop_ = named(new QCheckBox(QStringLiteral("Поверх всех окон"), panWBParams_), "cbStayOnTop");
     cbStayOnTop_->setToolTip(QStringLiteral("Установите данный флаг в том случае,\nесли при нажатии кнопки \"%1\"\n"
                                             "окно просмотра не появляется.")

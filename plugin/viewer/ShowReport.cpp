@@ -10,10 +10,12 @@
 namespace velta::viewer {
 namespace {
 
+// Never destroyed by the runtime: the plug-in's unload releases a viewer left
+// over, whatever order static destructors run in.
 std::unique_ptr<TRptFrm>& viewer()
 {
-    static std::unique_ptr<TRptFrm> instance;
-    return instance;
+    static auto* instance = new std::unique_ptr<TRptFrm>;
+    return *instance;
 }
 
 } // namespace

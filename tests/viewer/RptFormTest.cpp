@@ -277,6 +277,30 @@ TEST_F(RptFormTest, F5PrintsOnceFromAnyWindowAndNeverReloads)
     EXPECT_EQ(CountingHost::calls, 2);
 }
 
+TEST_F(RptFormTest, BrowserKeysOpenFindAndPreviewOnlyOnceReady)
+{
+    ManualClock clock;
+    clock.setNow(46000.5);
+    ScopedClock clockScope(clock);
+    auto form = open(false, kText, kHtml);
+    settle();
+    QTextBrowser* view = form->browser().documentView();
+    // Keys the browser would act on open nothing.
+    for (int letter : {Qt::Key_N, Qt::Key_O, Qt::Key_L})
+        key(view, letter, Qt::ControlModifier);
+    // Find waits for the first timer tick and a second after it; the clock moves while it waits.
+    form->Timer1Timer();
+    dialogs.expectModal(QStringLiteral("BrowserFindDialog")).cancel();
+    key(view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_GE(clock.now(), form->readyTime());
+    dialogs.expectModal(QStringLiteral("BrowserPrintPreview")).cancel();
+    key(view, Qt::Key_P, Qt::ControlModifier);
+    auto* preview = child<QPushButton>(*form, "bbtPreview");
+    EXPECT_TRUE(preview->isEnabled());
+    EXPECT_EQ(preview->text(), QStringLiteral("Просмотр"));
+    form->reject();
+}
+
 TEST_F(RptFormTest, CtrlEInTheTextAreaTogglesEditingWithABeepAndPrintsTheEdits)
 {
     RecordingSound sound;

@@ -348,14 +348,7 @@ void TRptFrm::showEvent(QShowEvent* event)
         scale_ = options->scale;
     }
     if (htmlMode_) {
-        Panel3_->hide();
-        Panel4_->hide();
-        if (htmlPending_) {
-            LoadHtml();
-            htmlPending_ = false;
-        }
-        bbtRepForm_->setText(QStringLiteral("Старый формат"));
-        setHtmlControlsVisible(true);
+        showHtmlView();
     } else {
         bbtRepForm_->setText(QStringLiteral("Новый формат"));
         Panel3_->setVisible(textPreviewShown_);
@@ -375,15 +368,20 @@ void TRptFrm::bbtRepFormClick()
         bbtRepForm_->setText(QStringLiteral("Новый формат"));
         setHtmlControlsVisible(false);
     } else {
-        Panel3_->hide();
-        Panel4_->hide();
-        if (htmlPending_) {
-            LoadHtml();
-            htmlPending_ = false;
-        }
-        bbtRepForm_->setText(QStringLiteral("Старый формат"));
-        setHtmlControlsVisible(true);
+        showHtmlView();
     }
+}
+
+void TRptFrm::showHtmlView()
+{
+    Panel3_->hide();
+    Panel4_->hide();
+    if (htmlPending_) {
+        LoadHtml();
+        htmlPending_ = false;
+    }
+    bbtRepForm_->setText(QStringLiteral("Старый формат"));
+    setHtmlControlsVisible(true);
 }
 
 void TRptFrm::LoadHtml()

@@ -108,6 +108,8 @@ private:
     void setHtmlControlsVisible(bool visible);
     void releaseAdditional();
     void LoadHtml();
+    // The panels hidden so the browser shows, the document loaded on first need.
+    void showHtmlView();
     void documentComplete();
     void renderFirstPageIfPreview();
     void scrollTextView(int action);

@@ -369,12 +369,21 @@ void TLDSLogger::WriteLine(const QByteArray& bytes, WriteStage& stage)
     }
 }
 
+// How often the held log is checked against its whole path (milliseconds).
+constexpr std::int64_t kPathRecheckMs = 1000;
+
 std::int64_t TLDSLogger::HeldFileSizeIfCurrent()
 {
     if (logFd_ < 0)
         return -1;
     struct stat st {};
-    if (::stat(nativeFileBytes_.constData(), &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == logDevice_
+    const std::int64_t now = Clock::current().tickCount();
+    const bool wholePath = logDirFd_ < 0 || now - lastPathCheckTick_ >= kPathRecheckMs || now < lastPathCheckTick_;
+    if (wholePath)
+        lastPathCheckTick_ = now;
+    const int found = wholePath ? ::stat(nativeFileBytes_.constData(), &st)
+                                : ::fstatat(logDirFd_, logBaseName_.constData(), &st, 0);
+    if (found == 0 && static_cast<std::uint64_t>(st.st_dev) == logDevice_
         && static_cast<std::uint64_t>(st.st_ino) == logInode_)
         return st.st_size;
     // Gone, or another file at the path: the held one is no longer the log.
@@ -412,6 +421,12 @@ std::int64_t TLDSLogger::AdoptLogFile(int fd)
     logFd_ = file.release();
     logDevice_ = static_cast<std::uint64_t>(st.st_dev);
     logInode_ = static_cast<std::uint64_t>(st.st_ino);
+    const qsizetype slash = nativeFileBytes_.lastIndexOf('/');
+    if (slash >= 0) {
+        const QByteArray folder = slash == 0 ? QByteArray("/") : nativeFileBytes_.left(slash);
+        logDirFd_ = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        logBaseName_ = nativeFileBytes_.mid(slash + 1);
+    }
     return st.st_size;
 }
 
@@ -420,6 +435,9 @@ void TLDSLogger::CloseLogFile()
     if (logFd_ >= 0)
         ::close(logFd_);
     logFd_ = -1;
+    if (logDirFd_ >= 0)
+        ::close(logDirFd_);
+    logDirFd_ = -1;
 }
 
 void TLDSLogger::TrimBySize()

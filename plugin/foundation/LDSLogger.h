@@ -142,6 +142,12 @@ private:
     // the held descriptor's; a file deleted, renamed over (another writer's
     // trim) or replaced since is closed and the path opened anew. -1: none held.
     int logFd_ = -1;
+    // The log's folder, held with the log: the per-line check looks the name
+    // up in it instead of walking the whole path; the whole path is looked at
+    // again at least once a second, so a folder moved away is noticed.
+    int logDirFd_ = -1;
+    QByteArray logBaseName_;
+    std::int64_t lastPathCheckTick_ = 0;
     std::uint64_t logDevice_ = 0;
     std::uint64_t logInode_ = 0;
 };

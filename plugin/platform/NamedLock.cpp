@@ -8,7 +8,9 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <sched.h>
 #include <sys/file.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -117,6 +119,26 @@ int flockRetrying(int fd, int operation)
     return rc;
 }
 
+// Takes the file lock, waiting when asked. Holders keep these locks for
+// microseconds, so a waiter first retries without blocking for a short while:
+// a blocked waiter would pay for being put to sleep and woken up, which costs
+// more than the hold it waits for.
+int flockExclusive(int fd, bool wait)
+{
+    if (!wait)
+        return flockRetrying(fd, LOCK_EX | LOCK_NB);
+    constexpr int kSpinAttempts = 64;
+    for (int attempt = 0; attempt < kSpinAttempts; ++attempt) {
+        if (flockRetrying(fd, LOCK_EX | LOCK_NB) == 0)
+            return 0;
+        if (errno != EWOULDBLOCK)
+            return -1;
+        if (attempt >= 8)
+            ::sched_yield();
+    }
+    return flockRetrying(fd, LOCK_EX);
+}
+
 } // namespace
 
 // The state of one lock file shared by every NamedLock of the process that
@@ -157,7 +179,7 @@ struct NamedLock::Shared {
     bool lockFile(bool wait)
     {
         for (int attempt = 0; attempt < 8; ++attempt) {
-            if (flockRetrying(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0)
+            if (flockExclusive(fd, wait) != 0)
                 return false;
             if (descriptorCurrent())
                 return true;

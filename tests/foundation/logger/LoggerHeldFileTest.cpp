@@ -129,6 +129,23 @@ TEST_F(LoggerHeldFileTest, FileReplacedOrMovedAwayBetweenLinesSendsTheNextLineTo
     EXPECT_EQ(logLines(path), QStringList(line(QStringLiteral("three"))));
 }
 
+TEST_F(LoggerHeldFileTest, FolderMovedAwayIsNoticedWithinASecond)
+{
+    auto logger = makeLogger(path);
+    logger->Log(QStringLiteral("one"), 1);
+    const QString moved = env.path(QStringLiteral("logs.old"));
+    ASSERT_TRUE(QDir().rename(folder, moved));
+    // The log's folder is held: lines of the same second may still follow it.
+    logger->Log(QStringLiteral("two"), 1);
+    clock.advance(1000);
+    logger->Log(QStringLiteral("three"), 1);
+    const QStringList atPath = logLines(path);
+    ASSERT_EQ(atPath.size(), 1);
+    EXPECT_TRUE(atPath[0].endsWith(QStringLiteral(" three")));
+    EXPECT_EQ(logLines(moved + QStringLiteral("/held.log")).last(), line(QStringLiteral("two")));
+    EXPECT_EQ(logDescriptors(env.dir()).count, 1);
+}
+
 TEST_F(LoggerHeldFileTest, FileEmptiedInPlaceGetsTheNextLineAtItsStartAndIsNotTrimmed)
 {
     writeFileBytes(path, test::filledLines(1200, 50));

@@ -1,5 +1,7 @@
 #include "plugin/viewer/RptForm.h"
 
+#include "common/Exception.h"
+
 #include "plugin/viewer/BrowserSettings.h"
 #include "plugin/viewer/BrowserView.h"
 #include "plugin/viewer/HtmlFileText.h"
@@ -526,7 +528,12 @@ void TRptFrm::resizeEvent(QResizeEvent* event)
 
 void TRptFrm::done(int result)
 {
-    saveOnClose();
+    try {
+        saveOnClose();
+    } catch (const Exception& e) {
+        // The window closes all the same; the user learns what was not kept.
+        showError(e.message());
+    }
     closed_ = true;
     QDialog::done(result);
 }

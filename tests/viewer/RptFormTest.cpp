@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -399,6 +400,26 @@ TEST_F(RptFormTest, PrintDialogAllPagesAndPrintToFile)
     dialogs.expectSaveFile().choose(txt);
     form->PrintBtnClick();
     EXPECT_EQ(test::readFileBytes(txt), QByteArray("+---+\r\n|   |\r\n+---+\r\n\xC8\xD2\xCE\xC3\xCE 12,50\r\n"));
+    form->reject();
+}
+
+TEST_F(RptFormTest, HtmlQuickPrintUsesTheOrientationChoiceAndReportsAPrinterThatCannotPrint)
+{
+    auto form = open(false, kText, kHtml);
+    settle();
+    // A PDF printer without a file cannot print: the step is named in the error box.
+    CurrentPrinter().setOutputFormat(QPrinter::PdfFormat);
+    dialogs.expectMessageBox(QStringLiteral("Ошибка печати! Произошла ошибка при выполнении операции: Вывести "
+                                            "документ на печать -> Печать невозможна: принтер не выбран <# EPrinter #>"))
+        .withCaption(QStringLiteral("Ошибка"))
+        .answer(IDOK);
+    form->PrintButtonClick();
+    const QString pdf = env.path(QStringLiteral("html.pdf"));
+    CurrentPrinter().setOutputFileName(pdf);
+    child<QRadioButton>(*form, "rgOrientation1")->setChecked(true);
+    form->PrintButtonClick();
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    EXPECT_EQ(CurrentPrinter().pageLayout().orientation(), QPageLayout::Landscape);
     form->reject();
 }
 

@@ -446,8 +446,7 @@ void BrowserView::print(QPrinter& printer)
     if (!d_->ready())
         raiseNoDocument();
     QPainter painter;
-    if (!painter.begin(&printer))
-        throw EPrinter(PrinterNotReadyMessage(printer));
+    BeginPrintJob(painter, printer);
     paintDocument(painter, printer, *d_->view->document(), d_->view);
     painter.end();
 }

@@ -1,5 +1,8 @@
 #include "plugin/viewer/CurrentPrinter.h"
 
+#include "common/Exception.h"
+
+#include <QPainter>
 #include <QPrinter>
 #include <memory>
 
@@ -30,6 +33,13 @@ QString PrinterNotReadyMessage(const QPrinter& printer)
     if (name.isEmpty())
         return QStringLiteral("Печать невозможна: принтер не выбран");
     return QStringLiteral("Печать невозможна: принтер \"%1\" недоступен").arg(name);
+}
+
+void BeginPrintJob(QPainter& painter, QPrinter& printer)
+{
+    const bool pdfWithoutFile = printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
+    if (pdfWithoutFile || !painter.begin(&printer))
+        throw EPrinter(PrinterNotReadyMessage(printer));
 }
 
 void ResetCurrentPrinter()

@@ -6,6 +6,7 @@
 // installed Qt makes it a PDF printer, which prints only once given a file.
 #include <QString>
 
+class QPainter;
 class QPrinter;
 
 namespace velta::viewer {
@@ -14,6 +15,10 @@ QPrinter& CurrentPrinter();
 // The message of EPrinter when a print job cannot start on the printer (no
 // printer installed, a PDF printer without a file, a printer that refuses).
 QString PrinterNotReadyMessage(const QPrinter& printer);
+// Begins a print job with the painter on the printer, or raises EPrinter with
+// that message. A PDF printer without a file is refused before Qt tries it,
+// as a failed start would leave the printer marked busy for good.
+void BeginPrintJob(QPainter& painter, QPrinter& printer);
 // Forgets the printer and its settings; the next call makes a fresh one. For tests.
 void ResetCurrentPrinter();
 

@@ -58,12 +58,8 @@ void printGraphics(const QStringList& lines, int firstPage, int copies, int last
     const int drawnCopies = printer.supportsMultipleCopies() ? 1 : copies;
     const int endPage = std::min(lastPage, layout.pageCount);
 
-    // Qt leaves a PDF printer without a file marked busy after a failed
-    // start, so that one is refused before the job begins.
-    const bool pdfWithoutFile = printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
     QPainter painter;
-    if (pdfWithoutFile || !painter.begin(&printer))
-        throw EPrinter(PrinterNotReadyMessage(printer));
+    BeginPrintJob(painter, printer);
     JobGuard guard(painter);
     painter.setFont(font);
     painter.setPen(QPen(Qt::black, 0));

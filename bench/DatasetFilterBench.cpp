@@ -3,6 +3,7 @@
 // loop making the same comparisons over plain arrays. Prints the ratio.
 #include "common/DataPacket.h"
 #include "plugin/data/ClientDataSet.h"
+#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -82,18 +83,6 @@ void BM_HandLoop(benchmark::State& state)
 }
 BENCHMARK(BM_HandLoop)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,10 +91,8 @@ int main(int argc, char** argv)
     journal();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double filter = reporter.times["BM_DatasetFilter"];
-    const double loop = reporter.times["BM_HandLoop"];
-    if (filter > 0 && loop > 0)
-        std::printf("ratio filter/loop: %.2f\n", filter / loop);
+    if (const auto ratio = reporter.ratio("BM_DatasetFilter", "BM_HandLoop"))
+        std::printf("ratio filter/loop: %.2f\n", *ratio);
     benchmark::Shutdown();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "common/Codecs.h"
 #include "common/DateTime.h"
 #include "plugin/foundation/MemDBFTable.h"
+#include "bench/RatioReporter.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -239,22 +240,6 @@ BENCHMARK(BM_ReadShapelib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteShapelib)->Unit(benchmark::kMillisecond);
 
-// Keeps the time per iteration of each benchmark for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-                wall[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-    }
-    std::map<std::string, double> cpu;
-    std::map<std::string, double> wall;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -265,12 +250,10 @@ int main(int argc, char** argv)
     // CPU time is the main measure: the machine is shared, so wall-clock
     // time also counts waiting for other processes.
     auto ratio = [&](const char* what, const char* ours, const char* theirs) {
-        const auto a = reporter.cpu.find(ours);
-        const auto b = reporter.cpu.find(theirs);
-        if (a == reporter.cpu.end() || b == reporter.cpu.end() || b->second <= 0)
-            return;
-        std::printf("ratio dbf %s ours/shapelib: %.2f (wall clock %.2f)\n", what, a->second / b->second,
-                    reporter.wall[ours] / reporter.wall[theirs]);
+        const auto cpu = reporter.ratio(ours, theirs, true);
+        const auto wall = reporter.ratio(ours, theirs);
+        if (cpu && wall)
+            std::printf("ratio dbf %s ours/shapelib: %.2f (wall clock %.2f)\n", what, *cpu, *wall);
     };
     ratio("read", "BM_ReadOurs", "BM_ReadShapelib");
     ratio("write", "BM_WriteOurs", "BM_WriteShapelib");

@@ -2,6 +2,7 @@
 // side by side with QSettings reading the same keys through new QSettings
 // objects. Prints the ratio of the two times.
 #include "plugin/foundation/SafeIniFiles.h"
+#include "bench/RatioReporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -91,20 +92,6 @@ void BM_QSettings54Reads(benchmark::State& state)
 }
 BENCHMARK(BM_QSettings54Reads);
 
-// The console output, plus the time per iteration of each benchmark.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,12 +101,10 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     fixture();
-    RecordingReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_TSafeIniFile54Reads");
-    const auto theirs = reporter.times.find("BM_QSettings54Reads");
-    if (ours != reporter.times.end() && theirs != reporter.times.end() && theirs->second > 0)
-        std::printf("ratio ini/qsettings: %.2f\n", ours->second / theirs->second);
+    if (const auto ratio = reporter.ratio("BM_TSafeIniFile54Reads", "BM_QSettings54Reads"))
+        std::printf("ratio ini/qsettings: %.2f\n", *ratio);
     benchmark::Shutdown();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "plugin/viewer/TextPreview.h"
 #include "plugin/viewer/TextPrintSettings.h"
 #include "plugin/viewer/TextPrinting.h"
+#include "bench/RatioReporter.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -133,23 +134,6 @@ void BM_DrawTextFloor(benchmark::State& state)
 }
 BENCHMARK(BM_DrawTextFloor)->Unit(benchmark::kMicrosecond);
 
-// The console output, plus the time per iteration of each benchmark.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    std::map<std::string, double> cpuTimes;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-                cpuTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -161,13 +145,12 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     fixture();
-    RecordingReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_RenderTextPage");
-    const auto floor = reporter.times.find("BM_DrawTextFloor");
-    if (ours != reporter.times.end() && floor != reporter.times.end() && floor->second > 0)
-        std::printf("ratio text preview page ours/drawText: %.2f (CPU time %.2f)\n", ours->second / floor->second,
-                    reporter.cpuTimes["BM_RenderTextPage"] / reporter.cpuTimes["BM_DrawTextFloor"]);
+    const auto wall = reporter.ratio("BM_RenderTextPage", "BM_DrawTextFloor");
+    const auto cpu = reporter.ratio("BM_RenderTextPage", "BM_DrawTextFloor", true);
+    if (wall && cpu)
+        std::printf("ratio text preview page ours/drawText: %.2f (CPU time %.2f)\n", *wall, *cpu);
     benchmark::Shutdown();
     return 0;
 }

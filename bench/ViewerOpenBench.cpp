@@ -5,6 +5,7 @@
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/viewer/BrowserView.h"
 #include "plugin/viewer/RptForm.h"
+#include "bench/RatioReporter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -83,19 +84,6 @@ void BM_TextBrowserFloor(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TextBrowserFloor)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -112,13 +100,11 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     std::printf("report: %lld characters of HTML\n", static_cast<long long>(report().size()));
-    RecordingReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_ViewerOpen");
-    const auto floor = reporter.times.find("BM_TextBrowserFloor");
-    if (ours != reporter.times.end() && floor != reporter.times.end() && floor->second > 0)
+    if (const auto ratio = reporter.ratio("BM_ViewerOpen", "BM_TextBrowserFloor"))
         std::printf("open 5 MB HTML report: viewer %.0f ms, bare QTextBrowser %.0f ms; ratio viewer/QTextBrowser: %.2f\n",
-                    ours->second, floor->second, ours->second / floor->second);
+                    reporter.wall["BM_ViewerOpen"], reporter.wall["BM_TextBrowserFloor"], *ratio);
     benchmark::Shutdown();
     return 0;
 }

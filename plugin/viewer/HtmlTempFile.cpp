@@ -27,9 +27,7 @@ QString HtmlTempFile()
 
 QString NativeHtmlTempFile()
 {
-    const QString name = HtmlTempFile();
-    Paths::forceDirectories(Paths::extractFilePath(name));
-    return Paths::toNative(name);
+    return Paths::toNative(HtmlTempFile());
 }
 
 } // namespace velta::viewer

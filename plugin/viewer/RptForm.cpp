@@ -15,6 +15,7 @@
 #include "plugin/ui/FormPlacement.h"
 
 #include "plugin/platform/Clock.h"
+#include "plugin/platform/Paths.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -196,8 +197,7 @@ void TRptFrm::buildLayout()
         b->move(0, (kBottomBarHeight - kButtonHeight) / 2);
     }
     bbtRepForm_->move(8, bbtRepForm_->y());
-    additionalLeft_ = 8 + bbtRepForm_->width() + 8;
-    sbtnAdditional_->move(additionalLeft_, sbtnAdditional_->y());
+    sbtnAdditional_->move(bbtRepForm_->x() + bbtRepForm_->width() + 8, sbtnAdditional_->y());
 
     // The floating options panel above the bottom bar.
     panWBParams_ = named(new QFrame(this), "panWBParams");
@@ -207,7 +207,6 @@ void TRptFrm::buildLayout()
     edScale_ = named(new QSpinBox(panWBParams_), "edScale");
     edScale_->setRange(0, 999); // three characters; the zoom clamps to 20..500
     edScale_->setValue(100);
-    edScale_->setSuffix(QString());
     cBcPrint_ = named(new QCheckBox(QStringLiteral("Печатать фон"), panWBParams_), "cBcPrint");
     rgOrientation_ = named(new QGroupBox(QStringLiteral("Ориентация"), panWBParams_), "rgOrientation");
     rbPortrait_ = named(new QRadioButton(QStringLiteral("Книжная"), rgOrientation_), "rgOrientation0");
@@ -340,9 +339,17 @@ void TRptFrm::releaseAdditional()
     sbtnAdditional_->setChecked(false);
 }
 
+int TRptFrm::exportChoice() const
+{
+    const auto chosen = std::find_if(exportChoices_.begin(), exportChoices_.end(),
+                                     [](const QRadioButton* b) { return b->isChecked(); });
+    return chosen == exportChoices_.end() ? 0 : static_cast<int>(chosen - exportChoices_.begin());
+}
+
 void TRptFrm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    closed_ = false;
     if (const std::optional<PrintOptions> options = LoadPrintOptions(reportName_)) {
         (options->orientation == 1 ? rbLandscape_ : rbPortrait_)->setChecked(true);
         const QSignalBlocker quiet(ComboBox1_);
@@ -391,6 +398,7 @@ void TRptFrm::LoadHtml()
     const QString file = NativeHtmlTempFile();
     QFile::remove(file);
     Timer1_->stop();
+    Paths::forceDirectories(Paths::extractFilePath(HtmlTempFile()));
     WriteWholeFile(file, encodeHtmlDocument(JoinLinesCrLf(SplitTextLines(htmlText_))));
     wb_->navigate(file);
 }
@@ -528,26 +536,20 @@ void TRptFrm::resizeEvent(QResizeEvent* event)
 
 void TRptFrm::done(int result)
 {
-    try {
-        saveOnClose();
-    } catch (const Exception& e) {
-        // The window closes all the same; the user learns what was not kept.
-        showError(e.message());
+    if (!closed_) {
+        closed_ = true;
+        try {
+            saveOnClose();
+        } catch (const Exception& e) {
+            // The window closes all the same; the user learns what was not kept.
+            showError(e.message());
+        }
     }
-    closed_ = true;
     QDialog::done(result);
-}
-
-void TRptFrm::closeEvent(QCloseEvent* event)
-{
-    QDialog::closeEvent(event);
 }
 
 void TRptFrm::saveOnClose()
 {
-    if (settingsSaved_)
-        return;
-    settingsSaved_ = true;
     PrintOptions options;
     options.orientation = rbLandscape_->isChecked() ? 1 : 0;
     options.fontSize = ComboBox1_->currentIndex();
@@ -556,9 +558,7 @@ void TRptFrm::saveOnClose()
     ViewerMiscSettings misc;
     misc.format = htmlMode_;
     misc.printBackground = cBcPrint_->isChecked();
-    misc.repExportType = static_cast<int>(std::find_if(exportChoices_.begin(), exportChoices_.end(),
-                                                       [](QRadioButton* b) { return b->isChecked(); })
-                                          - exportChoices_.begin());
+    misc.repExportType = exportChoice();
     misc.stayOnTop = cbStayOnTop_->isChecked();
     WriteViewerMisc(misc, allowOldReports_);
     FormPlacement(*this).save(*this);

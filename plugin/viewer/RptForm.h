@@ -56,7 +56,6 @@ public:
     int pageCount() const { return pageCount_; }
     TDateTime readyTime() const { return readyTime_; }
     bool firstTickDone() const { return firstTickDone_; }
-    bool allowOldReports() const { return allowOldReports_; }
     BrowserView& browser() const { return *wb_; }
     QTimer& timer() const { return *Timer1_; }
 
@@ -90,12 +89,9 @@ public:
 
     // The text area has the focus: the window's key actions are off meanwhile.
     bool memoHasFocus() const;
-    // Runs the quick print from the application-wide F5 hook; errors reach the user.
-    void printFromHook();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
@@ -107,6 +103,8 @@ private:
     void placeRightButtons();
     void setHtmlControlsVisible(bool visible);
     void releaseAdditional();
+    // The index of the export target chosen in rgChooseExport.
+    int exportChoice() const;
     void LoadHtml();
     // The panels hidden so the browser shows, the document loaded on first need.
     void showHtmlView();
@@ -132,8 +130,7 @@ private:
     bool firstTickDone_ = false;
     int currentPage_ = 1;
     int pageCount_ = 0;
-    bool closed_ = false;
-    bool settingsSaved_ = false;
+    bool closed_ = false; // closed since last shown: settings kept, waits given up
     bool applyingScale_ = false;
     int swallowKey_ = 0; // a key handled at its shortcut query, swallowed at its press
 
@@ -176,9 +173,6 @@ private:
     QToolButton* btnCloseParams_ = nullptr;
     QTimer* Timer1_ = nullptr;
     QList<QAction*> actions_;
-
-    // Positions of sbtnAdditional: beside the format switch, or in its place.
-    int additionalLeft_ = 0;
 };
 
 } // namespace velta::viewer

@@ -79,11 +79,6 @@ void TRptFrm::PrintButtonClick()
     }
 }
 
-void TRptFrm::printFromHook()
-{
-    PrintButtonClick();
-}
-
 void TRptFrm::PrintBtnClick()
 {
     try {
@@ -97,8 +92,7 @@ void TRptFrm::PrintBtnClick()
             return;
         const auto afterwards = qScopeGuard([this, &printer] {
             takeOrientationFrom(printer);
-            if (textPreviewShown_)
-                ShowTextPreview(1);
+            renderFirstPageIfPreview();
         });
         applyOrientationTo(printer);
         PrintDialogOptions options;
@@ -139,8 +133,7 @@ void TRptFrm::BitBtn2Click()
             return;
         takeOrientationFrom(printer);
         WriteOrientationSetting();
-        if (textPreviewShown_)
-            ShowTextPreview(1);
+        renderFirstPageIfPreview();
     } catch (const Exception& e) {
         showError(e.message());
     }
@@ -247,11 +240,8 @@ void TRptFrm::LastBtnClick()
 
 void TRptFrm::btnExportClick()
 {
-    const int choice = static_cast<int>(std::find_if(exportChoices_.begin(), exportChoices_.end(),
-                                                     [](QRadioButton* b) { return b->isChecked(); })
-                                        - exportChoices_.begin());
     try {
-        ExportReport(*wb_, dialogs_, choice, htmlText_);
+        ExportReport(*wb_, dialogs_, exportChoice(), htmlText_);
     } catch (const Exception& e) {
         showError(e.message());
     }

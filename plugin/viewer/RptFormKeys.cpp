@@ -121,7 +121,7 @@ bool TRptFrm::eventFilter(QObject* watched, QEvent* event)
             key.accept();
             swallowKey_ = Qt::Key_F5;
         }
-        printFromHook();
+        PrintButtonClick();
         return true;
     }
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -3,7 +3,7 @@
 // ours/shapelib at the end.
 #include "common/Codecs.h"
 #include "common/DateTime.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "bench/RatioReporter.h"
 
 #include <QDir>

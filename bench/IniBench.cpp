@@ -1,7 +1,7 @@
 // Reading cnf.ini as the reports do: every value through a new TSafeIniFile,
 // side by side with QSettings reading the same keys through new QSettings
 // objects. Prints the ratio of the two times.
-#include "plugin/foundation/SafeIniFiles.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
 #include "bench/RatioReporter.h"
 
 #include <QCoreApplication>

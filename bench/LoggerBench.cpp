@@ -4,8 +4,8 @@
 // several times during each run (the count is printed).
 #include "common/Codecs.h"
 #include "common/SysUtils.h"
-#include "plugin/foundation/LDSLogger.h"
-#include "plugin/foundation/LogTimeStamp.h"
+#include "plugin/foundation/log/LDSLogger.h"
+#include "plugin/foundation/log/LogTimeStamp.h"
 #include "plugin/platform/Clock.h"
 #include "plugin/platform/NamedLock.h"
 

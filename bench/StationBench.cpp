@@ -7,9 +7,9 @@
 #include "common/WireProtocol.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/DCOMConnection.h"
-#include "station/lib/Server.h"
-#include "station/lib/StationDatabase.h"
-#include "station/lib/StationInit.h"
+#include "station/server/Server.h"
+#include "station/db/StationDatabase.h"
+#include "station/demo/StationInit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,11 +2,11 @@
 // the line drawing (RenderTextPage through PainterTextCanvas) against the
 // floor, the same page's lines drawn as plain text with QPainter::drawText on
 // the same image in the same font. Prints the page count and the ratio.
-#include "plugin/viewer/TextCanvas.h"
-#include "plugin/viewer/TextPageRenderer.h"
-#include "plugin/viewer/TextPreview.h"
-#include "plugin/viewer/TextPrintSettings.h"
-#include "plugin/viewer/TextPrinting.h"
+#include "plugin/viewer/print/TextCanvas.h"
+#include "plugin/viewer/print/TextPageRenderer.h"
+#include "plugin/viewer/print/TextPreview.h"
+#include "plugin/viewer/print/TextPrintSettings.h"
+#include "plugin/viewer/print/TextPrinting.h"
 #include "bench/RatioReporter.h"
 
 #include <QFontMetrics>

@@ -3,8 +3,8 @@
 // laid out and shown), side by side with handing the same document to a bare
 // QTextBrowser (setHtml and its first layout). Prints both times and the ratio.
 #include "plugin/ui/ScriptedDialogs.h"
-#include "plugin/viewer/BrowserView.h"
-#include "plugin/viewer/RptForm.h"
+#include "plugin/viewer/browser/BrowserView.h"
+#include "plugin/viewer/window/RptForm.h"
 #include "bench/RatioReporter.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -3,7 +3,7 @@
 #include "common/Codecs.h"
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
-#include "plugin/foundation/IniFiles.h"
+#include "plugin/foundation/ini/IniFiles.h"
 #include "plugin/platform/Paths.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // velta-station: the station server's program. Each command is one entry of
 // the table below: a name, a one-line usage and a function over its arguments.
 #include "common/Exception.h"
-#include "station/lib/ServeCommand.h"
-#include "station/lib/StationInit.h"
+#include "station/server/ServeCommand.h"
+#include "station/demo/StationInit.h"
 
 #include <QCoreApplication>
 #include <QStringList>

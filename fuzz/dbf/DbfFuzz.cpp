@@ -2,7 +2,7 @@
 // are refused with an exception; an opened table is browsed, every value
 // read, filtered, written back and read again.
 #include "common/Exception.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 
 #include <cstddef>
 #include <cstdint>

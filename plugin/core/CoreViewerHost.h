@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's host services over the host's privilege callback: raw
 // printing (8), printing by the host (9 and 10) and its print routine (22).
-#include "plugin/viewer/ViewerHost.h"
+#include "plugin/viewer/print/ViewerHost.h"
 
 namespace velta::core {
 

@@ -4,7 +4,7 @@
 #include "common/SysUtils.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/ReportCalls.h"
-#include "plugin/foundation/Tools.h"
+#include "plugin/foundation/text/Tools.h"
 
 namespace velta::core {
 

@@ -3,7 +3,7 @@
 #include "common/Exception.h"
 #include "plugin/core/ReportCalls.h"
 #include "plugin/core/VeltaRep.h"
-#include "plugin/viewer/ShowReport.h"
+#include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
 

@@ -6,9 +6,9 @@
 #include "common/SysUtils.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/data/DCOMConnection.h"
-#include "plugin/foundation/LDSLogger.h"
-#include "plugin/foundation/SafeIniFiles.h"
-#include "plugin/foundation/Tools.h"
+#include "plugin/foundation/log/LDSLogger.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
+#include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Clock.h"
 
 #include <QSysInfo>

@@ -6,14 +6,14 @@
 #include "plugin/core/HostValues.h"
 #include "plugin/core/Report.h"
 #include "plugin/core/ReportMenu.h"
-#include "plugin/foundation/LDSLogger.h"
-#include "plugin/foundation/Tools.h"
+#include "plugin/foundation/log/LDSLogger.h"
+#include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Registry.h"
 #include "plugin/platform/Sound.h"
 #include "plugin/core/CoreViewerHost.h"
-#include "plugin/viewer/CurrentPrinter.h"
-#include "plugin/viewer/HtmlTempFile.h"
-#include "plugin/viewer/ShowReport.h"
+#include "plugin/viewer/print/CurrentPrinter.h"
+#include "plugin/viewer/window/HtmlTempFile.h"
+#include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
 

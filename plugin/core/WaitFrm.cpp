@@ -3,7 +3,7 @@
 #include "common/Exception.h"
 #include "common/SysUtils.h"
 #include "plugin/core/HostContext.h"
-#include "plugin/foundation/LDSLogger.h"
+#include "plugin/foundation/log/LDSLogger.h"
 #include "plugin/platform/Clock.h"
 #include "plugin/ui/Dialogs.h"
 

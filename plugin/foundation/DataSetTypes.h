@@ -1,8 +1,7 @@
 #pragma once
 // Small types shared by every dataset (the dBase table and the client
 // datasets): dataset states, field kinds,
-// alignments, locate options and bookmarks, with the framework's names.
-#include "plugin/foundation/DBFFilter.h" // TFilterOptions: foCaseInsensitive, foNoPartialCompare
+// alignments, locate and filter options and bookmarks, with the framework's names.
 
 #include <cstdint>
 
@@ -16,6 +15,9 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TLocateOption : unsigned { loCaseInsensitive = 1, loPartialKey = 2 };
 using TLocateOptions = unsigned;
+
+enum TFilterOption : unsigned { foCaseInsensitive = 1, foNoPartialCompare = 2 };
+using TFilterOptions = unsigned;
 
 // A bookmark names one record of a dataset's data; it stays valid while the
 // record exists, whatever filter or index the cursor uses, and is shared by

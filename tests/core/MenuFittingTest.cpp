@@ -5,8 +5,8 @@
 #include "plugin/core/HostContext.h"
 #include "plugin/core/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
-#include "plugin/foundation/SafeIniFiles.h"
-#include "plugin/foundation/Tools.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
+#include "plugin/foundation/text/Tools.h"
 #include "tests/core/TestHost.h"
 #include "tests/support/TestEnv.h"
 

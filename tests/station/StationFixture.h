@@ -1,8 +1,8 @@
 #pragma once
 // A demo station made once per test suite in a private temporary folder, and
 // small helpers to query it.
-#include "station/lib/StationDatabase.h"
-#include "station/lib/StationInit.h"
+#include "station/db/StationDatabase.h"
+#include "station/demo/StationInit.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

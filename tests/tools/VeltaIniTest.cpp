@@ -1,7 +1,7 @@
 // velta-ini as scripts use it: values through arguments and pipes, the
 // multi-line scheme, the lock against concurrent writers, exit codes.
-#include "plugin/foundation/IniFileStore.h"
-#include "plugin/foundation/SafeIniFiles.h"
+#include "plugin/foundation/ini/IniFileStore.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,8 +1,8 @@
 #include "tools/velta-dbf/DbfCommands.h"
 
 #include "common/Exception.h"
-#include "plugin/foundation/DBFValue.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/DBFValue.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "plugin/platform/Paths.h"
 #include "tools/velta-dbf/Csv.h"
 

@@ -2,8 +2,8 @@
 // cnf.ini under the same system-wide lock and multi-line scheme as the
 // plug-in, so a script never sees or leaves a half-written value.
 #include "common/Exception.h"
-#include "plugin/foundation/IniFileStore.h"
-#include "plugin/foundation/SafeIniFiles.h"
+#include "plugin/foundation/ini/IniFileStore.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 

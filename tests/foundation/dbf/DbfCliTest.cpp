@@ -1,5 +1,5 @@
 // velta-dbf on tables written by other software and on bad input.
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "tests/foundation/dbf/DbfProcess.h"
 #include "tests/foundation/dbf/DbfTestFiles.h"
 #include "tests/support/TestEnv.h"

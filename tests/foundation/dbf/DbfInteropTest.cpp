@@ -2,7 +2,7 @@
 // tables written here read back by other software: python3-dbf and
 // python3-dbfread (Debian's, under /usr/bin/python3) and shapelib's tools.
 #include "common/Codecs.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "tests/foundation/dbf/DbfProcess.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,8 +1,8 @@
 // Reading the file format: header values, descriptors and the refusal of
 // damaged or hostile files with the format's error texts.
 #include "common/Exception.h"
-#include "plugin/foundation/DBFAccess.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/DBFAccess.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "tests/foundation/dbf/DbfTestFiles.h"
 
 #include <gtest/gtest.h>

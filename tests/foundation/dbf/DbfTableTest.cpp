@@ -1,8 +1,8 @@
 // The table as a dataset: browsing, deletion marks, editing, filters, Locate,
 // creating tables and saving them.
 #include "common/Exception.h"
-#include "plugin/foundation/DBFAccess.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/DBFAccess.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "plugin/platform/Clock.h"
 #include "tests/foundation/dbf/DbfTestFiles.h"
 #include "tests/support/TestEnv.h"

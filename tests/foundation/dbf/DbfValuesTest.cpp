@@ -1,8 +1,8 @@
 // Field values read from and written into record texts.
 #include "common/Codecs.h"
 #include "common/Exception.h"
-#include "plugin/foundation/DBFValue.h"
-#include "plugin/foundation/MemDBFTable.h"
+#include "plugin/foundation/dbf/DBFValue.h"
+#include "plugin/foundation/dbf/MemDBFTable.h"
 #include "tests/foundation/dbf/DbfTestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,127 @@
+#include "plugin/foundation/log/LogFileTrimmer.h"
+
+#include "common/Exception.h"
+#include "plugin/platform/Paths.h"
+#include "plugin/platform/SystemError.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace velta::LogFileTrimmer {
+
+namespace {
+
+constexpr std::int64_t kSearchBlock = 255;
+constexpr std::size_t kCopyBlock = 256 * 1024;
+
+QString lastSystemMessage()
+{
+    return SystemError::message(SystemError::setLastFromErrno(errno));
+}
+
+// Reads exactly count bytes at offset, retrying interrupted and short reads.
+void readExactly(int fd, char* buffer, std::int64_t count, std::int64_t offset)
+{
+    while (count > 0) {
+        const ssize_t got = ::pread(fd, buffer, static_cast<std::size_t>(count), offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            throw EReadError(QStringLiteral("Stream read error"));
+        buffer += got;
+        count -= got;
+        offset += got;
+    }
+}
+
+bool writeAll(int fd, const char* data, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t done = ::write(fd, data, count);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        count -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize)
+{
+    const std::int64_t cut = size - maxSize;
+    char block[kSearchBlock];
+    for (std::int64_t pos = cut; pos >= kSearchBlock; pos -= kSearchBlock) {
+        readExactly(fd, block, kSearchBlock, pos - kSearchBlock);
+        for (std::int64_t i = kSearchBlock - 1; i >= 0; --i) {
+            if (!isLineEnd(block[i]))
+                continue;
+            const std::int64_t start = pos - kSearchBlock + i + 1;
+            if (block[i] == '\r' && start == cut && start < size) {
+                char next = 0;
+                readExactly(fd, &next, 1, start);
+                if (next == '\n')
+                    return start + 1;
+            }
+            return start;
+        }
+    }
+    return cut;
+}
+
+int writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath)
+{
+    const QByteArray nativeTemp = QFile::encodeName(tempPath);
+    const int out = ::open(nativeTemp.constData(), O_RDWR | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0)
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(tempPath, lastSystemMessage()));
+
+    try {
+        struct stat logStat {};
+        if (::fstat(fd, &logStat) == 0)
+            ::fchmod(out, logStat.st_mode & 07777);
+
+        std::vector<char> buffer(kCopyBlock);
+        for (std::int64_t pos = from; pos < size;) {
+            const std::int64_t chunk = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size - pos);
+            readExactly(fd, buffer.data(), chunk, pos);
+            if (!writeAll(out, buffer.data(), static_cast<std::size_t>(chunk)))
+                throw EWriteError(QStringLiteral("Stream write error"));
+            pos += chunk;
+        }
+        if (::fsync(out) != 0)
+            throw EWriteError(QStringLiteral("Stream write error"));
+    } catch (...) {
+        ::close(out);
+        ::unlink(nativeTemp.constData());
+        throw;
+    }
+    return out;
+}
+
+void replaceLog(const QString& tempPath, const QString& logPath)
+{
+    const QByteArray nativeTemp = QFile::encodeName(tempPath);
+    if (::rename(nativeTemp.constData(), QFile::encodeName(logPath).constData()) != 0) {
+        const int code = SystemError::setLastFromErrno(errno);
+        ::unlink(nativeTemp.constData());
+        throw EOSError(QStringLiteral("System Error.  Code: %1.\r\n%2").arg(code).arg(SystemError::message(code)));
+    }
+    // The folder entry is not flushed: should the rename itself not reach the
+    // disk, the old log, whole, is what remains.
+}
+
+} // namespace velta::LogFileTrimmer

@@ -1,0 +1,500 @@
+#include "station/db/Schema.h"
+
+#include "station/db/StationDatabase.h"
+
+namespace velta::station {
+namespace {
+
+// The cargo columns of a consignment note line (TTNDETAIL), in line order.
+// The header keeps its first line in the same columns with the suffix "1",
+// except those marked lineOnly.
+struct CargoColumn {
+    const char* name;
+    const char* type;
+    bool lineOnly;
+};
+
+constexpr CargoColumn kCargoColumns[] = {
+    {"PKOD", "VARCHAR(30)", false},
+    {"PREISKURANT", "VARCHAR(30)", false},
+    {"ARTICLE", "VARCHAR(30)", false},
+    {"COUNT", "T_NUMBER", false},
+    {"PRICE", "T_NUMBER", false},
+    {"NAME", "VARCHAR(100)", false},
+    {"UNIT", "VARCHAR(20)", false},
+    {"UPAKVID", "VARCHAR(50)", false},
+    {"MEST", "T_NUMBER", false},
+    {"MASSA", "T_NUMBER", false},
+    {"SUMMA", "T_NUMBER", false},
+    {"KARDNUM", "INTEGER", false},
+    {"INDEXSALE", "INTEGER", true},
+    {"VOLUME", "T_NUMBER", false},
+    {"UDVES", "T_NUMBER", false},
+    {"TEMPER", "T_NUMBER", false},
+    {"GNAME", "VARCHAR(100)", false},
+    {"GDOCUMENTS", "VARCHAR(100)", false},
+    {"GUPAKVID", "VARCHAR(50)", false},
+    {"GMEST", "INTEGER", false},
+    {"GOPREDMASSA", "VARCHAR(50)", false},
+    {"GKOD", "VARCHAR(30)", false},
+    {"GKONT", "VARCHAR(30)", false},
+    {"GCLASS", "VARCHAR(30)", false},
+    {"GMBRUTTO", "VARCHAR(50)", false},
+    {"SFNAME", "VARCHAR(100)", false},
+    {"SFUNIT", "VARCHAR(20)", false},
+    {"SFCOUNT", "T_NUMBER", false},
+    {"SFPRICE", "T_NUMBER", false},
+    {"SFSUMMA", "T_NUMBER", false},
+    {"SFEXCISE", "T_NUMBER", false},
+    {"SFNDS", "T_NUMBER", false},
+    {"SFSUMMANDS", "T_NUMBER", false},
+    {"SFSUMMASNDS", "T_NUMBER", false},
+    {"SFCOUNTRY", "VARCHAR(50)", false},
+    {"SFTAMDEKLAR", "VARCHAR(50)", false},
+};
+
+QString quotedIfReserved(const QString& name)
+{
+    return name == QLatin1String("COUNT") ? QStringLiteral("\"COUNT\"") : name;
+}
+
+QString ttnTable(const SchemaOptions& options)
+{
+    QString sql = QStringLiteral(R"(CREATE TABLE TTN (
+  TTN_ID INTEGER NOT NULL PRIMARY KEY,
+  OFCTTNID INTEGER,
+  ISDELETE INTEGER DEFAULT 0,
+  TTNSER VARCHAR(10),
+  TTNNUMBER VARCHAR(20),
+  TTNDATE DATE,
+  GO_ID INTEGER,
+  GP_ID INTEGER,
+  PLAT_ID INTEGER,
+  PER_ID INTEGER,
+  DOVERNUM VARCHAR(30),
+  DOVERDATE DATE,
+  NADB T_NUMBER,
+  SKLADRASHOD T_NUMBER,
+  ALLSUMMANUM T_NUMBER,
+  ALLSUMMATEXT VARCHAR(250),
+  ALLMEST VARCHAR(100),
+  PRILPAGESNUM INTEGER,
+  PRILPAGESTEXT VARCHAR(100),
+  MNETTONUM T_NUMBER,
+  MNETTOTEXT VARCHAR(250),
+  MBRUTTONUM T_NUMBER,
+  MBRUTTOTEXT VARCHAR(250),
+  DOSTDATE DATE,
+  PLIST VARCHAR(30),
+  CARMARKA VARCHAR(100),
+  CARNUM VARCHAR(30),
+  PRMARKA1 VARCHAR(100),
+  PRNUM1 VARCHAR(30),
+  PRGARNUM1 VARCHAR(30),
+  DRIVERPOST VARCHAR(100),
+  DRIVERFIO VARCHAR(100),
+  DRIVERUDOST VARCHAR(100),
+  LICCARD INTEGER,
+  TRANSPKIND VARCHAR(100),
+  PKOD VARCHAR(30),
+  PUNKTPOGRUZ VARCHAR(250),
+  PUNKTRAZGRUZ VARCHAR(250),
+  READDRESS VARCHAR(250),
+  PMARSHRUT VARCHAR(250),
+  BOSSPOST VARCHAR(100),
+  BOSSFIO VARCHAR(100),
+  BUHFIO VARCHAR(100),
+  GOPOST VARCHAR(100),
+  GOFIO VARCHAR(100),
+  TTNAPPLIED INTEGER DEFAULT 0,
+  SFNUMBER VARCHAR(30),
+  SFDATE DATE,
+  SFPLATDOC VARCHAR(100),
+  SFGOTYPE INTEGER,
+  SFBOSSFIO VARCHAR(100),
+  SFINDPREDFIO VARCHAR(100),
+  SFBUHFIO VARCHAR(100),
+  SFGOSREG VARCHAR(250),
+  TNNUMBER VARCHAR(30),
+  TNDATE DATE,
+  TNPOST_ID INTEGER,
+  TNPLAT_ID INTEGER,
+  TNOSNNAME VARCHAR(100),
+  TNOSNNUMBER VARCHAR(30),
+  TNOSNDATE DATE,
+  TNTRNUMBER VARCHAR(30),
+  TNTRDATE DATE,
+  TNOPERATION VARCHAR(100),
+)");
+    if (options.ttnKvit)
+        sql += QStringLiteral("  KVITNUMBER VARCHAR(30),\n  KVITDATE DATE,\n");
+    sql += QStringLiteral("  VARLIST VARCHAR(4000),\n  INDEXSALE INTEGER,\n  PRESSURE T_NUMBER");
+    for (const CargoColumn& c : kCargoColumns) {
+        if (!c.lineOnly)
+            sql += QStringLiteral(",\n  %1 %2").arg(QLatin1String(c.name) + QLatin1Char('1'), QLatin1String(c.type));
+    }
+    return sql + QStringLiteral("\n)");
+}
+
+QString ttnDetailTable(const SchemaOptions& options)
+{
+    QString sql = QStringLiteral("CREATE TABLE TTNDETAIL (\n  TTN_ID INTEGER NOT NULL,\n  ID INTEGER NOT NULL");
+    for (const CargoColumn& c : kCargoColumns) {
+        sql += QStringLiteral(",\n  %1 %2").arg(quotedIfReserved(QLatin1String(c.name)), QLatin1String(c.type));
+        if (QLatin1String(c.name) == QLatin1String("TEMPER") && options.ttnDetailPressure)
+            sql += QStringLiteral(",\n  PRESSURE T_NUMBER");
+    }
+    sql += QStringLiteral(",\n  PRINTTTN1 INTEGER DEFAULT 1,\n  PRINTTTN2 INTEGER DEFAULT 1,\n"
+                          "  PRINTSF INTEGER DEFAULT 1,\n  PRINTTN INTEGER DEFAULT 1,\n"
+                          "  CONSTRAINT PK_TTNDETAIL PRIMARY KEY (TTN_ID, ID)\n)");
+    return sql;
+}
+
+QString logTranTable(const SchemaOptions& options)
+{
+    QString sql = QStringLiteral(R"(CREATE TABLE LOGTRAN (
+  INDEXSALE INTEGER NOT NULL PRIMARY KEY,
+  DATA TIMESTAMP NOT NULL,
+  SMNUM INTEGER,
+  TRK VARCHAR(10),
+  GUN SMALLINT,
+  GSMNAME VARCHAR(100),
+  LITER T_NUMBER,
+  PLOTN T_NUMBER,
+  PRICE T_NUMBER,
+  BASEPRICE T_NUMBER,
+  SUMMA T_NUMBER,
+  VIDOPL INTEGER,
+  PLISTNUM VARCHAR(100),
+  IDCNT VARCHAR(10),
+  IDDRV INTEGER,
+  IDCAR INTEGER,
+  INN VARCHAR(20),
+  POKUPATEL VARCHAR(20),
+  OPERATOR VARCHAR(30))");
+    if (options.saleMeterColumns)
+        sql += QStringLiteral(",\n  TRKDENSITY T_NUMBER,\n  MASSAPLM T_NUMBER,\n  ID2CNT INTEGER");
+    return sql + QStringLiteral("\n)");
+}
+
+const char* const kFixedTables[] = {
+    "CREATE DOMAIN T_NUMBER AS NUMERIC(18,4)",
+
+    R"(CREATE TABLE STATION (
+  AZS_ID INTEGER NOT NULL PRIMARY KEY,
+  AZSNAME VARCHAR(100) NOT NULL,
+  ADDRESS VARCHAR(100),
+  INN VARCHAR(20),
+  ISLOADINGRACK INTEGER DEFAULT 0 NOT NULL
+))",
+
+    R"(CREATE TABLE PAYTYPE (
+  VIDOPL INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(50) NOT NULL,
+  KIND INTEGER NOT NULL,
+  POS INTEGER NOT NULL,
+  ISENABLED INTEGER DEFAULT 1 NOT NULL
+))",
+
+    R"(CREATE TABLE GSM (
+  GSM_ID INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(20) NOT NULL,
+  PRICE T_NUMBER,
+  DENSITY T_NUMBER
+))",
+
+    R"(CREATE TABLE SILO (
+  SILO_ID INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(20) NOT NULL,
+  GSM_ID INTEGER NOT NULL,
+  CAPACITY T_NUMBER,
+  DEADVOLUME T_NUMBER
+))",
+
+    R"(CREATE TABLE TRKLIST (
+  TRK VARCHAR(10) NOT NULL PRIMARY KEY,
+  SORTNUM INTEGER NOT NULL
+))",
+
+    R"(CREATE TABLE TRKGUN (
+  TRK VARCHAR(10) NOT NULL,
+  GUN SMALLINT NOT NULL,
+  GSM_ID INTEGER NOT NULL,
+  SILO_ID INTEGER NOT NULL,
+  CONSTRAINT PK_TRKGUN PRIMARY KEY (TRK, GUN)
+))",
+
+    R"(CREATE TABLE PRICEHIST (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  DATA TIMESTAMP NOT NULL,
+  GSM_ID INTEGER NOT NULL,
+  GSMNAME VARCHAR(20),
+  PRICE T_NUMBER,
+  OPERATOR VARCHAR(30)
+))",
+
+    R"(CREATE TABLE SMLOG (
+  SMNUM INTEGER NOT NULL PRIMARY KEY,
+  BEGTIME TIMESTAMP NOT NULL,
+  ENDTIME TIMESTAMP,
+  OPERATOR VARCHAR(30),
+  INKKM T_NUMBER,
+  OUTKKM T_NUMBER,
+  SUMMATOVARY T_NUMBER,
+  OPERATOR2 VARCHAR(30),
+  OPERATOR3 VARCHAR(30)
+))",
+
+    R"(CREATE TABLE SMTRK (
+  SMNUM INTEGER NOT NULL,
+  TRKNUM VARCHAR(10) NOT NULL,
+  GUN SMALLINT NOT NULL,
+  GSMNAME VARCHAR(20),
+  BEGCOUNTER T_NUMBER,
+  ENDCOUNTER T_NUMBER,
+  LITERS T_NUMBER,
+  SUMMA T_NUMBER,
+  CONSTRAINT PK_SMTRK PRIMARY KEY (SMNUM, TRKNUM, GUN)
+))",
+
+    R"(CREATE TABLE TRK (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  TRK VARCHAR(10) NOT NULL,
+  "TIME" TIMESTAMP NOT NULL,
+  CLIENT SMALLINT,
+  GSM VARCHAR(10),
+  OPERATION SMALLINT,
+  OP1 SMALLINT,
+  OP2 SMALLINT,
+  LITERS T_NUMBER,
+  SUMMA T_NUMBER,
+  AUTOMOBIL VARCHAR(20),
+  INDEXSALE INTEGER
+))",
+
+    R"(CREATE TABLE PRX (
+  OPNUM INTEGER NOT NULL PRIMARY KEY,
+  "DATE" DATE,
+  SMNUM INTEGER,
+  OPERATOR VARCHAR(20),
+  GSMNAME VARCHAR(20),
+  CARVOLTTN T_NUMBER,
+  SILONAME VARCHAR(20),
+  BEGTIME TIMESTAMP,
+  ENDTIME TIMESTAMP,
+  SILOLEVELBEFORE T_NUMBER,
+  SILOLEVELAFTER T_NUMBER,
+  FACT1 T_NUMBER,
+  DOPUSK T_NUMBER,
+  DELTA T_NUMBER,
+  UDVES T_NUMBER,
+  TEMPER T_NUMBER,
+  FACTPLOTN T_NUMBER,
+  COR INTEGER DEFAULT 0 NOT NULL,
+  PRIHOD INTEGER DEFAULT 1 NOT NULL,
+  PRIM VARCHAR(50),
+  AUTO INTEGER DEFAULT 0 NOT NULL,
+  CARNAME VARCHAR(20),
+  SILONAME2 VARCHAR(20),
+  TTNNUM VARCHAR(30),
+  SUPPLIER_ID INTEGER,
+  KEEPER_ID INTEGER
+))",
+
+    R"(CREATE TABLE LOGTRANDSC (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  INDEXSALE INTEGER NOT NULL,
+  DSCVALTYPE INTEGER,
+  DSCNAME VARCHAR(100),
+  DSCVAL T_NUMBER,
+  DSCPARAM VARCHAR(100)
+))",
+
+    R"(CREATE TABLE CONTRAGENT (
+  CONTR_ID INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(100),
+  FULLNAME VARCHAR(100),
+  INN VARCHAR(100),
+  ADDRESS VARCHAR(100),
+  PHONE VARCHAR(100),
+  OKPO VARCHAR(100),
+  KPP VARCHAR(100),
+  RSCHET VARCHAR(100),
+  BANKNAME VARCHAR(100),
+  KSCHET VARCHAR(100),
+  BIK VARCHAR(100),
+  FAX VARCHAR(100),
+  CONTACTINFO VARCHAR(100),
+  OTHER VARCHAR(500),
+  ISDELETE INTEGER DEFAULT 0 NOT NULL,
+  LICNUM VARCHAR(100),
+  LICDATE DATE,
+  LICORG VARCHAR(100),
+  COUNTRYCODE INTEGER DEFAULT 643
+))",
+
+    R"(CREATE TABLE CONTRAGENTTYPE (
+  CONTR_ID INTEGER NOT NULL,
+  CTYPE INTEGER NOT NULL,
+  PARAM1 INTEGER DEFAULT 0 NOT NULL,
+  CONSTRAINT PK_CONTRAGENTTYPE PRIMARY KEY (CONTR_ID, CTYPE, PARAM1)
+))",
+
+    R"(CREATE TABLE VDCONTRACTOR (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(100) NOT NULL,
+  FULLNAME VARCHAR(100),
+  INN VARCHAR(20),
+  ADDRESS VARCHAR(100),
+  VIDOPL INTEGER NOT NULL,
+  CONTR_ID INTEGER,
+  ISDELETE INTEGER DEFAULT 0 NOT NULL
+))",
+
+    R"(CREATE TABLE VDCAR (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  CID INTEGER,
+  CONTR_ID INTEGER,
+  NAME VARCHAR(100) NOT NULL,
+  MARKA VARCHAR(100),
+  PRMARKA VARCHAR(100),
+  PRGOSNUM VARCHAR(100),
+  PRGARNUMBER VARCHAR(100),
+  ISDELETE INTEGER DEFAULT 0 NOT NULL
+))",
+
+    R"(CREATE TABLE VDDRIVER (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  CID INTEGER,
+  CONTR_ID INTEGER,
+  NAME VARCHAR(100) NOT NULL,
+  UDOST VARCHAR(100),
+  ISDELETE INTEGER DEFAULT 0 NOT NULL
+))",
+
+    R"(CREATE TABLE SCANDOCTYPE (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  NAME VARCHAR(100) NOT NULL,
+  FILEPREFIX VARCHAR(100)
+))",
+
+    R"(CREATE TABLE SCANDOC (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  DATA TIMESTAMP,
+  DOCTYPE INTEGER,
+  DOCNUMBER VARCHAR(100),
+  DOCDATA DATE,
+  CNTSENDER_ID INTEGER,
+  CNTTARGET_ID INTEGER,
+  CNTPER_ID INTEGER,
+  OPERATOR VARCHAR(100),
+  DRIVER VARCHAR(100),
+  OTHER VARCHAR(500),
+  ISDELETE INTEGER DEFAULT 0 NOT NULL,
+  FILENAMES VARCHAR(500)
+))",
+};
+
+const char* const kIndexStatements[] = {
+    "CREATE INDEX IX_LOGTRAN_DATA ON LOGTRAN (DATA)",
+    "CREATE INDEX IX_LOGTRAN_SMNUM ON LOGTRAN (SMNUM)",
+    "CREATE INDEX IX_LOGTRAN_IDCNT ON LOGTRAN (IDCNT)",
+    "CREATE INDEX IX_LOGTRANDSC_INDEXSALE ON LOGTRANDSC (INDEXSALE)",
+    "CREATE INDEX IX_TRK_TRK_TIME ON TRK (TRK, \"TIME\")",
+    "CREATE INDEX IX_PRX_BEGTIME ON PRX (BEGTIME)",
+    "CREATE INDEX IX_SMLOG_BEGTIME ON SMLOG (BEGTIME)",
+    "CREATE INDEX IX_CONTRAGENTTYPE_CTYPE ON CONTRAGENTTYPE (CTYPE, PARAM1)",
+    "CREATE INDEX IX_CONTRAGENT_NAME ON CONTRAGENT (NAME)",
+    "CREATE INDEX IX_VDCAR_CID ON VDCAR (CID)",
+    "CREATE INDEX IX_VDDRIVER_CID ON VDDRIVER (CID)",
+    "CREATE INDEX IX_TTN_TTNDATE ON TTN (TTNDATE)",
+    "CREATE INDEX IX_TTN_INDEXSALE ON TTN (INDEXSALE)",
+    "CREATE INDEX IX_SCANDOC_DOCTYPE ON SCANDOC (DOCTYPE)",
+    "CREATE INDEX IX_PRICEHIST_DATA ON PRICEHIST (DATA)",
+};
+
+const QVector<GeneratorKey> kGenerators = {
+    {"GEN_SMNUM", "SMLOG", "SMNUM"},
+    {"GEN_INDEXSALE", "LOGTRAN", "INDEXSALE"},
+    {"GEN_LOGTRANDSC_ID", "LOGTRANDSC", "ID"},
+    {"GEN_TRK_ID", "TRK", "ID"},
+    {"GEN_PRX_OPNUM", "PRX", "OPNUM"},
+    {"GEN_PRICEHIST_ID", "PRICEHIST", "ID"},
+    {"GEN_CONTR_ID", "CONTRAGENT", "CONTR_ID"},
+    {"GEN_VDCONTRACTOR_ID", "VDCONTRACTOR", "ID"},
+    {"GEN_VDCAR_ID", "VDCAR", "ID"},
+    {"GEN_VDDRIVER_ID", "VDDRIVER", "ID"},
+    {"GEN_TTN_ID", "TTN", "TTN_ID"},
+    {"GEN_SCANDOC_ID", "SCANDOC", "ID"},
+    {"GEN_SCANDOCTYPE_ID", "SCANDOCTYPE", "ID"},
+};
+
+} // namespace
+
+const QVector<GeneratorKey>& stationGenerators()
+{
+    return kGenerators;
+}
+
+QStringList stationSchemaStatements(const SchemaOptions& options)
+{
+    QStringList statements;
+    for (const char* sql : kFixedTables)
+        statements << QString::fromUtf8(sql);
+    statements << logTranTable(options) << ttnTable(options);
+    if (options.ttnDetail)
+        statements << ttnDetailTable(options);
+    for (const GeneratorKey& g : kGenerators) {
+        statements << QStringLiteral("CREATE SEQUENCE %1").arg(QLatin1String(g.generator));
+        // A row inserted without its number gets the next one.
+        statements << QStringLiteral("CREATE TRIGGER BI_%1 FOR %1 ACTIVE BEFORE INSERT POSITION 0 AS\n"
+                                     "BEGIN\n  IF (NEW.%2 IS NULL) THEN NEW.%2 = NEXT VALUE FOR %3;\nEND")
+                          .arg(QLatin1String(g.table), QLatin1String(g.column), QLatin1String(g.generator));
+    }
+    return statements;
+}
+
+QStringList stationIndexStatements(const SchemaOptions& options)
+{
+    QStringList statements;
+    for (const char* sql : kIndexStatements)
+        statements << QString::fromUtf8(sql);
+    statements << QStringLiteral("ALTER TABLE CONTRAGENTTYPE ADD CONSTRAINT FK_CONTRAGENTTYPE_CONTR "
+                                 "FOREIGN KEY (CONTR_ID) REFERENCES CONTRAGENT (CONTR_ID) ON DELETE CASCADE")
+               << QStringLiteral("ALTER TABLE LOGTRANDSC ADD CONSTRAINT FK_LOGTRANDSC_SALE "
+                                 "FOREIGN KEY (INDEXSALE) REFERENCES LOGTRAN (INDEXSALE) ON DELETE CASCADE");
+    if (options.ttnDetail)
+        statements << QStringLiteral("ALTER TABLE TTNDETAIL ADD CONSTRAINT FK_TTNDETAIL_TTN "
+                                     "FOREIGN KEY (TTN_ID) REFERENCES TTN (TTN_ID) ON DELETE CASCADE")
+                   << QStringLiteral("CREATE INDEX IX_TTNDETAIL_INDEXSALE ON TTNDETAIL (INDEXSALE)");
+    return statements;
+}
+
+QStringList officeSchemaStatements()
+{
+    return {QStringLiteral(R"(CREATE TABLE OFFICE (
+  AZS_ID INTEGER NOT NULL PRIMARY KEY,
+  AZSNAME VARCHAR(100) NOT NULL,
+  ADDRESS VARCHAR(100),
+  PHONE VARCHAR(50),
+  ISACTIVE INTEGER DEFAULT 1 NOT NULL
+))")};
+}
+
+void applySchema(StationDatabase& db, const QStringList& statements)
+{
+    for (const QString& sql : statements)
+        db.exec(sql);
+}
+
+void syncGenerators(StationDatabase& db)
+{
+    for (const GeneratorKey& g : kGenerators) {
+        const qlonglong top = db.scalar(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2")
+                                            .arg(QLatin1String(g.column), QLatin1String(g.table)))
+                                  .toLongLong();
+        db.exec(QStringLiteral("SET GENERATOR %1 TO %2").arg(QLatin1String(g.generator)).arg(top));
+    }
+}
+
+} // namespace velta::station

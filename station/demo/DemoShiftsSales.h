@@ -1,0 +1,41 @@
+#pragma once
+// Demo shifts and sales: the shift log, the sales with their discounts, the
+// dispenser journal and the per-shift dispenser counters.
+#include "station/db/Schema.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+namespace velta::station {
+
+class StationDatabase;
+struct DemoContragents;
+
+// A sale on account, kept for the consignment notes made from sales.
+struct DemoAccountSale {
+    int indexSale;
+    QDateTime time;
+    int fuelId;
+    std::int64_t liters; // scaled by 10000
+    std::int64_t summa;
+    int clientId;
+    int carIndex;
+    int driverIndex;
+    QString tripSheet;
+};
+
+struct DemoSales {
+    qint64 sales = 0;
+    qint64 journalRows = 0;
+    qint64 discounts = 0;
+    QVector<DemoAccountSale> accountSales;
+};
+
+// Writes the shifts (with one gap in their numbering) and salesCount sales
+// spread over them.
+DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contragents, int salesCount,
+                              const SchemaOptions& options);
+
+} // namespace velta::station

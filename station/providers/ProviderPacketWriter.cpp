@@ -1,0 +1,262 @@
+#include "station/providers/ProviderPacketWriter.h"
+
+#include "common/ByteStream.h"
+#include "common/DataPacket.h"
+#include "common/DateTime.h"
+#include "common/Exception.h"
+#include "station/providers/ProviderRegistry.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTime>
+#include <bit>
+#include <limits>
+
+namespace velta::station {
+namespace {
+
+constexpr std::uint16_t kMoreRowsFlag = 0x0001;
+// The QIBASE driver talks UTF-8 to the engine: a text column's length is in bytes.
+constexpr int kBytesPerChar = 4;
+
+void putU32At(QByteArray& bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
+}
+
+int bcdPrecision(int storageLength)
+{
+    if (storageLength == 2)
+        return 4;
+    if (storageLength == 4)
+        return 9;
+    return kMaxBcdPrecision;
+}
+
+[[noreturn]] void raiseNotDecimal(QStringView text)
+{
+    throw EConvertError(QStringLiteral("'%1' is not a valid fixed-point value").arg(text.toString()));
+}
+
+} // namespace
+
+std::int64_t scaledFromDecimalText(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        negative = text[i++] == QLatin1Char('-');
+    constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    std::uint64_t value = 0;
+    int digits = 0;
+    for (; i < n && text[i].isDigit(); ++i, ++digits) {
+        value = value * 10 + static_cast<std::uint64_t>(text[i].unicode() - '0');
+        if (value > kLimit / 10000)
+            raiseNotDecimal(text);
+    }
+    value *= 10000;
+    int decimals = 0;
+    bool roundUp = false;
+    if (i < n && text[i] == QLatin1Char('.')) {
+        std::uint64_t scale = 1000;
+        for (++i; i < n && text[i].isDigit(); ++i, ++decimals) {
+            const auto d = static_cast<std::uint64_t>(text[i].unicode() - '0');
+            if (decimals < 4)
+                value += d * scale, scale /= 10;
+            else if (decimals == 4)
+                roundUp = d >= 5;
+        }
+    }
+    if (i != n || digits + decimals == 0)
+        raiseNotDecimal(text);
+    if (roundUp)
+        ++value;
+    if (value > kLimit)
+        raiseNotDecimal(text);
+    const auto signedValue = static_cast<std::int64_t>(value);
+    return negative ? -signedValue : signedValue;
+}
+
+FieldDef fieldOfColumn(const QSqlField& column)
+{
+    FieldDef field(column.name(), FieldType::String);
+    switch (column.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+        field.type = column.length() == 2 ? FieldType::Int16 : FieldType::Int32;
+        break;
+    case QMetaType::LongLong:
+        field.type = FieldType::Int64;
+        break;
+    case QMetaType::Double:
+        if (column.precision() > 0) {
+            field.precision = bcdPrecision(column.length());
+            field.scale = std::min(column.precision(), kBcdScale);
+            field.type = column.precision() <= kBcdScale ? FieldType::Currency : FieldType::FmtBcd;
+        } else {
+            field.type = FieldType::Float;
+        }
+        break;
+    case QMetaType::QDate:
+        field.type = FieldType::Date;
+        break;
+    case QMetaType::QDateTime:
+        field.type = FieldType::DateTime;
+        break;
+    case QMetaType::QTime:
+        field.type = FieldType::Time;
+        break;
+    case QMetaType::Bool:
+        field.type = FieldType::Boolean;
+        break;
+    case QMetaType::QByteArray:
+        // A text blob carries its character set where a scale would be.
+        field.type = column.precision() > 0 ? FieldType::Memo : FieldType::Blob;
+        break;
+    default: {
+        const int length = std::max(column.length(), 1);
+        field.size = length % kBytesPerChar == 0 ? length / kBytesPerChar : length;
+        break;
+    }
+    }
+    if (!column.tableName().isEmpty() && column.requiredStatus() == QSqlField::Required)
+        field.setFlag(FieldRequired, true);
+    return field;
+}
+
+QVector<FieldDef> fieldsOfRecord(const QSqlRecord& record, const ProviderDef* provider,
+                                 const QSet<QString>& tableColumns)
+{
+    QVector<FieldDef> fields;
+    fields.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i) {
+        FieldDef field = fieldOfColumn(record.field(i));
+        if (provider) {
+            const auto typed = provider->fieldTypes.constFind(field.name.toUpper());
+            if (typed != provider->fieldTypes.cend() && field.scale > 0) {
+                field.type = *typed;
+                field.precision = kMaxBcdPrecision;
+            }
+            const QString column = provider->columnFor(field.name);
+            if (provider->keyColumns.contains(column))
+                field.setFlag(FieldInKey, true);
+            if (!tableColumns.isEmpty() && !tableColumns.contains(column))
+                field.setFlag(FieldInUpdate, false);
+        }
+        fields << field;
+    }
+    return fields;
+}
+
+ProviderPacketWriter::ProviderPacketWriter(QVector<FieldDef> fields)
+    : fields_(std::move(fields))
+    , nulls_((fields_.size() + 7) / 8, '\0')
+{
+}
+
+void ProviderPacketWriter::begin()
+{
+    bytes_.clear();
+    rows_ = 0;
+    ByteWriter out(bytes_);
+    out.bytes(QByteArrayView(DataPacket::kMagic, 4));
+    out.u16(DataPacket::kVersion);
+    flagsAt_ = bytes_.size();
+    out.u16(0);
+    out.u32(0); // no properties
+    out.u32(static_cast<std::uint32_t>(fields_.size()));
+    for (const FieldDef& field : fields_) {
+        out.text(field.name);
+        out.u8(static_cast<std::uint8_t>(field.type));
+        out.i32(field.size);
+        out.u8(static_cast<std::uint8_t>(field.precision));
+        out.u8(static_cast<std::uint8_t>(field.scale));
+        out.u8(field.flags);
+    }
+    rowCountAt_ = bytes_.size();
+    out.u32(0);
+}
+
+void ProviderPacketWriter::appendCurrentRow(const QSqlQuery& query)
+{
+    const int count = static_cast<int>(fields_.size());
+    const qsizetype bitmapAt = bytes_.size();
+    nulls_.fill('\0');
+    bytes_.append(nulls_);
+    for (int f = 0; f < count; ++f) {
+        const QVariant value = query.value(f);
+        if (value.isNull())
+            nulls_[f / 8] = static_cast<char>(static_cast<std::uint8_t>(nulls_[f / 8]) | (1u << (f % 8)));
+        else
+            writeCell(f, value);
+    }
+    for (qsizetype i = 0; i < nulls_.size(); ++i)
+        bytes_[bitmapAt + i] = nulls_[i];
+    ++rows_;
+    if (static_cast<qint64>(rows_) * count > DataPacket::kMaxCells)
+        throw EDatabaseError(QStringLiteral("The result is too large for one data packet; fetch it in smaller packets"));
+}
+
+void ProviderPacketWriter::writeCell(int field, const QVariant& value)
+{
+    const FieldDef& def = fields_[field];
+    ByteWriter out(bytes_);
+    switch (def.type) {
+    case FieldType::Int16: out.i16(static_cast<std::int16_t>(value.toInt())); break;
+    case FieldType::Int32: out.i32(value.toInt()); break;
+    case FieldType::Int64: out.i64(value.toLongLong()); break;
+    case FieldType::Float: out.f64(value.toDouble()); break;
+    case FieldType::Currency:
+    case FieldType::FmtBcd:
+        if (value.metaType().id() == QMetaType::QString)
+            out.i64(scaledFromDecimalText(value.toString()));
+        else
+            out.i64(Currency::fromDouble(value.toDouble()).scaled);
+        break;
+    case FieldType::Boolean: out.u8(value.toBool() ? 1 : 0); break;
+    case FieldType::Date: out.f64(fromQDate(value.toDate())); break;
+    case FieldType::DateTime: out.f64(fromQDateTime(value.toDateTime())); break;
+    case FieldType::Time:
+        out.f64(static_cast<double>(value.toTime().msecsSinceStartOfDay()) / 86400000.0);
+        break;
+    case FieldType::String: {
+        const QString text = value.toString();
+        // Fixed-length CHAR columns come padded past their size.
+        if (def.size > 0 && text.size() > def.size && QStringView(text).sliced(def.size).trimmed().isEmpty())
+            out.text(QStringView(text).left(def.size));
+        else
+            out.text(text);
+        break;
+    }
+    case FieldType::Memo:
+        if (value.metaType().id() == QMetaType::QByteArray)
+            out.text(QString::fromUtf8(value.toByteArray()));
+        else
+            out.text(value.toString());
+        break;
+    case FieldType::Blob: out.sized(value.toByteArray()); break;
+    }
+}
+
+QByteArray ProviderPacketWriter::finish(bool moreRows)
+{
+    putU32At(bytes_, rowCountAt_, static_cast<std::uint32_t>(rows_));
+    bytes_[flagsAt_] = static_cast<char>(moreRows ? kMoreRowsFlag : 0);
+    ByteWriter(bytes_).u32(0); // no changes
+    rows_ = 0;
+    return std::exchange(bytes_, QByteArray());
+}
+
+QByteArray ProviderPacketWriter::emptyPacket()
+{
+    ProviderPacketWriter writer({});
+    writer.begin();
+    return writer.finish(false);
+}
+
+} // namespace velta::station

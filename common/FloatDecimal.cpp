@@ -78,9 +78,10 @@ FloatDecimal toFloatDecimal(double value, int precision, int decimals)
     }
     d.exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
 
-    roundDigits(d, precision);
-    if (decimals < kNoDecimalLimit)
-        roundDigits(d, d.exponent + decimals);
+    // One rounding, at whichever limit comes first: rounding to the precision
+    // and then again to the decimals would carry 0.8949999 up to 0.90.
+    const int keep = decimals < kNoDecimalLimit ? std::min(precision, d.exponent + decimals) : precision;
+    roundDigits(d, keep);
     stripTrailingZeros(d);
     if (d.count == 0) {
         d.negative = false;

@@ -22,9 +22,10 @@ struct FloatDecimal {
 };
 
 // Rounds value to at most `precision` significant digits (1..18) and to at most
-// `decimals` places after the decimal point (a large number for no limit).
-// Halves are rounded away from zero on the value's 15-digit form, which is how
-// the value reads in FloatToStr.
+// `decimals` places after the decimal point (a large number for no limit), in
+// one step at whichever of the two places comes first. Halves are rounded away
+// from zero on the value's 15-digit form (more digits for a larger precision),
+// which is how the value reads in FloatToStr.
 FloatDecimal toFloatDecimal(double value, int precision, int decimals);
 
 inline constexpr int kNoDecimalLimit = 9999;

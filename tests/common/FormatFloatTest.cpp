@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 using namespace velta;
 using velta::test::ru;
@@ -93,6 +94,55 @@ TEST(FloatToStrF, FixedAndNumberPadTheDecimals)
     EXPECT_EQ(FloatToStrF(123.0, FloatFormat::Number, 15, 0, point()), "123");
     // More integer digits than the precision: scientific.
     EXPECT_EQ(FloatToStrF(123456.0, FloatFormat::Fixed, 3, 2, point()), "1.23E5");
+}
+
+TEST(FloatToStrF, FixedRoundsOnceAtTheLastShownPlace)
+{
+    // Rounding to the precision first (…89500) and then to two decimals would give ,90.
+    for (int precision = 9; precision <= 18; ++precision) {
+        EXPECT_EQ(FloatToStrF(1234567.8949999, FloatFormat::Fixed, precision, 2, ru()), "1234567,89") << precision;
+        EXPECT_EQ(FloatToStrF(-1234567.8949999, FloatFormat::Number, precision, 2, point()), "-1,234,567.89")
+            << precision;
+        EXPECT_EQ(FloatToStrF(1234567.8949999, FloatFormat::Currency, precision, 2, ru()),
+                  QString(nbsp("1_234_567,89") + QStringLiteral("р.")))
+            << precision;
+    }
+    // A precision short of the decimals is the one rounding place.
+    EXPECT_EQ(FloatToStrF(1234567.8949999, FloatFormat::Fixed, 8, 2, point()), "1234567.90");
+    EXPECT_EQ(FloatToStrF(1234567.8949999, FloatFormat::Fixed, 7, 2, point()), "1234568.00");
+    EXPECT_EQ(FloatToStrF(0.0449999, FloatFormat::Fixed, 2, 2, point()), "0.04");
+    EXPECT_EQ(FloatToStrF(99.9949, FloatFormat::Fixed, 5, 2, point()), "99.99");
+    EXPECT_EQ(ff("0.00", 1234567.8949999), "1234567.89");
+    EXPECT_EQ(ff("#,##0.00", 1234567.8949999), "1,234,567.89");
+}
+
+TEST(FloatToStrF, FixedIsTheSameForEveryPrecisionThatHoldsTheDecimals)
+{
+    // Decimal values of up to 14 digits ending in 4 and nines, the pattern a
+    // second rounding carries up: every precision from the number of digits
+    // shown to 15 gives the same text, and so does the matching picture.
+    std::mt19937_64 random(42);
+    for (int i = 0; i < 4000; ++i) {
+        const int length = 3 + static_cast<int>(random() % 12);      // 3..14 digits
+        const int nines = 1 + static_cast<int>(random() % (length - 1));
+        long long mantissa = 1 + static_cast<long long>(random() % 9);
+        for (int k = 1; k < length - nines; ++k)
+            mantissa = mantissa * 10 + static_cast<long long>(random() % 10);
+        mantissa = mantissa * 10 + 4;
+        for (int k = 1; k < nines; ++k)
+            mantissa = mantissa * 10 + 9;
+        const int decimalsInValue = static_cast<int>(random() % (length + 1));
+        const double value = static_cast<double>(mantissa) / std::pow(10.0, decimalsInValue);
+        const int digits = static_cast<int>(random() % (decimalsInValue + 1));
+        const QString reference = FloatToStrF(value, FloatFormat::Fixed, 15, digits, point());
+        // The digits shown, counting an integer digit gained by a carry (9.5 -> 10).
+        const int shown = static_cast<int>(reference.size()) - (digits ? 1 : 0);
+        for (int precision = shown; precision < 15; ++precision)
+            ASSERT_EQ(FloatToStrF(value, FloatFormat::Fixed, precision, digits, point()), reference)
+                << value << " precision " << precision << " digits " << digits;
+        const QString picture = digits ? QStringLiteral("0.") + QString(digits, QLatin1Char('0')) : QStringLiteral("0");
+        ASSERT_EQ(FormatFloat(picture, value, point()), reference) << value << " digits " << digits;
+    }
 }
 
 TEST(FloatToStrF, CurrencyUsesTheCurrencyLayouts)

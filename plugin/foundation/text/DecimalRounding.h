@@ -2,6 +2,8 @@
 // Rounding of binary floating-point values to decimal digits, treating values
 // meant to lie on a decimal boundary (2.675, held as slightly less) as lying on
 // it: the boundary is widened by a relative error allowance before rounding.
+// The allowance is bounded to an eighth of a unit of the last kept place, so a
+// large value is never moved by a whole unit and a whole value stays whole.
 
 namespace velta {
 

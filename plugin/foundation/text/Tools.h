@@ -15,7 +15,8 @@
 namespace velta {
 
 // A sum of money in words: "Один рубль 01 копейка " (the result ends with a
-// space); 25 asterisks from one milliard up.
+// space), rounded to kopecks as RoundMoney does; 25 asterisks from one
+// milliard up.
 QString AmountInWords(double value);
 // A weight in words with " кг": "одна тыс. пятьсот кг"; 0 gives "ноль".
 QString WeightInWords(std::uint32_t kilograms);

@@ -3,8 +3,6 @@
 
 #include <QStringList>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace velta {
 
@@ -56,16 +54,14 @@ QString AmountInWords(double value)
 {
     if (!std::isfinite(value))
         return kAsterisks;
-    // Two decimals of at most 12 significant digits; anything of one milliard
-    // or more is longer than 12 positions and gives the asterisks.
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.12g", std::fabs(value));
-    const double rounded = std::strtod(buffer, nullptr);
-    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
-    const QString text = QString::fromLatin1(buffer);
-    const int length = static_cast<int>(text.size());
-    if (length == 0 || length > 12)
+    // Rounded once, as the sum printed beside the words is (half away from zero
+    // on the decimal value); one milliard or more does not fit in 12 positions.
+    const double rounded = RoundMoney(std::fabs(value));
+    if (!(rounded < 1e9))
         return kAsterisks;
+    const long long kopecks = std::llround(rounded * 100.0);
+    const QString text = QStringLiteral("%1.%2").arg(kopecks / 100).arg(kopecks % 100, 2, 10, QLatin1Char('0'));
+    const int length = static_cast<int>(text.size());
 
     // Digit at position p counted from the right (1 = kopeck units, 3 = separator).
     const auto digit = [&](int p) -> int {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <limits>
+#include <random>
 
 using namespace velta;
 using C = TDecimalRoundingCtrl;
@@ -46,6 +47,76 @@ TEST(DecimalRound, NegativeDigitsRoundToTensAndHundreds)
     EXPECT_EQ(DecimalRoundDefault(1234, -2, C::HalfUp), 1200.0L);
     EXPECT_EQ(DecimalRoundDefault(1250, -2, C::HalfUp), 1300.0L);
     EXPECT_EQ(DecimalRoundDefault(-1250, -2, C::HalfDown), -1200.0L);
+}
+
+constexpr C kAllControls[] = {C::HalfEven, C::HalfPos, C::HalfNeg, C::HalfDown, C::HalfUp,
+                               C::RndNeg,   C::RndPos,  C::RndDown, C::RndUp};
+
+TEST(DecimalRound, WholeValuesStayWholeAtAnyMagnitude)
+{
+    const long double wholes[] = {1e15L + 1, 1e13L, 123456789012345.0L, 9007199254740993.0L,
+                                  4611686018427387905.0L, 9100000000000000001.0L, 3.0L, 0.0L};
+    for (const C control : kAllControls) {
+        for (const long double w : wholes) {
+            for (const long double v : {w, -w}) {
+                const int maxDigits = std::fabs(v) < 1e14L ? 4 : 0;
+                for (int digits = 0; digits <= maxDigits; ++digits)
+                    EXPECT_EQ(DecimalRoundDefault(v, digits, control), v)
+                        << static_cast<int>(control) << " " << static_cast<double>(v) << " " << digits;
+            }
+        }
+    }
+}
+
+TEST(DecimalRound, LargeValuesOffTheHalfRoundAsTheyLie)
+{
+    // A fraction more than an eighth away from the half and from the whole
+    // numbers is never moved by the allowance, however large the value.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        const long double whole = static_cast<long double>(random() % (1ull << 52));
+        const int sixtyFourths = static_cast<int>(9 + random() % 47); // 9/64 .. 55/64
+        if (sixtyFourths >= 24 && sixtyFourths <= 40)
+            continue;
+        const long double fraction = sixtyFourths / 64.0L;
+        const bool upper = fraction > 0.5L;
+        for (const long double v : {whole + fraction, -(whole + fraction)}) {
+            const bool negative = v < 0;
+            const long double down = std::floor(v), up = std::ceil(v);
+            const long double nearest = (upper != negative) ? up : down;
+            const long double towardZero = negative ? up : down;
+            const long double awayFromZero = negative ? down : up;
+            const struct { C control; long double expected; } cases[] = {
+                {C::HalfEven, nearest}, {C::HalfPos, nearest}, {C::HalfNeg, nearest},
+                {C::HalfDown, nearest}, {C::HalfUp, nearest},  {C::RndNeg, down},
+                {C::RndPos, up},        {C::RndDown, towardZero}, {C::RndUp, awayFromZero},
+            };
+            for (const auto& c : cases)
+                ASSERT_EQ(DecimalRoundDefault(v, 0, c.control), c.expected)
+                    << static_cast<int>(c.control) << " " << static_cast<double>(v);
+        }
+    }
+}
+
+TEST(DecimalRound, LargeExactHalvesStillFollowTheControl)
+{
+    // The allowance is bounded, not dropped: an exact half is decided by the
+    // control, not by ties to even.
+    const long double odd = 1e15L + 1;
+    EXPECT_EQ(DecimalRoundDefault(odd + 0.5L, 0, C::HalfUp), odd + 1);
+    EXPECT_EQ(DecimalRoundDefault(odd + 0.5L, 0, C::HalfDown), odd);
+    EXPECT_EQ(DecimalRoundDefault(odd + 0.5L, 0, C::HalfNeg), odd);
+    EXPECT_EQ(DecimalRoundDefault(-(odd + 0.5L), 0, C::HalfUp), -(odd + 1));
+    EXPECT_EQ(DecimalRoundDefault(-(odd + 0.5L), 0, C::HalfPos), -odd);
+    EXPECT_EQ(DecimalRoundDefault(odd + 0.5L, 0, C::HalfEven), odd + 1);
+    EXPECT_EQ(DecimalRoundDefault(odd + 1.5L, 0, C::HalfEven), odd + 1);
+    // 10000000000000.125 is held exactly; at two decimals it is a half.
+    EXPECT_DOUBLE_EQ(double(DecimalRoundDefault(10000000000000.125, 2, C::HalfUp)), 10000000000000.13);
+    EXPECT_DOUBLE_EQ(double(DecimalRoundDefault(10000000000000.125, 2, C::HalfDown)), 10000000000000.12);
+    // A caller's larger allowance is bounded the same way.
+    EXPECT_EQ(DecimalRound(7.25L, 0, 0.1, C::HalfUp), 7.0L);
+    EXPECT_EQ(DecimalRound(7.0L, 0, 0.1, C::HalfUp), 7.0L);
+    EXPECT_EQ(DecimalRound(7.0L, 0, 0.1, C::RndNeg), 7.0L);
 }
 
 TEST(DecimalRound, PassThroughAndBadAllowance)

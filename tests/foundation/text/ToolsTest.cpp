@@ -32,6 +32,16 @@ TEST(RoundTo, HalfAwayFromZeroImmuneToRepresentation)
     EXPECT_DOUBLE_EQ(RoundTo(-1, 15.0), 20.0);
 }
 
+TEST(RoundTo, LargeSumsKeepTheirLastPlace)
+{
+    // The relative allowance would reach past half a kopeck here.
+    EXPECT_EQ(RoundMoney(1e13), 1e13);
+    EXPECT_EQ(RoundMoney(-1e13), -1e13);
+    EXPECT_EQ(RoundMoney(123456789012345.0), 123456789012345.0);
+    EXPECT_EQ(RoundTo3(1000000000000.001), 1000000000000.001);
+    EXPECT_EQ(RoundTo(0, 1e15 + 1), 1e15 + 1);
+}
+
 TEST(IsValidFileNameText, ForbiddenCharacters)
 {
     EXPECT_TRUE(IsValidFileNameText(QStringLiteral("Счет-фактура 12")));

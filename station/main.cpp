@@ -1,6 +1,7 @@
 // velta-station: the station server's program. Each command is one entry of
-// the table below: a name, a one-line usage and a function over its arguments.
+// the table below: a name, its usage and a function over its arguments.
 #include "common/Exception.h"
+#include "common/StationProtocol.h"
 #include "station/server/ServeCommand.h"
 #include "station/demo/StationInit.h"
 
@@ -12,10 +13,11 @@
 namespace {
 
 using velta::station::InitOptions;
+using velta::station::ServerConfig;
 
 struct Command {
     const char* name;
-    const char* usage;
+    QString usage;
     std::function<int(const QStringList& args)> run;
 };
 
@@ -71,9 +73,15 @@ int runInit(const QStringList& args)
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"init", "init --root DIR [--legacy] [--sales N] [--force]   create the demo station and head-office databases",
+        {"init", QStringLiteral("init --root DIR [--legacy] [--sales N] [--force]   create the demo station and head-office databases"),
          runInit},
-        {"serve", "serve --root DIR [--listen ADDR:PORT] [--key FILE]   serve the station to clients (default 127.0.0.1:5770)",
+        {"serve",
+         QStringLiteral("serve --root DIR [--listen ADDR:PORT] [--key FILE] [--max-connections N] [--idle-timeout SECONDS]\n"
+                        "      serve the station to clients (default 127.0.0.1:%1); at most N clients at once (default %2),\n"
+                        "      more are refused; a client idle for SECONDS is disconnected (default %3 seconds, 0 never)")
+             .arg(velta::station::kDefaultPort)
+             .arg(ServerConfig::kDefaultMaxConnections)
+             .arg(ServerConfig::kDefaultIdleTimeoutSeconds),
          velta::station::runServe},
     };
     return table;
@@ -83,7 +91,7 @@ void printUsage(FILE* stream)
 {
     print(stream, QStringLiteral("Usage: velta-station COMMAND [OPTIONS]"));
     for (const Command& c : commands())
-        print(stream, QStringLiteral("  velta-station ") + QString::fromUtf8(c.usage));
+        print(stream, QStringLiteral("  velta-station ") + c.usage);
 }
 
 } // namespace

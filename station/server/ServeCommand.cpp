@@ -33,6 +33,19 @@ QString nextValue(const QStringList& args, qsizetype& i)
     return args[++i];
 }
 
+// A whole number from minimum up (to a bound no sane setting reaches).
+int wholeNumber(const QString& option, const QString& text, int minimum, const QString& unit)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < minimum || value > 1000000)
+        throw Exception(QStringLiteral("%1 needs a whole number of %2 from %3 to 1000000, not \"%4\"")
+                            .arg(option, unit)
+                            .arg(minimum)
+                            .arg(text));
+    return value;
+}
+
 void parseListen(const QString& text, ServeOptions& options)
 {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
@@ -98,6 +111,10 @@ ServeOptions parseServeOptions(const QStringList& args)
             parseListen(nextValue(args, i), options);
         else if (a == QLatin1String("--key"))
             options.keyFile = nextValue(args, i);
+        else if (a == QLatin1String("--max-connections"))
+            options.maxConnections = wholeNumber(a, nextValue(args, i), 1, QStringLiteral("connections"));
+        else if (a == QLatin1String("--idle-timeout"))
+            options.idleTimeoutSeconds = wholeNumber(a, nextValue(args, i), 0, QStringLiteral("seconds"));
         else
             throw Exception(QStringLiteral("Unknown option %1").arg(a));
     }
@@ -126,6 +143,8 @@ int runServe(const QStringList& args)
     const ServeOptions options = parseServeOptions(args);
     ServerConfig config;
     config.databasePath = stationDatabasePath(options.root);
+    config.maxConnections = options.maxConnections;
+    config.idleTimeoutSeconds = options.idleTimeoutSeconds;
     if (!QFileInfo::exists(config.databasePath))
         throw Exception(QStringLiteral("No station database %1: create it with velta-station init --root %2")
                             .arg(config.databasePath, options.root));

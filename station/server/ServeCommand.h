@@ -1,6 +1,8 @@
 #pragma once
 // The "serve" command of velta-station: reads its options, opens the station
 // made by init and serves it until SIGINT or SIGTERM.
+#include "station/lib/ServerConnection.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -12,10 +14,13 @@ struct ServeOptions {
     QHostAddress address = QHostAddress(QHostAddress::LocalHost);
     quint16 port = 5770;
     QString keyFile;
+    int maxConnections = ServerConfig::kDefaultMaxConnections;
+    int idleTimeoutSeconds = ServerConfig::kDefaultIdleTimeoutSeconds;
 };
 
-// "--root DIR [--listen ADDR:PORT] [--key FILE]"; raises Exception on a bad
-// command line, and when a non-loopback address comes without a key.
+// "--root DIR [--listen ADDR:PORT] [--key FILE] [--max-connections N]
+// [--idle-timeout SECONDS]"; raises Exception on a bad command line, and when
+// a non-loopback address comes without a key.
 ServeOptions parseServeOptions(const QStringList& args);
 
 // Reads the key from its file (trimmed); raises when it is missing or empty.

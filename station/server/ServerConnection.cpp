@@ -6,6 +6,8 @@
 #include "station/server/ServerSession.h"
 #include "station/db/StationDatabase.h"
 
+#include <QDeadlineTimer>
+#include <algorithm>
 #include <memory>
 
 namespace velta::station {
@@ -33,17 +35,23 @@ bool sendAnswer(FrameSocket& socket, const QByteArray& payload, int timeoutMs)
     }
 }
 
-// Waits for the next request to begin. False when the client left or the server stops.
-bool waitForRequest(FrameSocket& socket, const std::atomic<bool>& stopping)
+enum class Next { Request, Leave, Idle };
+
+// Waits for the next request to begin: Leave when the client left or the
+// server stops, Idle when none began before the idle deadline.
+Next waitForRequest(FrameSocket& socket, const std::atomic<bool>& stopping, const QDeadlineTimer& idleDeadline)
 {
     for (;;) {
         if (stopping.load())
-            return false;
-        switch (socket.waitForData(kIdlePollMs)) {
+            return Next::Leave;
+        if (idleDeadline.hasExpired())
+            return Next::Idle;
+        const qint64 left = idleDeadline.isForever() ? kIdlePollMs : idleDeadline.remainingTime();
+        switch (socket.waitForData(static_cast<int>(std::clamp<qint64>(left, 1, kIdlePollMs)))) {
         case FrameSocket::Wait::Data:
-            return !stopping.load();
+            return stopping.load() ? Next::Leave : Next::Request;
         case FrameSocket::Wait::Closed:
-            return false;
+            return Next::Leave;
         case FrameSocket::Wait::Idle:
             break;
         }
@@ -68,7 +76,15 @@ void ServerConnection::run()
     if (db)
         session = std::make_unique<ServerSession>(*db, config_.key);
 
-    while (waitForRequest(socket, stopping_)) {
+    // The idle time runs from the last answer (or the connection's start);
+    // a request in progress is never idle.
+    const auto idleDeadline = [this] {
+        return config_.idleTimeoutSeconds > 0 ? QDeadlineTimer(qint64(config_.idleTimeoutSeconds) * 1000)
+                                              : QDeadlineTimer(QDeadlineTimer::Forever);
+    };
+    QDeadlineTimer idle = idleDeadline();
+    Next next = Next::Request;
+    while ((next = waitForRequest(socket, stopping_, idle)) == Next::Request) {
         std::optional<QByteArray> request;
         try {
             request = socket.readFrame(config_.frameTimeoutMs, config_.maxRequestSize);
@@ -86,8 +102,13 @@ void ServerConnection::run()
         const ServerSession::Reply reply = session->handle(*request);
         if (!sendAnswer(socket, reply.payload, config_.frameTimeoutMs) || reply.close)
             break;
+        idle = idleDeadline();
     }
-    socket.closeGracefully(kLingerMs);
+    // An idle client has no answer in flight to wait for.
+    if (next == Next::Idle)
+        socket.close();
+    else
+        socket.closeGracefully(kLingerMs);
     // Cursors go before the attachment they read from.
     session.reset();
     db.reset();

@@ -1,10 +1,13 @@
-// The station server under bad input, keys, several clients and clients that die.
+// The station server under bad input, keys, several clients, clients that die,
+// and its limits on connections and idle time.
 #include "tests/station/ServerProcess.h"
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
+#include "station/lib/ServeCommand.h"
 #include "tests/support/ChildProcess.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -214,6 +217,145 @@ TEST_F(ServerBadInput, TerminationStopsTheServerCleanly)
     ASSERT_TRUE(own.process().waitForFinished(10000));
     EXPECT_EQ(own.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(own.process().exitCode(), 0);
+}
+
+// Servers with small limits over a station of their own (the suite above holds the shared one).
+class ServerLimits : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { station_ = new DemoStation(false, 200); }
+    static void TearDownTestSuite()
+    {
+        delete station_;
+        station_ = nullptr;
+    }
+    static const QString& refusal()
+    {
+        static const QString text = QStringLiteral("Too many connections: the server serves at most 2 at once");
+        return text;
+    }
+    // The server's attachments to the station database, as one of its clients sees them.
+    static int attachments(WireClient& client)
+    {
+        return customSql(client, QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0"))
+            .value(0, 0)
+            .toInt();
+    }
+    static void ask(WireClient& client) { client.call(QString::fromLatin1(station::kGetAZSConfig)); }
+    // A client served once a slot is free again: a closed connection's slot
+    // comes back when its thread has let go of the attachment, a moment later.
+    static std::unique_ptr<WireClient> connectWhenFree(const ServerProcess& server)
+    {
+        const QDeadlineTimer deadline(10000);
+        for (;;) {
+            auto client = server.connect();
+            try {
+                ask(*client);
+                return client;
+            } catch (const EOleSysError& e) {
+                if (e.message() != refusal() || deadline.hasExpired())
+                    return nullptr;
+            }
+            QThread::msleep(20);
+        }
+    }
+    static DemoStation* station_;
+};
+DemoStation* ServerLimits::station_ = nullptr;
+
+TEST_F(ServerLimits, ConnectionsOverTheLimitAreRefusedWithoutAnAttachmentUntilASlotIsFree)
+{
+    ServerProcess server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2")});
+    ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
+    auto first = server.connect();
+    auto second = server.connect();
+    ask(*second);
+    EXPECT_EQ(attachments(*first), 2);
+
+    // The refusal comes unasked, in the error form, and the server closes.
+    QTcpSocket raw;
+    raw.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    ASSERT_TRUE(raw.waitForConnected(5000));
+    const std::optional<QByteArray> frame = readFrame(raw, 10000);
+    ASSERT_TRUE(frame.has_value());
+    const WireAnswer answer = decodeAnswer(*frame);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_EQ(answer.errorClass, QStringLiteral("EOleSysError"));
+    EXPECT_EQ(answer.errorMessage, refusal());
+    EXPECT_FALSE(readFrame(raw, 10000).has_value());
+
+    // A client hears it as the answer to its first call.
+    auto third = server.connect();
+    try {
+        ask(*third);
+        FAIL() << "the third connection was served";
+    } catch (const EOleSysError& e) {
+        EXPECT_EQ(e.message(), refusal());
+    }
+    EXPECT_EQ(attachments(*first), 2) << "a refused connection got an attachment";
+
+    second->close();
+    auto next = connectWhenFree(server);
+    ASSERT_TRUE(next) << "the closed connection's slot did not come back";
+    EXPECT_EQ(attachments(*next), 2);
+    // One slot came back, not more.
+    EXPECT_THROW(ask(*server.connect()), EOleSysError);
+    ask(*first);
+}
+
+TEST_F(ServerLimits, IdleConnectionIsClosedWithItsCursorWhileOneInUseStays)
+{
+    ServerProcess server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
+                                            QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
+    auto busy = server.connect();
+    ask(*busy);
+    auto idle = server.connect();
+    const Opened open = openProvider(*idle, QStringLiteral("DSPRepTTNID"), {}, 1);
+    ASSERT_NE(open.cursor, 0);
+
+    // The busy client, older than the idle one, keeps asking until the idle
+    // one's attachment is gone.
+    int count = attachments(*busy);
+    EXPECT_EQ(count, 2);
+    const QDeadlineTimer deadline(10000);
+    while (count == 2 && !deadline.hasExpired()) {
+        QThread::msleep(100);
+        count = attachments(*busy);
+    }
+    EXPECT_EQ(count, 1) << "the idle connection was not closed";
+    EXPECT_THROW(fetchRows(*idle, open.cursor, -1), EOleSysError);
+
+    auto next = connectWhenFree(server);
+    ASSERT_TRUE(next) << "the idle connection's slot did not come back";
+    EXPECT_THROW(ask(*server.connect()), EOleSysError);
+    ask(*busy);
+}
+
+TEST(ServeOptions, LimitsTakeWholeNumbersInRange)
+{
+    const QStringList base{QStringLiteral("--root"), QStringLiteral("/nowhere")};
+    const station::ServeOptions defaults = station::parseServeOptions(base);
+    EXPECT_EQ(defaults.maxConnections, 64);
+    EXPECT_EQ(defaults.idleTimeoutSeconds, 1800);
+
+    const station::ServeOptions set = station::parseServeOptions(
+        base + QStringList{QStringLiteral("--max-connections"), QStringLiteral("5"), QStringLiteral("--idle-timeout"),
+                           QStringLiteral("0")});
+    EXPECT_EQ(set.maxConnections, 5);
+    EXPECT_EQ(set.idleTimeoutSeconds, 0);
+
+    for (const QStringList& bad : {QStringList{QStringLiteral("--max-connections"), QStringLiteral("0")},
+                                   QStringList{QStringLiteral("--max-connections"), QStringLiteral("ten")},
+                                   QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("-1")},
+                                   QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("1.5")},
+                                   QStringList{QStringLiteral("--idle-timeout")}})
+        EXPECT_THROW(station::parseServeOptions(base + bad), Exception) << bad.join(QLatin1Char(' ')).toStdString();
+    try {
+        station::parseServeOptions(base + QStringList{QStringLiteral("--max-connections"), QStringLiteral("0")});
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("--max-connections needs a whole number of connections from 1 to 1000000, not \"0\""));
+    }
 }
 
 } // namespace

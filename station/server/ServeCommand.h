@@ -1,7 +1,7 @@
 #pragma once
 // The "serve" command of velta-station: reads its options, opens the station
 // made by init and serves it until SIGINT or SIGTERM.
-#include "station/lib/ServerConnection.h"
+#include "station/server/ServerConnection.h"
 
 #include <QHostAddress>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
-#include "station/lib/ServeCommand.h"
+#include "station/server/ServeCommand.h"
 #include "tests/support/ChildProcess.h"
 
 #include <QDeadlineTimer>

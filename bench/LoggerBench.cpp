@@ -67,11 +67,24 @@ protected:
     void BeforeTailReplacesLog(const QString&) override { ++trims; }
 };
 
-// Lines per second measured by each benchmark, for the ratios printed at the end.
-std::map<std::string, double>& rates()
+// Lines and seconds summed over every run of each benchmark (repetitions
+// included), for the ratios printed at the end.
+struct Totals {
+    double lines = 0;
+    double seconds = 0;
+};
+
+std::map<std::string, Totals>& totals()
 {
-    static std::map<std::string, double> table;
+    static std::map<std::string, Totals> table;
     return table;
+}
+
+void addTotals(const std::string& name, double lines, double seconds)
+{
+    Totals& t = totals()[name];
+    t.lines += lines;
+    t.seconds += seconds;
 }
 
 QByteArray floorLine()
@@ -172,8 +185,7 @@ double threadCpuSeconds()
 void recordRate(const std::string& name, benchmark::State& state, double lines, double seconds)
 {
     state.SetItemsProcessed(static_cast<std::int64_t>(lines));
-    if (seconds > 0)
-        rates()[name] = lines / seconds;
+    addTotals(name, lines, seconds);
 }
 
 void BM_FloorOneThread(benchmark::State& state)
@@ -338,8 +350,7 @@ void runTwoProcesses(benchmark::State& state, const char* mode, const std::strin
         QFile::remove(go);
     }
     recordRate(name, state, lines, seconds);
-    if (cpuSeconds > 0)
-        rates()[name + "-cpu"] = lines / cpuSeconds;
+    addTotals(name + "-cpu", lines, cpuSeconds);
     state.counters["trims/run"] = trims / static_cast<double>(state.iterations());
     state.counters["cpu_us/line"] = cpuSeconds * 1e6 / lines;
 }
@@ -379,14 +390,16 @@ BENCHMARK(BM_FloorTwoProcessesInTurn)->UseManualTime()->Iterations(3)->Unit(benc
 BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoggerTwoProcessesNoLimit)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
-// The time per line of one benchmark over another's (the inverse of their rates).
+// The time per line of one benchmark over another's.
 void printRatio(const char* label, const std::string& slower, const std::string& faster)
 {
-    const auto l = rates().find(slower);
-    const auto f = rates().find(faster);
-    if (l == rates().end() || f == rates().end() || l->second <= 0)
+    const auto l = totals().find(slower);
+    const auto f = totals().find(faster);
+    if (l == totals().end() || f == totals().end() || l->second.lines <= 0 || f->second.seconds <= 0)
         return;
-    std::printf("ratio %s: %.2f\n", label, f->second / l->second);
+    const double perLine = l->second.seconds / l->second.lines;
+    const double floorPerLine = f->second.seconds / f->second.lines;
+    std::printf("ratio %s: %.2f\n", label, perLine / floorPerLine);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 // Lines per second of the logger against the floor: a plain open, append and
-// close of the same line without any lock. One thread, and two processes
-// appending to one file with the default size limit, so the log is trimmed
-// several times during each run (the count is printed).
+// close of the same line. One thread (the floor takes no lock), and two
+// processes appending to one file with the default size limit, so the log is
+// trimmed several times during each run (the count is printed). The log makes
+// its writers take turns, so the two-process floor takes turns too: each line
+// is appended under an exclusive flock of one shared lock file. The lock-free
+// two-process floor is kept beside it to show what taking turns costs.
 #include "common/Codecs.h"
 #include "common/SysUtils.h"
 #include "plugin/foundation/log/LDSLogger.h"
@@ -18,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,8 +30,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -62,11 +68,24 @@ protected:
     void BeforeTailReplacesLog(const QString&) override { ++trims; }
 };
 
-// Lines per second measured by each benchmark, for the ratios printed at the end.
-std::map<std::string, double>& rates()
+// Lines and seconds summed over every run of each benchmark (repetitions
+// included), for the ratios printed at the end.
+struct Totals {
+    double lines = 0;
+    double seconds = 0;
+};
+
+std::map<std::string, Totals>& totals()
 {
-    static std::map<std::string, double> table;
+    static std::map<std::string, Totals> table;
     return table;
+}
+
+void addTotals(const std::string& name, double lines, double seconds)
+{
+    Totals& t = totals()[name];
+    t.lines += lines;
+    t.seconds += seconds;
 }
 
 QByteArray floorLine()
@@ -84,6 +103,29 @@ void appendFloorLine(const QByteArray& path, const QByteArray& line)
     if (::write(fd, line.constData(), static_cast<std::size_t>(line.size())) != line.size())
         std::abort();
     ::close(fd);
+}
+
+// The floor that takes turns: the lock file's descriptor is opened once per
+// process, as the logger keeps its lock open.
+void appendFloorLineInTurn(int lockFd, const QByteArray& path, const QByteArray& line)
+{
+    while (::flock(lockFd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            std::abort();
+    }
+    appendFloorLine(path, line);
+    if (::flock(lockFd, LOCK_UN) != 0)
+        std::abort();
+}
+
+int openFloorLock()
+{
+    const QByteArray folder = QFile::encodeName(velta::NamedLock::lockFolder());
+    QDir().mkpath(QFile::decodeName(folder));
+    const int fd = ::open((folder + "/floor-two.lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        std::abort();
+    return fd;
 }
 
 std::unique_ptr<CountingLogger> makeLogger(const QString& path, std::int64_t maxSize)
@@ -109,6 +151,7 @@ int runWriter(int argc, char** argv)
         logger = makeLogger(path, maxSize);
     else if (mode == "logger-nolimit")
         logger = makeLogger(path, 0);
+    const int lockFd = mode == "floor-in-turn" ? openFloorLock() : -1;
     while (!QFile::exists(go))
         QThread::usleep(200);
     const QByteArray nativePath = QFile::encodeName(path);
@@ -120,6 +163,8 @@ int runWriter(int argc, char** argv)
     for (int i = 0; i < count; ++i) {
         if (logger)
             logger->Log(kMessage, 1);
+        else if (lockFd >= 0)
+            appendFloorLineInTurn(lockFd, nativePath, line);
         else
             appendFloorLine(nativePath, line);
     }
@@ -141,8 +186,7 @@ double threadCpuSeconds()
 void recordRate(const std::string& name, benchmark::State& state, double lines, double seconds)
 {
     state.SetItemsProcessed(static_cast<std::int64_t>(lines));
-    if (seconds > 0)
-        rates()[name] = lines / seconds;
+    addTotals(name, lines, seconds);
 }
 
 void BM_FloorOneThread(benchmark::State& state)
@@ -270,7 +314,7 @@ void runTwoProcesses(benchmark::State& state, const char* mode, const std::strin
     double cpuSeconds = 0;
     int trims = 0;
     int round = 0;
-    const bool floor = std::strcmp(mode, "floor") == 0;
+    const bool floor = std::strncmp(mode, "floor", 5) == 0;
     for (auto _ : state) {
         const QString path = floor ? besideLog(QStringLiteral("floor-two.log")) : kLogName;
         const QString go = workDir().filePath(QStringLiteral("go-%1-%2").arg(QLatin1String(mode)).arg(++round));
@@ -306,16 +350,24 @@ void runTwoProcesses(benchmark::State& state, const char* mode, const std::strin
         }
         QFile::remove(go);
     }
+    QFile::remove(besideLog(floor ? QStringLiteral("floor-two.log") : QStringLiteral("Reports.log")));
     recordRate(name, state, lines, seconds);
-    if (cpuSeconds > 0)
-        rates()[name + "-cpu"] = lines / cpuSeconds;
+    addTotals(name + "-cpu", lines, cpuSeconds);
     state.counters["trims/run"] = trims / static_cast<double>(state.iterations());
     state.counters["cpu_us/line"] = cpuSeconds * 1e6 / lines;
 }
 
-void BM_FloorTwoProcesses(benchmark::State& state)
+// The floor the logger is held to: two processes taking turns under one file lock.
+void BM_FloorTwoProcessesInTurn(benchmark::State& state)
 {
-    runTwoProcesses(state, "floor", "floor2");
+    runTwoProcesses(state, "floor-in-turn", "floor2");
+}
+
+// For explanation only: two processes appending without any lock, so their
+// lines may interleave; the gap to the floor above is the cost of taking turns.
+void BM_FloorTwoProcessesNoLock(benchmark::State& state)
+{
+    runTwoProcesses(state, "floor-no-lock", "floor2-nolock");
 }
 
 void BM_LoggerTwoProcessesTrimming(benchmark::State& state)
@@ -335,17 +387,29 @@ BENCHMARK(BM_LineText)->MinTime(0.5);
 BENCHMARK(BM_NamedLockAlone)->MinTime(0.5);
 BENCHMARK(BM_PathCheckAlone)->MinTime(0.5);
 BENCHMARK(BM_TrimOnce)->Iterations(40)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FloorTwoProcesses)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoggerTwoProcessesTrimming)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoggerTwoProcessesNoLimit)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-
-void printRatio(const char* label, const std::string& logger, const std::string& floor)
+// A two-process run is short and the machine may be shared: each is repeated,
+// and main has the repetitions interleaved at random, so a change of load falls
+// on the floors and the logger alike; the ratios use the sums of all runs.
+void twoProcessRuns(benchmark::internal::Benchmark* b)
 {
-    const auto l = rates().find(logger);
-    const auto f = rates().find(floor);
-    if (l == rates().end() || f == rates().end() || l->second <= 0)
+    b->UseManualTime()->Iterations(1)->Repetitions(6)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_FloorTwoProcessesNoLock)->Apply(twoProcessRuns);
+BENCHMARK(BM_FloorTwoProcessesInTurn)->Apply(twoProcessRuns);
+BENCHMARK(BM_LoggerTwoProcessesTrimming)->Apply(twoProcessRuns);
+BENCHMARK(BM_LoggerTwoProcessesNoLimit)->Apply(twoProcessRuns);
+
+// The time per line of one benchmark over another's.
+void printRatio(const char* label, const std::string& slower, const std::string& faster)
+{
+    const auto l = totals().find(slower);
+    const auto f = totals().find(faster);
+    if (l == totals().end() || f == totals().end() || l->second.lines <= 0 || f->second.seconds <= 0)
         return;
-    std::printf("ratio logger/floor (%s): %.2f\n", label, f->second / l->second);
+    const double perLine = l->second.seconds / l->second.lines;
+    const double floorPerLine = f->second.seconds / f->second.lines;
+    std::printf("ratio %s: %.2f\n", label, perLine / floorPerLine);
 }
 
 } // namespace
@@ -358,15 +422,25 @@ int main(int argc, char** argv)
     ::setenv("VELTA_ROOT", QFile::encodeName(workDir().filePath(QStringLiteral("root"))).constData(), 1);
     ::setenv("VELTA_LOCK_DIR", QFile::encodeName(workDir().filePath(QStringLiteral("locks"))).constData(), 1);
     QDir().mkpath(besideLog(QString()));
-    benchmark::Initialize(&argc, argv);
+    // Repetitions interleaved at random unless the command line says otherwise
+    // (a flag given later wins).
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, interleave);
+    args.push_back(nullptr);
+    int count = argc + 1;
+    benchmark::Initialize(&count, args.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    printRatio("1 thread", "logger1", "floor1");
-    printRatio("1 thread, CPU time", "logger1-cpu", "floor1-cpu");
-    printRatio("2 processes, trimming", "logger2", "floor2");
-    printRatio("2 processes, trimming, CPU time", "logger2-cpu", "floor2-cpu");
-    printRatio("2 processes, no size limit", "logger2-nolimit", "floor2");
-    printRatio("2 processes, no size limit, CPU time", "logger2-nolimit-cpu", "floor2-cpu");
+    printRatio("logger/floor (1 thread)", "logger1", "floor1");
+    printRatio("logger/floor (1 thread, CPU time)", "logger1-cpu", "floor1-cpu");
+    printRatio("logger/floor (2 processes taking turns, trimming)", "logger2", "floor2");
+    printRatio("logger/floor (2 processes taking turns, trimming, CPU time)", "logger2-cpu", "floor2-cpu");
+    printRatio("logger/floor (2 processes taking turns, no size limit)", "logger2-nolimit", "floor2");
+    printRatio("logger/floor (2 processes taking turns, no size limit, CPU time)", "logger2-nolimit-cpu", "floor2-cpu");
+    // For explanation only: what taking turns costs the floor itself.
+    printRatio("floor in turn/lock-free floor (2 processes, explanation only)", "floor2", "floor2-nolock");
+    printRatio("logger/lock-free floor (2 processes, trimming, explanation only)", "logger2", "floor2-nolock");
     std::fflush(stdout);
     return 0;
 }

@@ -105,6 +105,41 @@ TEST_F(VeltaIniTest, GetPrintsTheDefaultForAMissingKey)
     EXPECT_EQ(velta_ini({QStringLiteral("get"), file, QStringLiteral("S"), QStringLiteral("x")}).out, QByteArray("\n"));
 }
 
+// The store reads a missing file, or a file in a missing folder, as empty; the
+// tool answers as a script reading it would expect, and creates nothing.
+TEST_F(VeltaIniTest, MissingFileReadsAsEmpty)
+{
+    writeFileBytes(file, "[S]\r\nk=v\r\n");
+    const QString missing = env.path(QStringLiteral("missing.ini"));
+    const QString inMissingFolder = env.path(QStringLiteral("no/folder/x.ini"));
+    const QString underAFile = file + QStringLiteral("/x.ini");
+    for (const QString& path : {missing, inMissingFolder, underAFile}) {
+        SCOPED_TRACE(path.toStdString());
+        const ToolRun withDefault
+            = velta_ini({QStringLiteral("get"), path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("нет")});
+        EXPECT_EQ(withDefault.exitCode, 0) << withDefault.err.constData();
+        EXPECT_EQ(withDefault.out, QStringLiteral("нет\n").toUtf8());
+        EXPECT_TRUE(withDefault.err.isEmpty());
+
+        const ToolRun plain = velta_ini({QStringLiteral("get"), path, QStringLiteral("S"), QStringLiteral("k")});
+        EXPECT_EQ(plain.exitCode, 0);
+        EXPECT_EQ(plain.out, QByteArray("\n"));
+
+        for (const QStringList& args : {QStringList{QStringLiteral("sections"), path},
+                                        QStringList{QStringLiteral("keys"), path, QStringLiteral("S")},
+                                        QStringList{QStringLiteral("delete"), path, QStringLiteral("S"), QStringLiteral("k")},
+                                        QStringList{QStringLiteral("delete"), path, QStringLiteral("S")}}) {
+            const ToolRun run = velta_ini(args);
+            EXPECT_EQ(run.exitCode, 0) << args.join(u' ').toStdString() << ": " << run.err.constData();
+            EXPECT_TRUE(run.out.isEmpty()) << args.join(u' ').toStdString();
+            EXPECT_TRUE(run.err.isEmpty()) << args.join(u' ').toStdString();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(QFile::exists(env.path(QStringLiteral("no"))));
+    EXPECT_EQ(readFileBytes(file), QByteArray("[S]\r\nk=v\r\n"));
+}
+
 TEST_F(VeltaIniTest, ListsSectionsAndValueKeysOnly)
 {
     TSafeIniFile ini(file);
@@ -140,7 +175,6 @@ TEST_F(VeltaIniTest, WindowsStyleFileNameIsMappedUnderTheRoot)
 TEST_F(VeltaIniTest, BadArgumentsAndUnreadableFilesFail)
 {
     writeFileBytes(file, "[S]\r\nk=v\r\n");
-    const QString missing = env.path(QStringLiteral("missing.ini"));
     struct Case {
         QStringList args;
         int exitCode;
@@ -153,8 +187,9 @@ TEST_F(VeltaIniTest, BadArgumentsAndUnreadableFilesFail)
         {{QStringLiteral("set"), file, QString(), QStringLiteral("k"), QStringLiteral("v")}, 2},
         {{QStringLiteral("delete"), file, QStringLiteral("S"), QStringLiteral(" ")}, 2},
         {{QStringLiteral("sections")}, 2},
-        {{QStringLiteral("get"), missing, QStringLiteral("S"), QStringLiteral("k")}, 1},
+        {{QStringLiteral("get"), env.dir(), QStringLiteral("S"), QStringLiteral("k")}, 1},
         {{QStringLiteral("keys"), env.dir(), QStringLiteral("S")}, 1},
+        {{QStringLiteral("sections"), env.dir()}, 1},
         {{QStringLiteral("set"), env.path(QStringLiteral("no/folder/x.ini")), QStringLiteral("S"), QStringLiteral("k"),
           QStringLiteral("v")},
          1},
@@ -165,7 +200,6 @@ TEST_F(VeltaIniTest, BadArgumentsAndUnreadableFilesFail)
         EXPECT_TRUE(run.err.startsWith("velta-ini: ")) << run.err.constData();
         EXPECT_TRUE(run.out.isEmpty());
     }
-    EXPECT_FALSE(QFile::exists(missing));
     EXPECT_EQ(readFileBytes(file), QByteArray("[S]\r\nk=v\r\n"));
 }
 
@@ -185,10 +219,11 @@ TEST_F(VeltaIniTest, ConcurrentWriterNeverTearsWhatGetReads)
     int seen = 0;
     for (int i = 0; i < 200 && child->state() != QProcess::NotRunning; ++i) {
         const ToolRun get = velta_ini({QStringLiteral("get"), file, QStringLiteral("Reports"), QStringLiteral("Текст")});
-        if (get.exitCode != 0)
-            continue; // the file does not exist before the first write
+        // Before the first write the file is missing and the value empty; after it, never again.
+        if (get.exitCode == 0 && get.out == "\n" && seen == 0)
+            continue;
         ++seen;
-        if (get.out != a && get.out != b)
+        if (get.exitCode != 0 || (get.out != a && get.out != b))
             ++torn;
     }
     child->waitForFinished(60000);

@@ -54,7 +54,9 @@ const char kHelp[] =
     "            keys of long values).\n"
     "\n"
     "FILE is a native path or a Windows-style one (\"C:\\WINDOWS\\cnf.ini\", mapped\n"
-    "under $VELTA_ROOT). Except for set, FILE must exist and be readable.\n"
+    "under $VELTA_ROOT). A missing FILE reads as empty, as in the suite: get prints\n"
+    "DEFAULT, sections and keys print nothing, delete changes nothing and exits 0.\n"
+    "A FILE that exists must be a readable file.\n"
     "Texts on the command line and on standard input and output are UTF-8; the\n"
     "file itself stays in code page 1251.\n"
     "\n"
@@ -88,11 +90,15 @@ QString resolveFile(const QString& file)
     return QDir::cleanPath(QFileInfo(file).absoluteFilePath());
 }
 
-bool checkReadable(const QString& file, const QString& shown)
+// A missing file (or folder) is an empty document to the store, so only a file
+// that exists but cannot be read is an error.
+bool checkReadableIfPresent(const QString& file, const QString& shown)
 {
     if (velta::IniFileStore::probeReadable(file))
         return true;
     const int code = velta::SystemError::last();
+    if (code == velta::SystemError::FileNotFound || code == velta::SystemError::PathNotFound)
+        return true;
     failure(QStringLiteral("cannot read %1: %2").arg(shown, velta::SystemError::message(code)));
     return false;
 }
@@ -127,7 +133,7 @@ QString readStandardInput()
 struct Command {
     int minArgs;
     int maxArgs;
-    bool needsReadableFile;
+    bool readsFile; // an existing file must be readable
     std::function<int(velta::TSafeIniFile&, const QStringList&)> run;
 };
 
@@ -215,7 +221,7 @@ int main(int argc, char** argv)
 
     const QString shown = args[0];
     args[0] = resolveFile(args[0]);
-    if (command.needsReadableFile && !checkReadable(args[0], shown))
+    if (command.readsFile && !checkReadableIfPresent(args[0], shown))
         return kExitFailure;
     try {
         velta::TSafeIniFile ini(args[0]);

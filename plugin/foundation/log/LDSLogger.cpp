@@ -101,6 +101,7 @@ TLDSLogger::TLDSLogger(const QString& fileName)
 TLDSLogger::~TLDSLogger()
 {
     SetUseProcessLock(false);
+    CloseRetiredFiles();
 }
 
 QString TLDSLogger::LevelName(int level)
@@ -233,6 +234,11 @@ void TLDSLogger::Log(const QString& text, int level) noexcept
         std::lock_guard state(StateLock);
         if (!enabled_ || logFileName_.isEmpty() || !levels_.test(static_cast<std::size_t>(level)))
             return;
+        // Declared before the file lock, so it runs after the lock is released.
+        const struct RetiredCloser {
+            TLDSLogger* logger;
+            ~RetiredCloser() { logger->CloseRetiredFiles(); }
+        } closeRetired {this};
         NamedLockGuard fileLock(FileMutex.get());
         // The clock is read under both locks, so the lines of every writer of
         // the file stand in the order of their time stamps.
@@ -387,7 +393,7 @@ std::int64_t TLDSLogger::HeldFileSizeIfCurrent()
         && static_cast<std::uint64_t>(st.st_ino) == logInode_)
         return st.st_size;
     // Gone, or another file at the path: the held one is no longer the log.
-    CloseLogFile();
+    RetireLogFile();
     return -1;
 }
 
@@ -417,7 +423,7 @@ std::int64_t TLDSLogger::AdoptLogFile(int fd)
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw EReadError(QStringLiteral("Stream read error"));
-    CloseLogFile();
+    RetireLogFile();
     logFd_ = file.release();
     logDevice_ = static_cast<std::uint64_t>(st.st_dev);
     logInode_ = static_cast<std::uint64_t>(st.st_ino);
@@ -438,6 +444,21 @@ void TLDSLogger::CloseLogFile()
     if (logDirFd_ >= 0)
         ::close(logDirFd_);
     logDirFd_ = -1;
+}
+
+void TLDSLogger::RetireLogFile()
+{
+    if (logFd_ >= 0)
+        retiredFds_.push_back(logFd_);
+    logFd_ = -1;
+    CloseLogFile();
+}
+
+void TLDSLogger::CloseRetiredFiles()
+{
+    for (const int fd : retiredFds_)
+        ::close(fd);
+    retiredFds_.clear();
 }
 
 void TLDSLogger::TrimBySize()

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace velta {
 
@@ -106,6 +107,8 @@ private:
     std::int64_t OpenLogFile(WriteStage& stage);
     std::int64_t AdoptLogFile(int fd);
     void CloseLogFile();
+    void RetireLogFile();
+    void CloseRetiredFiles();
     int OpenWithRetries(const QByteArray& nativePath, bool create);
     void TrimBySize();
     void ReportFailure(const QString& stage, const QString& line, const Exception& error) const;
@@ -150,6 +153,11 @@ private:
     std::int64_t lastPathCheckTick_ = 0;
     std::uint64_t logDevice_ = 0;
     std::uint64_t logInode_ = 0;
+    // Descriptors of logs that were replaced (trimmed) or removed during the
+    // current write, closed once the file lock is released: the last close of
+    // an unlinked file frees its pages and blocks, which other writers need
+    // not wait for.
+    std::vector<int> retiredFds_;
 };
 
 // The private log "LDSLoggerErrorsWriter.log" in the temporary folder that

@@ -2,7 +2,7 @@
 // A test suite that shares one real station server: started once per suite,
 // its port handed to the plug-in through VELTA_STATION_PORT for every test.
 // Tests are skipped when velta-station is not built.
-#include "tests/data/RealStation.h"
+#include "tests/support/StationServer.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -14,8 +14,8 @@ class SharedStationTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (RealStation::available())
-            station_ = new RealStation(50);
+        if (StationServer::available())
+            station_ = StationServer::overNewStation(50).release();
     }
     static void TearDownTestSuite()
     {
@@ -33,7 +33,7 @@ protected:
     void TearDown() override { qunsetenv("VELTA_STATION_PORT"); }
     bool stationReady() const { return !IsSkipped() && !HasFatalFailure(); }
 
-    static inline RealStation* station_ = nullptr;
+    static inline StationServer* station_ = nullptr;
 };
 
 } // namespace velta::test

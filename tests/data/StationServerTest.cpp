@@ -2,10 +2,10 @@
 // the data module's providers with their persistent fields, filters, locates,
 // parameters, packets on demand, and edits applied and read back.
 #include "DataTestUtil.h"
-#include "RealStation.h"
 #include "common/Exception.h"
 #include "common/SysUtils.h"
 #include "plugin/data/DCOMConnection.h"
+#include "tests/support/StationServer.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@ class StationServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (RealStation::available())
-            station_ = new RealStation();
+        if (StationServer::available())
+            station_ = StationServer::overNewStation().release();
     }
     static void TearDownTestSuite()
     {
@@ -51,10 +51,10 @@ protected:
         return q.Fields(0).AsInteger();
     }
 
-    static RealStation* station_;
+    static StationServer* station_;
     TDCOMConnection connection;
 };
-RealStation* StationServerTest::station_ = nullptr;
+StationServer* StationServerTest::station_ = nullptr;
 
 TEST_F(StationServerTest, EveryProviderOfTheDataModuleOpens)
 {

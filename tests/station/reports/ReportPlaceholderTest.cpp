@@ -4,6 +4,7 @@
 
 #include "common/DateTime.h"
 #include "common/Exception.h"
+#include "tests/support/ReferenceFile.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -12,6 +13,12 @@ namespace velta::test {
 namespace {
 
 using station::ReportPlaceholder;
+
+// The report's text or page against its reference file.
+::testing::AssertionResult matchesReport(const char* name, const QString& produced)
+{
+    return matchesReference(QStringLiteral("station/reports/reference/") + QLatin1String(name), produced);
+}
 
 QStringList tableLines(const QString& text)
 {
@@ -45,9 +52,10 @@ TEST(ReportPlaceholder, ListsEachParameterWithPositionTypeAndValue)
     for (int i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(QStringList({rows[i].position, rows[i].type, rows[i].value}), expected[i]) << i;
     }
-    const QString text = report.render().text;
-    EXPECT_TRUE(text.contains(QStringLiteral("ОТЧЕТ №45")));
-    EXPECT_TRUE(text.contains(QStringLiteral("| 4 | Date     | 05.01.2023 07:08:09 |")));
+    // The title, the framed table with one row per parameter, and the same as a page.
+    const station::ReportRendering rendering = report.render();
+    EXPECT_TRUE(matchesReport("placeholder-all-types.txt", rendering.text));
+    EXPECT_TRUE(matchesReport("placeholder-all-types.html", rendering.html));
 }
 
 TEST(ReportPlaceholder, NestedArraysGetDottedPositions)
@@ -65,7 +73,9 @@ TEST(ReportPlaceholder, TextFrameIsRectangularWithWrappedLongValues)
 {
     const QString longText(150, QLatin1Char('x'));
     const Variant params(Variant::Array{Variant(longText), Variant(QStringLiteral("two\r\nlines\tand tab"))});
-    const QStringList lines = tableLines(ReportPlaceholder(7, params).render().text);
+    const QString text = ReportPlaceholder(7, params).render().text;
+    EXPECT_TRUE(matchesReport("placeholder-wrapped.txt", text));
+    const QStringList lines = tableLines(text);
     ASSERT_FALSE(lines.isEmpty());
     for (const QString& line : lines)
         EXPECT_EQ(line.size(), lines.first().size()) << line.toStdString();
@@ -80,9 +90,9 @@ TEST(ReportPlaceholder, EmptyOrMissingParametersAreSaid)
 {
     for (const Variant& params : {Variant(), Variant(Variant::Array{})}) {
         const station::ReportRendering r = ReportPlaceholder(3, params).render();
-        EXPECT_TRUE(r.text.contains(QStringLiteral("пустой список параметров")));
+        EXPECT_TRUE(matchesReport("placeholder-empty.txt", r.text));
         EXPECT_TRUE(tableLines(r.text).isEmpty());
-        EXPECT_TRUE(r.html.contains(QStringLiteral("пустой список параметров")));
+        EXPECT_TRUE(matchesReport("placeholder-empty.html", r.html));
     }
 }
 
@@ -98,10 +108,8 @@ TEST(ReportPlaceholder, HtmlEscapesValuesAndKeepsPercentSigns)
 {
     const Variant params(Variant::Array{Variant(QStringLiteral("<b>A&B</b> %1 %2"))});
     const QString html = ReportPlaceholder(35, params).render().html;
-    EXPECT_TRUE(html.contains(QStringLiteral("<title>ОТЧЕТ №35</title>")));
-    EXPECT_TRUE(html.contains(QStringLiteral("&quot;&lt;b&gt;A&amp;B&lt;/b&gt; %1 %2&quot;")));
+    EXPECT_TRUE(matchesReport("placeholder-escaped.html", html));
     EXPECT_FALSE(html.contains(QStringLiteral("<b>A")));
-    EXPECT_TRUE(html.contains(QStringLiteral("charset=windows-1251")));
 }
 
 TEST(ReportPlaceholder, ValuesOfRareTypes)

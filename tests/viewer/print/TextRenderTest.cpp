@@ -3,10 +3,12 @@
 #include "plugin/platform/Clock.h"
 #include "plugin/viewer/print/TextCanvas.h"
 #include "plugin/viewer/print/TextPageRenderer.h"
+#include "tests/support/ReferenceFile.h"
 
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace velta::viewer {
@@ -14,26 +16,13 @@ namespace {
 
 struct Segment {
     int x1, y1, x2, y2;
-    bool operator==(const Segment&) const = default;
 };
 
 struct TextRun {
     QRect clip;
     QPoint origin;
     QString text;
-    bool operator==(const TextRun&) const = default;
 };
-
-void PrintTo(const Segment& s, std::ostream* os)
-{
-    *os << "(" << s.x1 << "," << s.y1 << ")-(" << s.x2 << "," << s.y2 << ")";
-}
-
-void PrintTo(const TextRun& r, std::ostream* os)
-{
-    *os << "\"" << r.text.toStdString() << "\" at (" << r.origin.x() << "," << r.origin.y() << ") clip ("
-        << r.clip.x() << "," << r.clip.y() << " " << r.clip.width() << "x" << r.clip.height() << ")";
-}
 
 // Records what the renderer draws; optionally moves a manual clock per text run.
 class RecordingTextCanvas : public TextCanvas {
@@ -54,103 +43,125 @@ public:
     int textHeight(const QString&) override { return 18; }
 };
 
-// Cells 10 wide, lines 20 high: the centre of column c (from 1) is at
-// x = (c - 1) * 10 + 25, the middle of line L (from 0) at y = L * 20 + 30.
+// Cells 10 wide, lines 20 high, from the page margin of 20.
 constexpr int kW = 10;
 constexpr int kH = 20;
-int cx(int column) { return (column - 1) * kW + 20 + kW / 2; }
-int cy(int line) { return line * kH + 20 + kH / 2; }
-QRect cells(int line, int firstColumn, int lastColumn)
+
+// What the renderer drew for lines first..last, as a reference file shows it:
+// the lines, then the rules and the text runs in the order they were drawn.
+QString drawing(const QStringList& lines, int first = 0, int last = -2)
 {
-    return QRect((firstColumn - 1) * kW + 20, line * kH + 20, (lastColumn - firstColumn + 1) * kW, kH);
+    if (last == -2)
+        last = static_cast<int>(lines.size()) - 1;
+    RecordingTextCanvas canvas;
+    RenderTextPage(canvas, lines, first, last, kW, kH);
+    QString out = QStringLiteral("lines %1..%2 of\n").arg(first).arg(last);
+    for (const QString& line : lines)
+        out += QStringLiteral("  |") + line + QStringLiteral("|\n");
+    out += QStringLiteral("rules\n");
+    for (const Segment& s : canvas.segments)
+        out += QStringLiteral("  (%1,%2)-(%3,%4)\n").arg(s.x1).arg(s.y1).arg(s.x2).arg(s.y2);
+    out += QStringLiteral("texts\n");
+    for (const TextRun& r : canvas.runs) {
+        out += QStringLiteral("  \"%1\" at (%2,%3) clip (%4,%5 %6x%7)\n")
+                   .arg(r.text)
+                   .arg(r.origin.x())
+                   .arg(r.origin.y())
+                   .arg(r.clip.x())
+                   .arg(r.clip.y())
+                   .arg(r.clip.width())
+                   .arg(r.clip.height());
+    }
+    return out;
 }
 
-RecordingTextCanvas render(const QStringList& lines, int first = 0, int last = -2)
+// Several drawings in one reference file, each under its title.
+QString drawings(const std::vector<std::pair<QString, QString>>& titled)
 {
-    RecordingTextCanvas canvas;
-    RenderTextPage(canvas, lines, first, last == -2 ? static_cast<int>(lines.size()) - 1 : last, kW, kH);
-    return canvas;
+    QString out = QStringLiteral("Cells are 10 wide and 20 high from (20,20): column c (from 1) has its\n"
+                                 "centre at x = 10c + 15, line L (from 0) at y = 20L + 30.\n");
+    for (const auto& [title, text] : titled)
+        out += QStringLiteral("\n== ") + title + QStringLiteral("\n") + text;
+    return out;
+}
+
+::testing::AssertionResult matchesDrawing(const char* name, const std::vector<std::pair<QString, QString>>& titled)
+{
+    return test::matchesReference(QStringLiteral("viewer/print/reference/%1.txt").arg(QLatin1String(name)),
+                                  drawings(titled));
 }
 
 TEST(TextRenderRules, FramedRowDrawsOneRuleAndTwoStrokesAndBlanksAsText)
 {
-    const auto canvas = render({QStringLiteral("+---+"), QStringLiteral("|   |")});
-    const std::vector<Segment> expected = {
-        {cx(1), cy(0), cx(2), cy(0)}, {cx(1), cy(0), cx(1), cy(1)}, // the left plus: rule and stroke down
-        {cx(2), cy(0), cx(3), cy(0)}, {cx(3), cy(0), cx(4), cy(0)}, {cx(4), cy(0), cx(5), cy(0)},
-        {cx(5), cy(0), cx(5), cy(1)}, // the right plus: only the stroke (the rule came from the left)
-    };
-    EXPECT_EQ(canvas.segments, expected);
-    const std::vector<TextRun> runs = {{cells(1, 2, 4), cells(1, 2, 4).topLeft(), QStringLiteral("   ")}};
-    EXPECT_EQ(canvas.runs, runs);
+    // The left plus draws the rule to its right and the stroke down; the right
+    // plus only its stroke (the rule came from the left); the blanks are text.
+    EXPECT_TRUE(matchesDrawing("framed-row", {{QStringLiteral("a framed row"),
+                                               drawing({QStringLiteral("+---+"), QStringLiteral("|   |")})}}));
 }
 
 TEST(TextRenderRules, LineCharactersWithoutNeighboursStayText)
 {
-    // A minus before a digit, a lone plus between letters, a lone bar.
-    for (const QString& line : {QStringLiteral(" -5 "), QStringLiteral("a+b"), QStringLiteral("x | y")}) {
-        SCOPED_TRACE(line.toStdString());
-        const auto canvas = render({line});
-        EXPECT_TRUE(canvas.segments.empty());
-        const std::vector<TextRun> runs = {{cells(0, 1, line.size()), cells(0, 1, line.size()).topLeft(), line}};
-        EXPECT_EQ(canvas.runs, runs);
-    }
+    // A minus before a digit, a lone plus between letters, a lone bar: no rules.
+    EXPECT_TRUE(matchesDrawing("lone-line-characters",
+                               {{QStringLiteral("minus before a digit"), drawing({QStringLiteral(" -5 ")})},
+                                {QStringLiteral("plus between letters"), drawing({QStringLiteral("a+b")})},
+                                {QStringLiteral("lone bar"), drawing({QStringLiteral("x | y")})}}));
 }
 
 TEST(TextRenderRules, MinusSignsAboveEachOtherDoNotJoinButBarsDo)
 {
-    const auto minus = render({QStringLiteral("a-b"), QStringLiteral("c-d")});
-    EXPECT_TRUE(minus.segments.empty());
-    ASSERT_EQ(minus.runs.size(), 2u);
-    EXPECT_EQ(minus.runs[0].text, QStringLiteral("a-b"));
-    EXPECT_EQ(minus.runs[1].text, QStringLiteral("c-d"));
-
-    const auto bars = render({QStringLiteral("a|b"), QStringLiteral("c|d")});
-    const std::vector<Segment> expected = {{cx(2), cy(0), cx(2), cy(1)}};
-    EXPECT_EQ(bars.segments, expected);
-    ASSERT_EQ(bars.runs.size(), 4u);
-    EXPECT_EQ(bars.runs[1], (TextRun {cells(0, 3, 3), cells(0, 3, 3).topLeft(), QStringLiteral("b")}));
-
-    // A minus over a plus joins: only two minus signs keep apart.
-    const auto mixed = render({QStringLiteral("-"), QStringLiteral("+")});
-    EXPECT_EQ(mixed.segments, (std::vector<Segment> {{cx(1), cy(0), cx(1), cy(1)}}));
-    EXPECT_TRUE(mixed.runs.empty());
+    // Only two minus signs keep apart: a minus over a plus joins.
+    EXPECT_TRUE(matchesDrawing(
+        "stacked-line-characters",
+        {{QStringLiteral("minus over minus"), drawing({QStringLiteral("a-b"), QStringLiteral("c-d")})},
+         {QStringLiteral("bar over bar"), drawing({QStringLiteral("a|b"), QStringLiteral("c|d")})},
+         {QStringLiteral("minus over plus"), drawing({QStringLiteral("-"), QStringLiteral("+")})}}));
 }
 
 TEST(TextRenderRules, BarsSideBySideDoNotJoinButBarAndPlusDo)
 {
-    const auto bars = render({QStringLiteral("||")});
-    EXPECT_TRUE(bars.segments.empty());
-    ASSERT_EQ(bars.runs.size(), 1u);
-    EXPECT_EQ(bars.runs[0].text, QStringLiteral("||"));
-
-    const auto joined = render({QStringLiteral("|+")});
-    EXPECT_EQ(joined.segments, (std::vector<Segment> {{cx(1), cy(0), cx(2), cy(0)}}));
-    EXPECT_TRUE(joined.runs.empty());
+    EXPECT_TRUE(matchesDrawing("side-by-side-line-characters",
+                               {{QStringLiteral("bar beside bar"), drawing({QStringLiteral("||")})},
+                                {QStringLiteral("bar beside plus"), drawing({QStringLiteral("|+")})}}));
 }
 
 TEST(TextRenderRules, TextRunsBetweenRulesKeepTheirColumns)
 {
-    const auto canvas = render({QStringLiteral("ab+--+cd"), QStringLiteral("  |  |x")});
-    ASSERT_EQ(canvas.runs.size(), 5u);
-    EXPECT_EQ(canvas.runs[0], (TextRun {cells(0, 1, 2), cells(0, 1, 2).topLeft(), QStringLiteral("ab")}));
-    EXPECT_EQ(canvas.runs[1], (TextRun {cells(0, 7, 8), cells(0, 7, 8).topLeft(), QStringLiteral("cd")}));
-    EXPECT_EQ(canvas.runs[2], (TextRun {cells(1, 1, 2), cells(1, 1, 2).topLeft(), QStringLiteral("  ")}));
-    EXPECT_EQ(canvas.runs[3], (TextRun {cells(1, 4, 5), cells(1, 4, 5).topLeft(), QStringLiteral("  ")}));
-    EXPECT_EQ(canvas.runs[4], (TextRun {cells(1, 7, 7), cells(1, 7, 7).topLeft(), QStringLiteral("x")}));
     // Strokes only where the next line is long enough and has a rule character.
-    EXPECT_EQ(canvas.segments.size(), 5u);
-    EXPECT_EQ(canvas.segments[1], (Segment {cx(3), cy(0), cx(3), cy(1)}));
+    EXPECT_TRUE(matchesDrawing("text-between-rules",
+                               {{QStringLiteral("text around a frame"),
+                                 drawing({QStringLiteral("ab+--+cd"), QStringLiteral("  |  |x")})}}));
 }
 
 TEST(TextRenderRules, LinesOfARangeStartAtTheTopAndLookAtTheirNeighbours)
 {
     // Line 1 alone: y starts at the top margin, its bar joins the pluses of
     // lines 0 and 2 although they are not drawn.
-    RecordingTextCanvas canvas;
-    RenderTextPage(canvas, {QStringLiteral("+"), QStringLiteral("|"), QStringLiteral("+")}, 1, 1, kW, kH);
-    EXPECT_EQ(canvas.segments, (std::vector<Segment> {{cx(1), cy(0), cx(1), cy(1)}}));
-    EXPECT_TRUE(canvas.runs.empty());
+    EXPECT_TRUE(matchesDrawing(
+        "range-of-lines",
+        {{QStringLiteral("the middle line alone"),
+          drawing({QStringLiteral("+"), QStringLiteral("|"), QStringLiteral("+")}, 1, 1)}}));
+}
+
+TEST(TextRenderRules, ReportPageWithAFramedTable)
+{
+    // A shift report as the station prints it: a title, a table with a header,
+    // rows of Cyrillic text and signed numbers, a total under a dashed rule.
+    // The plus of "7+1" stands over the table's rule, so it joins it.
+    const QStringList page = {
+        QStringLiteral("  Сменный отчет №5"),
+        QString(),
+        QStringLiteral("+------+--------+-------+"),
+        QStringLiteral("| Вид  | Литры  | Сумма |"),
+        QStringLiteral("+------+--------+-------+"),
+        QStringLiteral("|АИ-92 |  45,10 | -5,00 |"),
+        QStringLiteral("|ДТ    | 120,00 | 7+1   |"),
+        QStringLiteral("+------+--------+-------+"),
+        QStringLiteral("         --------"),
+        QStringLiteral("Итого:    165,10"),
+    };
+    EXPECT_TRUE(matchesDrawing("report-page", {{QStringLiteral("the whole page"), drawing(page)},
+                                                {QStringLiteral("lines 3 to 5"), drawing(page, 3, 5)}}));
 }
 
 TEST(TextRenderRules, EmptyAndMissingLinesAdvanceWithoutDrawing)

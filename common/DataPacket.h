@@ -21,6 +21,7 @@
 //
 // Rows are kept by column in their compact form, so that 100,000 rows encode
 // and decode without a Variant per cell; accessors hand out Variants.
+// DataPacketWriter writes the same form row by row, without a DataPacket.
 #include "common/FieldDef.h"
 #include "common/RuntimeExport.h"
 #include "common/Variant.h"
@@ -135,6 +136,46 @@ private:
     bool moreRows_ = false;
     QMap<QString, Variant> properties_;
     QVector<ChangeEntry> changes_;
+};
+
+// Writes the binary form of a packet with no properties and no change log
+// row by row, for a producer that reads each cell once (a query result) and
+// builds neither Variants nor a DataPacket. Header, field definitions and
+// values are written by the same code as DataPacket::toBytes.
+class VELTA_RUNTIME_EXPORT DataPacketWriter {
+public:
+    explicit DataPacketWriter(QVector<FieldDef> fields);
+
+    const QVector<FieldDef>& fields() const { return fields_; }
+    int rowCount() const { return rows_; }
+
+    // Starts a packet: header and field definitions.
+    void begin();
+    // A row: beginRow, then one cell call per field in field order, then
+    // endRow. A cell call the field's type does not take raises EProtocolError.
+    void beginRow();
+    void nullCell();
+    // Int16, Int32, Int64, Boolean (0 or 1), and Currency and FmtBcd scaled by 10000.
+    void numberCell(std::int64_t value);
+    // Float, and Date, Time and DateTime as TDateTime days.
+    void realCell(double value);
+    // String and Memo.
+    void textCell(QStringView text);
+    // Blob.
+    void blobCell(QByteArrayView bytes);
+    void endRow();
+    // Completes the packet and hands it over; the writer can begin again.
+    QByteArray finish(bool moreRows);
+
+private:
+    const FieldDef& nextCell();
+
+    QVector<FieldDef> fields_;
+    QByteArray bytes_;
+    qsizetype rowCountAt_ = 0;
+    qsizetype bitmapAt_ = 0;
+    int cell_ = 0;
+    int rows_ = 0;
 };
 
 } // namespace velta

@@ -1,5 +1,6 @@
-// The binary form of DataPacket (described in DataPacket.h): writing, and a
-// reader that checks every size and value before it stores anything.
+// The binary form of DataPacket (described in DataPacket.h): writing, the
+// row-by-row DataPacketWriter, and a reader that checks every size and value
+// before it stores anything.
 #include "common/ByteStream.h"
 #include "common/DataPacket.h"
 
@@ -7,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace velta {
 
@@ -30,9 +32,11 @@ bool bitAt(QByteArrayView bitmap, int index)
     return (static_cast<std::uint8_t>(bitmap[index / 8]) >> (index % 8)) & 1u;
 }
 
-void setBit(QByteArray& bitmap, int index)
+// Sets bit index of the bitmap that starts at byte `at`.
+void setBit(QByteArray& bitmap, int index, qsizetype at = 0)
 {
-    bitmap[index / 8] = static_cast<char>(static_cast<std::uint8_t>(bitmap[index / 8]) | (1u << (index % 8)));
+    char& byte = bitmap[at + index / 8];
+    byte = static_cast<char>(static_cast<std::uint8_t>(byte) | (1u << (index % 8)));
 }
 
 // Unused high bits of the last bitmap byte must be clear.
@@ -43,6 +47,42 @@ void checkBitmapTail(ByteReader& in, QByteArrayView bitmap, int fieldCount, cons
     const auto last = static_cast<std::uint8_t>(bitmap[bitmap.size() - 1]);
     if (last >> (fieldCount % 8))
         in.raise(QStringLiteral("%1 has bits set past the last field").arg(QLatin1String(item)));
+}
+
+// Where the header keeps the flags: after the magic and the version.
+constexpr qsizetype kFlagsAt = 6;
+
+// Everything before the rows: magic, version, flags, properties, field definitions.
+void writeHead(QByteArray& bytes, bool moreRows, const QMap<QString, Variant>& properties,
+               const QVector<FieldDef>& fields)
+{
+    ByteWriter out(bytes);
+    out.bytes(QByteArrayView(DataPacket::kMagic, 4));
+    out.u16(DataPacket::kVersion);
+    out.u16(moreRows ? kMoreRowsFlag : 0);
+
+    out.u32(static_cast<std::uint32_t>(properties.size()));
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        out.text(it.key());
+        appendVariant(bytes, it.value());
+    }
+
+    out.u32(static_cast<std::uint32_t>(fields.size()));
+    for (const FieldDef& field : fields) {
+        out.text(field.name);
+        out.u8(static_cast<std::uint8_t>(field.type));
+        out.i32(field.size);
+        out.u8(static_cast<std::uint8_t>(field.precision));
+        out.u8(static_cast<std::uint8_t>(field.scale));
+        out.u8(field.flags);
+    }
+}
+
+// Overwrites a little-endian value written earlier.
+void putAt(QByteArray& bytes, qsizetype at, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
 }
 
 void writeNumber(ByteWriter& out, FieldType type, std::int64_t number)
@@ -270,27 +310,8 @@ QByteArray DataPacket::toBytes() const
                                  .arg(fieldCount())
                                  .arg(kMaxChangeCells));
     QByteArray bytes;
+    writeHead(bytes, moreRows_, properties_, fields_);
     ByteWriter out(bytes);
-    out.bytes(QByteArrayView(kMagic, 4));
-    out.u16(kVersion);
-    out.u16(moreRows_ ? kMoreRowsFlag : 0);
-
-    out.u32(static_cast<std::uint32_t>(properties_.size()));
-    for (auto it = properties_.cbegin(); it != properties_.cend(); ++it) {
-        out.text(it.key());
-        appendVariant(bytes, it.value());
-    }
-
-    out.u32(static_cast<std::uint32_t>(fields_.size()));
-    for (const FieldDef& field : fields_) {
-        out.text(field.name);
-        out.u8(static_cast<std::uint8_t>(field.type));
-        out.i32(field.size);
-        out.u8(static_cast<std::uint8_t>(field.precision));
-        out.u8(static_cast<std::uint8_t>(field.scale));
-        out.u8(field.flags);
-    }
-
     DataPacketCodec::writeRows(out, *this);
 
     out.u32(static_cast<std::uint32_t>(changes_.size()));
@@ -391,6 +412,102 @@ DataPacket DataPacket::fromBytes(QByteArrayView bytes)
     if (!in.atEnd())
         in.raise(QStringLiteral("%1 bytes after the end").arg(in.remaining()));
     return packet;
+}
+
+DataPacketWriter::DataPacketWriter(QVector<FieldDef> fields)
+    : fields_(std::move(fields))
+{
+}
+
+void DataPacketWriter::begin()
+{
+    bytes_.clear();
+    rows_ = 0;
+    writeHead(bytes_, false, {}, fields_);
+    rowCountAt_ = bytes_.size();
+    ByteWriter(bytes_).u32(0);
+}
+
+void DataPacketWriter::beginRow()
+{
+    bitmapAt_ = bytes_.size();
+    bytes_.append(bitmapBytes(static_cast<int>(fields_.size())), '\0');
+    cell_ = 0;
+}
+
+const FieldDef& DataPacketWriter::nextCell()
+{
+    if (cell_ >= fields_.size())
+        throw EProtocolError(QStringLiteral("Data packet row has more cells than its %1 fields").arg(fields_.size()));
+    return fields_[cell_++];
+}
+
+namespace {
+
+[[noreturn]] void raiseCellType(const FieldDef& field, const char* kind)
+{
+    throw EProtocolError(QStringLiteral("Field '%1' of type %2 takes no %3 value")
+                             .arg(field.name)
+                             .arg(static_cast<int>(field.type))
+                             .arg(QLatin1String(kind)));
+}
+
+} // namespace
+
+void DataPacketWriter::nullCell()
+{
+    nextCell();
+    setBit(bytes_, cell_ - 1, bitmapAt_);
+}
+
+void DataPacketWriter::numberCell(std::int64_t value)
+{
+    const FieldDef& field = nextCell();
+    if (isDoubleType(field.type) || isTextType(field.type) || field.type == FieldType::Blob)
+        raiseCellType(field, "number");
+    ByteWriter out(bytes_);
+    writeNumber(out, field.type, value);
+}
+
+void DataPacketWriter::realCell(double value)
+{
+    const FieldDef& field = nextCell();
+    if (!isDoubleType(field.type))
+        raiseCellType(field, "floating point");
+    ByteWriter out(bytes_);
+    writeNumber(out, field.type, std::bit_cast<std::int64_t>(value));
+}
+
+void DataPacketWriter::textCell(QStringView text)
+{
+    const FieldDef& field = nextCell();
+    if (!isTextType(field.type))
+        raiseCellType(field, "text");
+    ByteWriter(bytes_).text(text);
+}
+
+void DataPacketWriter::blobCell(QByteArrayView bytes)
+{
+    const FieldDef& field = nextCell();
+    if (field.type != FieldType::Blob)
+        raiseCellType(field, "blob");
+    ByteWriter(bytes_).sized(bytes);
+}
+
+void DataPacketWriter::endRow()
+{
+    if (cell_ != fields_.size())
+        throw EProtocolError(QStringLiteral("Data packet row has %1 cells for %2 fields").arg(cell_).arg(fields_.size()));
+    ++rows_;
+}
+
+QByteArray DataPacketWriter::finish(bool moreRows)
+{
+    putAt(bytes_, rowCountAt_, static_cast<std::uint32_t>(rows_), 4);
+    putAt(bytes_, kFlagsAt, moreRows ? kMoreRowsFlag : 0, 2);
+    ByteWriter(bytes_).u32(0); // no changes
+    rows_ = 0;
+    return std::exchange(bytes_, QByteArray());
 }
 
 } // namespace velta

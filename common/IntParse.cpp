@@ -1,6 +1,7 @@
 // StrToInt and Trim: integers in decimal or "$"/"0x" hexadecimal form, and
 // trimming of blanks and control characters.
 #include "common/Exception.h"
+#include "common/Hex.h"
 #include "common/SysUtils.h"
 
 #include <limits>
@@ -8,17 +9,6 @@
 namespace velta {
 
 namespace {
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
 
 // Reads an integer of at most `bits` bits. Decimal numbers must fit the signed
 // range; hexadecimal ones may use the whole unsigned range and wrap into the
@@ -50,7 +40,7 @@ bool parseInteger(const QString& text, int bits, std::int64_t& result)
                                                  : (std::uint64_t{1} << bits) - 1;
     std::uint64_t value = 0;
     for (; i < n; ++i) {
-        const int digit = hex ? hexValue(text.at(i).unicode())
+        const int digit = hex ? HexDigitValue(text.at(i).unicode())
                               : (text.at(i).unicode() >= u'0' && text.at(i).unicode() <= u'9'
                                      ? text.at(i).unicode() - u'0'
                                      : -1);

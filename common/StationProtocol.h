@@ -39,7 +39,7 @@
 //       The report engine: the text of report reportNo (0-255) for the
 //       parameter array params. Report 35 [1000, X], [2, SQL, base],
 //       [17, Fn, Args] and [14] are service functions (hex data packet, typed
-//       text of TextToVariant, "OK"); report 55 answers the HTML rendering of
+//       variant text of VariantText.h, "OK"); report 55 answers the HTML rendering of
 //       the last report (see GetReport). The rendering of a report made here
 //       is also kept for the workplace named by the optional third argument
 //       (clients that name none share one place), because the plug-in makes

@@ -2,12 +2,13 @@
 
 #include "common/Codecs.h"
 #include "common/Exception.h"
+#include "common/Hex.h"
 #include "common/StationProtocol.h"
 #include "common/SysUtils.h"
+#include "common/VariantText.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/data/DCOMConnection.h"
 #include "plugin/foundation/log/LDSLogger.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Clock.h"
 

@@ -1,5 +1,7 @@
 #include "plugin/platform/NamedLock.h"
 
+#include "common/Hex.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <cerrno>
@@ -34,7 +36,6 @@ bool isPlainByte(unsigned char c)
 // so the mapping is one-to-one; a leading dot is escaped to keep the file visible.
 QByteArray escapeName(const QByteArray& utf8)
 {
-    static const char hex[] = "0123456789ABCDEF";
     QByteArray out;
     out.reserve(utf8.size() + 8);
     for (qsizetype i = 0; i < utf8.size(); ++i) {
@@ -43,8 +44,8 @@ QByteArray escapeName(const QByteArray& utf8)
             out += char(c);
         } else {
             out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
+            out += HexDigitChar(c >> 4);
+            out += HexDigitChar(c);
         }
     }
     return out;

@@ -1,5 +1,7 @@
 #include "plugin/platform/RegistryHive.h"
 
+#include "common/Hex.h"
+
 #include <climits>
 #include <optional>
 
@@ -11,7 +13,6 @@ constexpr char kHeader[] = "; Velta registry hive, UTF-8";
 
 QString quote(const QString& text)
 {
-    static const char hex[] = "0123456789ABCDEF";
     QString out;
     out.reserve(text.size() + 2);
     out += u'"';
@@ -25,8 +26,8 @@ QString quote(const QString& text)
         default:
             if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
                 out += QStringLiteral("\\x");
-                out += QLatin1Char(hex[c.unicode() >> 4]);
-                out += QLatin1Char(hex[c.unicode() & 15]);
+                out += QLatin1Char(HexDigitChar(c.unicode() >> 4));
+                out += QLatin1Char(HexDigitChar(c.unicode()));
             } else {
                 out += c;
             }
@@ -34,17 +35,6 @@ QString quote(const QString& text)
     }
     out += u'"';
     return out;
-}
-
-int hexDigit(QChar c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c.unicode() - '0';
-    if (c >= u'A' && c <= u'F')
-        return c.unicode() - 'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c.unicode() - 'a' + 10;
-    return -1;
 }
 
 // Reads a quoted text starting at pos (on the opening quote); moves pos past
@@ -75,8 +65,8 @@ std::optional<QString> unquote(QStringView line, qsizetype& pos)
         case 'x': {
             if (i + 2 >= line.size())
                 return std::nullopt;
-            const int high = hexDigit(line[i + 1]);
-            const int low = hexDigit(line[i + 2]);
+            const int high = HexDigitValue(line[i + 1].unicode());
+            const int low = HexDigitValue(line[i + 2].unicode());
             if (high < 0 || low < 0)
                 return std::nullopt;
             out += QChar(char16_t(high * 16 + low));

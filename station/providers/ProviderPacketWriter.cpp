@@ -1,7 +1,5 @@
 #include "station/providers/ProviderPacketWriter.h"
 
-#include "common/ByteStream.h"
-#include "common/DataPacket.h"
 #include "common/DateTime.h"
 #include "common/Exception.h"
 #include "station/providers/ProviderRegistry.h"
@@ -12,21 +10,13 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTime>
-#include <bit>
 #include <limits>
 
 namespace velta::station {
 namespace {
 
-constexpr std::uint16_t kMoreRowsFlag = 0x0001;
 // The QIBASE driver talks UTF-8 to the engine: a text column's length is in bytes.
 constexpr int kBytesPerChar = 4;
-
-void putU32At(QByteArray& bytes, qsizetype at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
-}
 
 int bcdPrecision(int storageLength)
 {
@@ -154,107 +144,68 @@ QVector<FieldDef> fieldsOfRecord(const QSqlRecord& record, const ProviderDef* pr
 }
 
 ProviderPacketWriter::ProviderPacketWriter(QVector<FieldDef> fields)
-    : fields_(std::move(fields))
-    , nulls_((fields_.size() + 7) / 8, '\0')
+    : packet_(std::move(fields))
 {
-}
-
-void ProviderPacketWriter::begin()
-{
-    bytes_.clear();
-    rows_ = 0;
-    ByteWriter out(bytes_);
-    out.bytes(QByteArrayView(DataPacket::kMagic, 4));
-    out.u16(DataPacket::kVersion);
-    flagsAt_ = bytes_.size();
-    out.u16(0);
-    out.u32(0); // no properties
-    out.u32(static_cast<std::uint32_t>(fields_.size()));
-    for (const FieldDef& field : fields_) {
-        out.text(field.name);
-        out.u8(static_cast<std::uint8_t>(field.type));
-        out.i32(field.size);
-        out.u8(static_cast<std::uint8_t>(field.precision));
-        out.u8(static_cast<std::uint8_t>(field.scale));
-        out.u8(field.flags);
-    }
-    rowCountAt_ = bytes_.size();
-    out.u32(0);
 }
 
 void ProviderPacketWriter::appendCurrentRow(const QSqlQuery& query)
 {
-    const int count = static_cast<int>(fields_.size());
-    const qsizetype bitmapAt = bytes_.size();
-    nulls_.fill('\0');
-    bytes_.append(nulls_);
-    for (int f = 0; f < count; ++f) {
+    const QVector<FieldDef>& defs = packet_.fields();
+    packet_.beginRow();
+    for (int f = 0; f < defs.size(); ++f) {
         const QVariant value = query.value(f);
         if (value.isNull())
-            nulls_[f / 8] = static_cast<char>(static_cast<std::uint8_t>(nulls_[f / 8]) | (1u << (f % 8)));
+            packet_.nullCell();
         else
-            writeCell(f, value);
+            writeCell(defs[f], value);
     }
-    for (qsizetype i = 0; i < nulls_.size(); ++i)
-        bytes_[bitmapAt + i] = nulls_[i];
-    ++rows_;
-    if (static_cast<qint64>(rows_) * count > DataPacket::kMaxCells)
+    packet_.endRow();
+    if (static_cast<qint64>(packet_.rowCount()) * defs.size() > DataPacket::kMaxCells)
         throw EDatabaseError(QStringLiteral("The result is too large for one data packet; fetch it in smaller packets"));
 }
 
-void ProviderPacketWriter::writeCell(int field, const QVariant& value)
+void ProviderPacketWriter::writeCell(const FieldDef& def, const QVariant& value)
 {
-    const FieldDef& def = fields_[field];
-    ByteWriter out(bytes_);
     switch (def.type) {
-    case FieldType::Int16: out.i16(static_cast<std::int16_t>(value.toInt())); break;
-    case FieldType::Int32: out.i32(value.toInt()); break;
-    case FieldType::Int64: out.i64(value.toLongLong()); break;
-    case FieldType::Float: out.f64(value.toDouble()); break;
+    case FieldType::Int16:
+    case FieldType::Int32: packet_.numberCell(value.toInt()); break;
+    case FieldType::Int64: packet_.numberCell(value.toLongLong()); break;
+    case FieldType::Float: packet_.realCell(value.toDouble()); break;
     case FieldType::Currency:
     case FieldType::FmtBcd:
         if (value.metaType().id() == QMetaType::QString)
-            out.i64(scaledFromDecimalText(value.toString()));
+            packet_.numberCell(scaledFromDecimalText(value.toString()));
         else
-            out.i64(Currency::fromDouble(value.toDouble()).scaled);
+            packet_.numberCell(Currency::fromDouble(value.toDouble()).scaled);
         break;
-    case FieldType::Boolean: out.u8(value.toBool() ? 1 : 0); break;
-    case FieldType::Date: out.f64(fromQDate(value.toDate())); break;
-    case FieldType::DateTime: out.f64(fromQDateTime(value.toDateTime())); break;
+    case FieldType::Boolean: packet_.numberCell(value.toBool() ? 1 : 0); break;
+    case FieldType::Date: packet_.realCell(fromQDate(value.toDate())); break;
+    case FieldType::DateTime: packet_.realCell(fromQDateTime(value.toDateTime())); break;
     case FieldType::Time:
-        out.f64(static_cast<double>(value.toTime().msecsSinceStartOfDay()) / 86400000.0);
+        packet_.realCell(static_cast<double>(value.toTime().msecsSinceStartOfDay()) / 86400000.0);
         break;
     case FieldType::String: {
         const QString text = value.toString();
         // Fixed-length CHAR columns come padded past their size.
         if (def.size > 0 && text.size() > def.size && QStringView(text).sliced(def.size).trimmed().isEmpty())
-            out.text(QStringView(text).left(def.size));
+            packet_.textCell(QStringView(text).left(def.size));
         else
-            out.text(text);
+            packet_.textCell(text);
         break;
     }
     case FieldType::Memo:
         if (value.metaType().id() == QMetaType::QByteArray)
-            out.text(QString::fromUtf8(value.toByteArray()));
+            packet_.textCell(QString::fromUtf8(value.toByteArray()));
         else
-            out.text(value.toString());
+            packet_.textCell(value.toString());
         break;
-    case FieldType::Blob: out.sized(value.toByteArray()); break;
+    case FieldType::Blob: packet_.blobCell(value.toByteArray()); break;
     }
-}
-
-QByteArray ProviderPacketWriter::finish(bool moreRows)
-{
-    putU32At(bytes_, rowCountAt_, static_cast<std::uint32_t>(rows_));
-    bytes_[flagsAt_] = static_cast<char>(moreRows ? kMoreRowsFlag : 0);
-    ByteWriter(bytes_).u32(0); // no changes
-    rows_ = 0;
-    return std::exchange(bytes_, QByteArray());
 }
 
 QByteArray ProviderPacketWriter::emptyPacket()
 {
-    ProviderPacketWriter writer({});
+    DataPacketWriter writer({});
     writer.begin();
     return writer.finish(false);
 }

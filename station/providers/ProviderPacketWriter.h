@@ -1,9 +1,11 @@
 #pragma once
 // ProviderPacketWriter: encodes the rows of a query result straight into the
-// binary data packet form (see common/DataPacket.h), reading each cell once
-// from the query without building a Variant per cell. Field definitions come
-// from the result's record: Firebird types mapped to packet field types, key
-// fields flagged, NUMERIC values (read as exact decimal text) as fixed point.
+// binary data packet form through common's DataPacketWriter, reading each
+// cell once from the query without building a Variant per cell. Field
+// definitions come from the result's record: Firebird types mapped to packet
+// field types, key fields flagged, NUMERIC values (read as exact decimal
+// text) as fixed point.
+#include "common/DataPacket.h"
 #include "common/FieldDef.h"
 
 #include <QByteArray>
@@ -38,28 +40,23 @@ class ProviderPacketWriter {
 public:
     explicit ProviderPacketWriter(QVector<FieldDef> fields);
 
-    const QVector<FieldDef>& fields() const { return fields_; }
+    const QVector<FieldDef>& fields() const { return packet_.fields(); }
 
     // Starts a packet: header and field definitions.
-    void begin();
+    void begin() { packet_.begin(); }
     // Appends the query's current row.
     void appendCurrentRow(const QSqlQuery& query);
-    int rowCount() const { return rows_; }
+    int rowCount() const { return packet_.rowCount(); }
     // Completes the packet and hands it over; the writer can begin again.
-    QByteArray finish(bool moreRows);
+    QByteArray finish(bool moreRows) { return packet_.finish(moreRows); }
 
     // A packet with no fields and no rows.
     static QByteArray emptyPacket();
 
 private:
-    void writeCell(int field, const QVariant& value);
+    void writeCell(const FieldDef& def, const QVariant& value);
 
-    QVector<FieldDef> fields_;
-    QByteArray bytes_;
-    QByteArray nulls_;
-    qsizetype flagsAt_ = 0;
-    qsizetype rowCountAt_ = 0;
-    int rows_ = 0;
+    DataPacketWriter packet_;
 };
 
 } // namespace velta::station

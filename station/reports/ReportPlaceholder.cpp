@@ -1,8 +1,9 @@
 #include "station/reports/ReportPlaceholder.h"
 
 #include "common/Exception.h"
+#include "common/FormatSettings.h"
+#include "common/Hex.h"
 #include "common/SysUtils.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
 #include "station/db/FixedPoint.h"
 
 #include <QStringList>
@@ -39,6 +40,20 @@ QStringList wrapped(const QString& text, int width)
 QString padded(const QString& text, qsizetype width)
 {
     return text + QString(width - text.size(), QLatin1Char(' '));
+}
+
+// Numbers with a decimal point and dates with dots and colons, whatever the
+// machine's regional settings.
+const TFormatSettings& valueSettings()
+{
+    static const TFormatSettings settings = [] {
+        TFormatSettings s = TFormatSettings::systemDefaults();
+        s.DecimalSeparator = u'.';
+        s.DateSeparator = u'.';
+        s.TimeSeparator = u':';
+        return s;
+    }();
+    return settings;
 }
 
 } // namespace
@@ -78,14 +93,14 @@ QString ReportPlaceholder::valueText(const Variant& value)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case VarType::Single:
     case VarType::Double:
-        return FloatToStr(value.toDouble(), IniFormatSettings());
+        return FloatToStr(value.toDouble(), valueSettings());
     case VarType::Currency:
         return fixedText(value.toCurrency());
     case VarType::Date: {
         const double date = value.toDateTime();
         if (date < kMinDateTime || date > kMaxDateTime)
-            return FloatToStr(date, IniFormatSettings());
-        return FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), date, IniFormatSettings());
+            return FloatToStr(date, valueSettings());
+        return FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), date, valueSettings());
     }
     case VarType::String:
         return QLatin1Char('"') + value.toString() + QLatin1Char('"');

@@ -1,10 +1,10 @@
 #include "station/reports/ReportService.h"
 
 #include "common/Exception.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
+#include "common/Hex.h"
+#include "common/VariantText.h"
 #include "station/providers/ProviderCursor.h"
 #include "station/reports/ReportMemory.h"
-#include "station/reports/ReportVariantText.h"
 #include "station/db/StationDatabase.h"
 #include "station/db/StationPaths.h"
 

@@ -1,6 +1,7 @@
 #include "plugin/foundation/ini/IniFiles.h"
 
 #include "common/Exception.h"
+#include "common/Hex.h"
 #include "common/SysUtils.h"
 #include "plugin/foundation/ini/IniFileStore.h"
 
@@ -10,27 +11,14 @@ namespace velta {
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The framework's HexToBin: pairs of digits up to the first pair that is not hexadecimal.
 QByteArray hexToBin(const QString& text)
 {
     QByteArray bytes;
     bytes.reserve(text.size() / 2);
     for (qsizetype i = 0; i + 1 < text.size(); i += 2) {
-        const QChar a = text[i];
-        const QChar b = text[i + 1];
-        const int high = a.unicode() < 128 ? hexDigit(static_cast<char>(a.unicode())) : -1;
-        const int low = b.unicode() < 128 ? hexDigit(static_cast<char>(b.unicode())) : -1;
+        const int high = HexDigitValue(text[i].unicode());
+        const int low = HexDigitValue(text[i + 1].unicode());
         if (high < 0 || low < 0)
             break;
         bytes.append(static_cast<char>(high * 16 + low));
@@ -130,7 +118,7 @@ TDateTime TCustomIniFile::ReadTime(const QString& Section, const QString& Name, 
 
 void TCustomIniFile::WriteBinaryStream(const QString& Section, const QString& Name, const QByteArray& Value)
 {
-    WriteString(Section, Name, QString::fromLatin1(Value.toHex().toUpper()));
+    WriteString(Section, Name, QString::fromLatin1(HexEncodeBytes(Value)));
 }
 
 void TCustomIniFile::WriteBinaryStream(const QString& Section, const QString& Name, QIODevice& Value)

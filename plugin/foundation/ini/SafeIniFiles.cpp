@@ -1,6 +1,7 @@
 #include "plugin/foundation/ini/SafeIniFiles.h"
 
 #include "common/Codecs.h"
+#include "common/Hex.h"
 #include "common/SysUtils.h"
 #include "plugin/platform/Clock.h"
 #include "plugin/platform/NamedLock.h"
@@ -41,17 +42,6 @@ QString identMissingMessage(const QString& fileName)
 QString flushFailedMessage(const QString& fileName)
 {
     return QStringLiteral("Не удалось записать изменения в файл %1").arg(fileName);
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 bool needsQuotes(const QString& piece)
@@ -128,40 +118,6 @@ const TFormatSettings& IniFormatSettings()
         return s;
     }();
     return settings;
-}
-
-QByteArray HexEncodeBytes(QByteArrayView bytes)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    QByteArray out(bytes.size() * 2, Qt::Uninitialized);
-    char* p = out.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *p++ = digits[b >> 4];
-        *p++ = digits[b & 15];
-    }
-    return out;
-}
-
-QByteArray HexDecodeBytes(QByteArrayView hexText)
-{
-    QByteArray out(hexText.size() / 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const int high = hexDigit(hexText[2 * i]);
-        const int low = hexDigit(hexText[2 * i + 1]);
-        out[i] = (high < 0 || low < 0) ? '?' : static_cast<char>(high * 16 + low);
-    }
-    return out;
-}
-
-QString HexEncode(const QString& text)
-{
-    return QString::fromLatin1(HexEncodeBytes(codec::toCp1251(text)));
-}
-
-QString HexDecode(const QString& text)
-{
-    return codec::fromCp1251(HexDecodeBytes(codec::toCp1251(text)));
 }
 
 qint32 MultiLineHashBytes(QByteArrayView bytes)

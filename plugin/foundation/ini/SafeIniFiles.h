@@ -5,9 +5,8 @@
 // stored across several keys, bounded retries of failed writes, and error
 // messages that name the operation. Objects are short-lived and used by one
 // thread at a time.
-// Also the unit's helpers: fixed format settings for the file's texts, the hex
-// text form of cp1251 texts and bytes, the hash of multi-line values and
-// WrapException.
+// Also the unit's helpers: fixed format settings for the file's texts, the hash
+// of multi-line values and WrapException. Hex strings use common/Hex.h.
 #include "common/Exception.h"
 #include "common/FormatSettings.h"
 #include "plugin/foundation/ini/IniFileStore.h"
@@ -26,14 +25,6 @@ class NamedLock;
 // Dates "dd.mm.yyyy", times "hh:nn:ss.zzzz" (three-digit milliseconds), the
 // decimal point "." whatever the machine's regional settings.
 const TFormatSettings& IniFormatSettings();
-
-// Each cp1251 byte of the text as two upper-case hexadecimal digits.
-QString HexEncode(const QString& text);
-// Pairs of hexadecimal digits back to cp1251 text; a pair that is not
-// hexadecimal gives "?", an odd last character is ignored.
-QString HexDecode(const QString& text);
-QByteArray HexEncodeBytes(QByteArrayView bytes);
-QByteArray HexDecodeBytes(QByteArrayView hexText);
 
 // The hash stored with a multi-line value, on the cp1251 bytes of the text.
 qint32 MultiLineHash(const QString& text);

@@ -137,46 +137,4 @@ QString ReplaceText(const QString& source, const QString& oldText, const QString
     return result;
 }
 
-namespace {
-
-std::uint32_t parseHexWord(const QString& item)
-{
-    bool ok = false;
-    const qulonglong word = item.trimmed().toULongLong(&ok, 16);
-    if (!ok || word > 0xFFFFFFFFull)
-        throw EConvertError(Format(QStringLiteral("'%s' is not a valid integer value"), {item}));
-    return static_cast<std::uint32_t>(word);
-}
-
-} // namespace
-
-void TextToVariant(const QString& text, Variant& value)
-{
-    const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    if (colon < 0)
-        return;
-    const QString kind = text.left(colon);
-    const QString payload = text.mid(colon + 1);
-
-    if (kind == QLatin1String("raw")) {
-        const QStringList items = payload.split(QLatin1Char('#'));
-        if (items.size() < 4)
-            throw EConvertError(Format(QStringLiteral("Invalid raw variant text '%s'"), {text}));
-        std::array<std::uint32_t, 4> words{};
-        for (int i = 0; i < 4; ++i)
-            words[i] = parseHexWord(items[i]);
-        value = Variant::fromRawWords(words);
-    } else if (kind == QLatin1String("str")) {
-        value = Variant(HexDecode(payload));
-    } else if (kind == QLatin1String("varar")) {
-        const QStringList items = payload.isEmpty() ? QStringList() : payload.split(QLatin1Char('#'));
-        Variant::Array elements(items.size());
-        for (qsizetype i = 0; i < items.size(); ++i)
-            TextToVariant(HexDecode(items[i]), elements[i]);
-        value = Variant(std::move(elements));
-    } else {
-        value = Variant();
-    }
-}
-
 } // namespace velta

@@ -1,8 +1,7 @@
 #pragma once
 // Small helpers shared across the plug-in: sums and weights in Russian words,
 // exceptions re-raised with context, rounding shortcuts, date formats for query
-// text, the location of cnf.ini, text replacement and the text form of
-// variants sent by the report engine.
+// text, the location of cnf.ini and text replacement.
 #include "common/Exception.h"
 #include "common/DateTime.h"
 #include "common/FormatSettings.h"
@@ -53,10 +52,5 @@ QString FormatQueryDate(TDateTime value);
 enum ReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
 // Replaces the first (or with rfReplaceAll every) occurrence of oldText.
 QString ReplaceText(const QString& source, const QString& oldText, const QString& newText, unsigned flags);
-
-// Decodes the engine's text form of a variant: "raw:<4 hex words>",
-// "str:<hex text>", "varar:<hex item>#<hex item>..." (items nest). A text
-// without a colon leaves value unchanged; an unknown kind gives Empty.
-void TextToVariant(const QString& text, Variant& value);
 
 } // namespace velta

@@ -320,3 +320,122 @@ TEST(DataPacket, TextThatIsNotValidUtf16IsSentWithReplacementCharacters)
     const DataPacket back = DataPacket::fromBytes(packet.toBytes());
     EXPECT_EQ(back.value(0, 0).toString(), QStringLiteral("a") + QChar(QChar::ReplacementCharacter));
 }
+
+namespace {
+
+// The packet's rows written cell by cell, as a producer without a DataPacket does.
+QByteArray streamed(const DataPacket& packet, bool moreRows)
+{
+    DataPacketWriter writer(packet.fields());
+    writer.begin();
+    for (int r = 0; r < packet.rowCount(); ++r) {
+        writer.beginRow();
+        for (int f = 0; f < packet.fieldCount(); ++f) {
+            const Variant value = packet.value(r, f);
+            const FieldType type = packet.field(f).type;
+            if (value.isNull())
+                writer.nullCell();
+            else if (isTextType(type))
+                writer.textCell(value.toString());
+            else if (type == FieldType::Blob)
+                writer.blobCell(value.toByteArray());
+            else if (isDoubleType(type))
+                writer.realCell(value.toDouble());
+            else if (type == FieldType::Currency || type == FieldType::FmtBcd)
+                writer.numberCell(value.toCurrency().scaled);
+            else
+                writer.numberCell(value.toInt64());
+        }
+        writer.endRow();
+    }
+    EXPECT_EQ(writer.rowCount(), packet.rowCount());
+    return writer.finish(moreRows);
+}
+
+} // namespace
+
+TEST(DataPacketWriter, WritesTheSameBytesAsThePacket)
+{
+    DataPacket packet = everyTypePacket();
+    packet.addField(FieldDef(QStringLiteral("Photo"), FieldType::Blob));
+    packet.appendRow({Variant("Иванов"), Variant(std::int16_t{-32768}), Variant(-1), Variant(-5'000'000'000LL),
+                      Variant(-0.1), money("-12345678901234.5678"), money("0.0001"), Variant(true),
+                      Variant::fromDate(45000.0), Variant::fromDate(0.75), Variant::fromDate(45000.5),
+                      Variant("строка\nвторая"), Variant(QByteArray("\x00\xFF", 2))});
+    packet.appendRow(QVector<Variant>(packet.fieldCount(), Variant::null()));
+    packet.appendRow({Variant(QString()), Variant::null(), Variant(0), Variant::null(), Variant(0.0), money("0"),
+                      Variant::null(), Variant(false), Variant::null(), Variant::fromDate(0.0), Variant::null(),
+                      Variant(QString()), Variant(QByteArray())});
+    EXPECT_EQ(streamed(packet, false), packet.toBytes());
+    packet.setMoreRows(true);
+    EXPECT_EQ(streamed(packet, true), packet.toBytes());
+    EXPECT_EQ(DataPacket::fromBytes(streamed(packet, true)), packet);
+}
+
+TEST(DataPacketWriter, NullBitmapOfManyFieldsAndNoFieldsAtAll)
+{
+    DataPacket packet;
+    for (int i = 0; i < 17; ++i)
+        packet.addField(FieldDef(QStringLiteral("F%1").arg(i), FieldType::Int32));
+    for (int r = 0; r < 9; ++r) {
+        QVector<Variant> row;
+        for (int f = 0; f < 17; ++f)
+            row.append((r + f) % 4 == 0 ? Variant::null() : Variant(r * 100 + f));
+        packet.appendRow(row);
+    }
+    EXPECT_EQ(streamed(packet, false), packet.toBytes());
+    EXPECT_EQ(streamed(DataPacket(), false), DataPacket().toBytes());
+}
+
+TEST(DataPacketWriter, BeginsAfreshAfterFinish)
+{
+    DataPacket packet;
+    packet.addField(FieldDef(QStringLiteral("N"), FieldType::Int32));
+    packet.appendRow({Variant(7)});
+
+    DataPacketWriter writer(packet.fields());
+    writer.begin();
+    for (int i = 0; i < 3; ++i) {
+        writer.beginRow();
+        writer.numberCell(i);
+        writer.endRow();
+    }
+    writer.finish(true);
+    EXPECT_EQ(writer.rowCount(), 0);
+    writer.begin();
+    writer.beginRow();
+    writer.numberCell(7);
+    writer.endRow();
+    EXPECT_EQ(writer.finish(false), packet.toBytes());
+}
+
+TEST(DataPacketWriter, CellsThatDoNotFitTheRowAreRefused)
+{
+    const QVector<FieldDef> fields{FieldDef(QStringLiteral("Qty"), FieldType::Int32),
+                                   FieldDef(QStringLiteral("At"), FieldType::DateTime)};
+    DataPacketWriter writer(fields);
+    writer.begin();
+    writer.beginRow();
+    EXPECT_THROW(writer.textCell(u"7"), EProtocolError);
+
+    writer.beginRow();
+    writer.numberCell(7);
+    try {
+        writer.numberCell(45000);
+        ADD_FAILURE() << "a number went into a date field";
+    } catch (const EProtocolError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Field 'At' of type 11 takes no number value"));
+    }
+
+    writer.beginRow();
+    writer.numberCell(7);
+    try {
+        writer.endRow();
+        ADD_FAILURE() << "a row of one cell for two fields";
+    } catch (const EProtocolError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Data packet row has 1 cells for 2 fields"));
+    }
+    writer.realCell(45000.5);
+    EXPECT_THROW(writer.nullCell(), EProtocolError);
+    EXPECT_THROW(writer.blobCell("x"), EProtocolError);
+}

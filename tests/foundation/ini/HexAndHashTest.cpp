@@ -1,36 +1,9 @@
-// The unit's helpers: hex text of cp1251 bytes, the multi-line hash and WrapException.
+// The unit's helpers: the multi-line hash and WrapException.
 #include "plugin/foundation/ini/SafeIniFiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace velta;
-
-TEST(HexText, EncodesTheCp1251BytesInUpperCase)
-{
-    EXPECT_EQ(HexEncode(QStringLiteral("Привет")), QStringLiteral("CFF0E8E2E5F2"));
-    EXPECT_EQ(HexEncode(QStringLiteral("ёЁ№\x01")), QStringLiteral("B8A8B901"));
-    EXPECT_EQ(HexEncode(QString()), QString());
-    EXPECT_EQ(HexEncodeBytes(QByteArray("\x00\xff", 2)), QByteArray("00FF"));
-}
-
-TEST(HexText, DecodesPairsWithQuestionMarksForBadPairsAndDropsAnOddTail)
-{
-    EXPECT_EQ(HexDecode(QStringLiteral("cff0E8e2e5F2")), QStringLiteral("Привет"));
-    EXPECT_EQ(HexDecode(QStringLiteral("41ZZ42")), QStringLiteral("A?B"));
-    EXPECT_EQ(HexDecode(QStringLiteral("4 41")), QStringLiteral("?A"));
-    EXPECT_EQ(HexDecode(QStringLiteral("414")), QStringLiteral("A"));
-    EXPECT_EQ(HexDecode(QStringLiteral("4")), QString());
-    EXPECT_EQ(HexDecode(QStringLiteral("+1-1")), QStringLiteral("??"));
-    EXPECT_EQ(HexDecodeBytes("00ff7F"), QByteArray("\x00\xff\x7f", 3));
-}
-
-TEST(HexText, EveryByteRoundTrips)
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(static_cast<char>(b));
-    EXPECT_EQ(HexDecodeBytes(HexEncodeBytes(all)), all);
-}
 
 TEST(MultiLineHash, AddsEachByteThenSubtractsTheRotation)
 {

@@ -90,39 +90,6 @@ TEST(ReplaceText, FirstAllAndIgnoringCase)
     EXPECT_EQ(ReplaceText(QString(), QStringLiteral("a"), QStringLiteral("X"), rfReplaceAll), QString());
 }
 
-TEST(TextToVariant, RawStrAndNestedArrays)
-{
-    Variant value;
-    TextToVariant(QStringLiteral("raw:3#0#7B#0"), value);
-    EXPECT_EQ(value.type(), VarType::Int32);
-    EXPECT_EQ(value.toInt(), 123);
-
-    TextToVariant(QStringLiteral("str:") + HexEncode(QStringLiteral("Привет")), value);
-    EXPECT_EQ(value, Variant(QStringLiteral("Привет")));
-
-    const QString item1 = HexEncode(QStringLiteral("str:") + HexEncode(QStringLiteral("АИ-95")));
-    const QString item2 = HexEncode(QStringLiteral("raw:3#0#7B#0"));
-    const QString inner = HexEncode(QStringLiteral("varar:") + item1);
-    TextToVariant(QStringLiteral("varar:") + item1 + QLatin1Char('#') + item2 + QLatin1Char('#') + inner, value);
-    ASSERT_TRUE(value.isArray());
-    ASSERT_EQ(value.arrayCount(), 3);
-    EXPECT_EQ(value.at(0), Variant(QStringLiteral("АИ-95")));
-    EXPECT_EQ(value.at(1), Variant(123));
-    ASSERT_TRUE(value.at(2).isArray());
-    EXPECT_EQ(value.at(2).at(0), Variant(QStringLiteral("АИ-95")));
-}
-
-TEST(TextToVariant, NoColonUnknownKindAndBadRaw)
-{
-    Variant value(42);
-    TextToVariant(QStringLiteral("no colon here"), value);
-    EXPECT_EQ(value, Variant(42));
-    TextToVariant(QStringLiteral("blob:00"), value);
-    EXPECT_TRUE(value.isEmpty());
-    EXPECT_THROW(TextToVariant(QStringLiteral("raw:3#0"), value), EConvertError);
-    EXPECT_THROW(TextToVariant(QStringLiteral("raw:3#0#zz#0"), value), EConvertError);
-}
-
 TEST(CnfIni, LivesInTheWindowsFolderAndStripsBackQuotes)
 {
     test::TestEnv env;

@@ -4,8 +4,8 @@
 #include "tests/station/ServerProcess.h"
 
 #include "common/Exception.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
-#include "plugin/foundation/text/Tools.h"
+#include "common/Hex.h"
+#include "common/VariantText.h"
 #include "tests/support/ReferenceFile.h"
 
 namespace velta::test {

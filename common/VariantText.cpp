@@ -1,12 +1,14 @@
-#include "station/reports/ReportVariantText.h"
+#include "common/VariantText.h"
 
 #include "common/Exception.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
+#include "common/Hex.h"
+#include "common/SysUtils.h"
 
 #include <QStringList>
 #include <algorithm>
+#include <array>
 
-namespace velta::station {
+namespace velta {
 namespace {
 
 QString rawText(const Variant& value)
@@ -80,6 +82,16 @@ qsizetype lengthOf(const Variant& value, int depth)
     }
 }
 
+// One word of a "raw:" text.
+std::uint32_t parseHexWord(const QString& item)
+{
+    bool ok = false;
+    const qulonglong word = item.trimmed().toULongLong(&ok, 16);
+    if (!ok || word > 0xFFFFFFFFull)
+        throw EConvertError(Format(QStringLiteral("'%s' is not a valid integer value"), {item}));
+    return static_cast<std::uint32_t>(word);
+}
+
 } // namespace
 
 QString VariantToText(const Variant& value)
@@ -92,4 +104,33 @@ QString VariantToText(const Variant& value)
     return encode(value, 0);
 }
 
-} // namespace velta::station
+void TextToVariant(const QString& text, Variant& value)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return;
+    const QString kind = text.left(colon);
+    const QString payload = text.mid(colon + 1);
+
+    if (kind == QLatin1String("raw")) {
+        const QStringList items = payload.split(QLatin1Char('#'));
+        if (items.size() < 4)
+            throw EConvertError(Format(QStringLiteral("Invalid raw variant text '%s'"), {text}));
+        std::array<std::uint32_t, 4> words{};
+        for (int i = 0; i < 4; ++i)
+            words[i] = parseHexWord(items[i]);
+        value = Variant::fromRawWords(words);
+    } else if (kind == QLatin1String("str")) {
+        value = Variant(HexDecode(payload));
+    } else if (kind == QLatin1String("varar")) {
+        const QStringList items = payload.isEmpty() ? QStringList() : payload.split(QLatin1Char('#'));
+        Variant::Array elements(items.size());
+        for (qsizetype i = 0; i < items.size(); ++i)
+            TextToVariant(HexDecode(items[i]), elements[i]);
+        value = Variant(std::move(elements));
+    } else {
+        value = Variant();
+    }
+}
+
+} // namespace velta

@@ -10,7 +10,15 @@ namespace {
 
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A line without its line end.
+QByteArrayView lineText(QByteArrayView raw)
+{
+    while (raw.endsWith('\n') || raw.endsWith('\r'))
+        raw.chop(1);
+    return raw;
 }
 
 QByteArrayView trimmedBytes(QByteArrayView text)
@@ -55,13 +63,20 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     doc.sections_.emplace_back(); // the lines before the first section
     if (bytes.indexOf("\r\n") < 0 && bytes.contains('\n'))
         doc.crlf_ = false;
+    // A line ends at CR LF, LF or a lone CR, as the Windows reader takes it;
+    // a last line without an end is given a line feed.
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end == bytes.size()) {
+            doc.addParsedLine(bytes.sliced(start) + '\n');
+            break;
+        }
+        end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
         doc.addParsedLine(bytes.sliced(start, end - start));
-        start = end + 1;
+        start = end;
     }
     for (auto& section : doc.sections_)
         section.reindex();
@@ -90,10 +105,9 @@ QByteArray IniDocument::serialize() const
 {
     QByteArray out;
     for (const auto& section : sections_) {
-        if (!section.header.isNull())
-            out += section.header + '\n';
+        out += section.header;
         for (const auto& line : section.lines)
-            out += line.raw + '\n';
+            out += line.raw;
     }
     return out;
 }
@@ -143,7 +157,7 @@ bool IniDocument::setValue(const QString& sectionName, const QString& keyName, c
     if (!s) {
         Section fresh;
         fresh.name = trimmedName(sectionName);
-        fresh.header = '[' + codec::toCp1251(fresh.name) + ']' + eolTail();
+        fresh.header = '[' + codec::toCp1251(fresh.name) + ']' + lineEnd();
         fresh.lines.push_back(makeKeyLine(key, valueBytes));
         fresh.reindex();
         sections_.push_back(std::move(fresh));
@@ -153,7 +167,7 @@ bool IniDocument::setValue(const QString& sectionName, const QString& keyName, c
     const auto it = s->keyIndex.constFind(key.toCaseFolded());
     if (it != s->keyIndex.constEnd()) {
         Line& line = s->lines[*it];
-        if (line.raw == rawKeyLine(line.name, valueBytes))
+        if (lineText(line.raw) == lineText(rawKeyLine(line.name, valueBytes)))
             return false;
         line = makeKeyLine(line.name, valueBytes); // the stored spelling of the key stays
         return true;
@@ -201,7 +215,7 @@ bool IniDocument::removeSection(const QString& sectionName)
 
 QByteArray IniDocument::rawKeyLine(const QString& name, const QByteArray& valueBytes) const
 {
-    return codec::toCp1251(name) + '=' + valueBytes + eolTail();
+    return codec::toCp1251(name) + '=' + valueBytes + lineEnd();
 }
 
 IniDocument::Line IniDocument::makeKeyLine(const QString& name, const QByteArray& valueBytes) const

@@ -39,14 +39,14 @@ public:
 private:
     struct Line {
         enum class Kind { Other, Key };
-        QByteArray raw; // without the line feed; a carriage return before it is kept
+        QByteArray raw; // with its line end, as read
         Kind kind = Kind::Other;
         QString name;  // key name, trimmed
         QString value; // value, trimmed, quotes kept
     };
 
     struct Section {
-        QByteArray header; // the "[name]" line; null for the lines before the first section
+        QByteArray header; // the "[name]" line with its end; null for the lines before the first section
         QString name;
         std::vector<Line> lines;
         QHash<QString, int> keyIndex; // folded key name -> first line holding it
@@ -58,7 +58,8 @@ private:
     QHash<QString, int> sectionIndex_;
     bool crlf_ = true;
 
-    QByteArray eolTail() const { return crlf_ ? QByteArray("\r") : QByteArray(); }
+    // The end of a line this document writes: LF in a file of LF lines, else CR LF.
+    QByteArray lineEnd() const { return crlf_ ? QByteArray("\r\n") : QByteArray("\n"); }
     QByteArray rawKeyLine(const QString& name, const QByteArray& valueBytes) const;
     Line makeKeyLine(const QString& name, const QByteArray& valueBytes) const;
     void addParsedLine(QByteArrayView raw);

@@ -190,7 +190,7 @@ bool Replacement::sync()
     return true;
 }
 
-bool Replacement::finish(bool keepOpen)
+bool Replacement::finish(bool keepOpen, RenameSync renameSync)
 {
     if (fd_ < 0) {
         errno = EBADF;
@@ -207,18 +207,19 @@ bool Replacement::finish(bool keepOpen)
     }
     temp_.clear();
     tempPath_.clear();
-    syncFolder(target_);
+    if (renameSync == RenameSync::Folder)
+        syncFolder(target_);
     return true;
 }
 
-bool Replacement::commit()
+bool Replacement::commit(RenameSync renameSync)
 {
-    return finish(false);
+    return finish(false, renameSync);
 }
 
-int Replacement::commitKeepingOpen()
+int Replacement::commitKeepingOpen(RenameSync renameSync)
 {
-    return finish(true) ? std::exchange(fd_, -1) : -1;
+    return finish(true, renameSync) ? std::exchange(fd_, -1) : -1;
 }
 
 void Replacement::discard() noexcept

@@ -21,6 +21,10 @@ bool writeAll(int fd, QByteArrayView bytes);
 // size expected. false with errno set.
 bool readAll(int fd, QByteArray& bytes, qint64 sizeHint = 0);
 
+// Whether commit flushes the folder so that the rename itself survives a
+// crash; without it a crash may leave the old file, whole.
+enum class RenameSync { Folder, None };
+
 // A new file that replaces a target in one rename. It is created in the
 // target's folder with the permissions (and, where allowed, the owner) of the
 // file it replaces, open for reading and appending. The target is untouched
@@ -47,17 +51,17 @@ public:
     bool sync();
     // Flushes the file, closes it, renames it over the target and flushes the
     // folder. On failure the file is removed and the target keeps its content.
-    bool commit();
+    bool commit(RenameSync renameSync = RenameSync::Folder);
     // As commit, but the file stays open: returns its descriptor, which the
     // caller owns from then on, or -1.
-    int commitKeepingOpen();
+    int commitKeepingOpen(RenameSync renameSync = RenameSync::Folder);
 
     int fd() const { return fd_; }
     const QString& tempPath() const { return tempPath_; }
 
 private:
     bool open(const QByteArray& target, const QByteArray& temp, bool exclusive);
-    bool finish(bool keepOpen);
+    bool finish(bool keepOpen, RenameSync renameSync);
     void discard() noexcept;
 
     int fd_ = -1;

@@ -86,7 +86,10 @@ FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, cons
 
 int replaceLog(FileIO::Replacement& tail)
 {
-    const int fd = tail.commitKeepingOpen();
+    // The folder is not flushed: it would cost every trim a flush under the
+    // log's locks, and should the rename not reach the disk, the old log,
+    // whole, is what remains.
+    const int fd = tail.commitKeepingOpen(FileIO::RenameSync::None);
     if (fd < 0) {
         const int code = SystemError::setLastFromErrno(errno);
         throw EOSError(QStringLiteral("System Error.  Code: %1.\r\n%2").arg(code).arg(SystemError::message(code)));

@@ -25,10 +25,9 @@ std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
 FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, const QString& logPath,
                               const QString& tempPath);
 
-// Renames the tail's file over the log, making the rename durable, and returns
-// the file's descriptor, open for reading and appending, which the caller owns
-// and closes: the writer goes on appending through it. On failure the file is
-// removed and EOSError is thrown.
+// Renames the tail's file over the log and returns the file's descriptor, open
+// for reading and appending, which the caller owns and closes: the writer goes
+// on appending through it. On failure the file is removed and EOSError is thrown.
 int replaceLog(FileIO::Replacement& tail);
 
 } // namespace velta::LogFileTrimmer

@@ -1,6 +1,7 @@
 #include "plugin/platform/RawPrinter.h"
 
 #include "common/Exception.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
@@ -56,18 +57,8 @@ public:
 
     void writeAll(const QByteArray& bytes) override
     {
-        const char* data = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t written = ::write(fd_, data, static_cast<size_t>(left));
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                raiseSystemError(QStringLiteral("Ошибка записи на принтер \"%1\": %2"), path_, errno, native_);
-            }
-            data += written;
-            left -= written;
-        }
+        if (!FileIO::writeAll(fd_, bytes))
+            raiseSystemError(QStringLiteral("Ошибка записи на принтер \"%1\": %2"), path_, errno, native_);
     }
 
     void close() override

@@ -1,12 +1,12 @@
 #include "plugin/platform/RegistryStore.h"
 
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/NamedLock.h"
+#include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,8 +14,6 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "plugin/platform/Paths.h"
 
 namespace velta::RegistryStore {
 
@@ -69,40 +67,13 @@ ReadResult readWhole(const QByteArray& path, QByteArray& bytes, int& error)
         error = errno;
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
     }
-    bytes.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = errno;
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
+    if (!FileIO::readAll(fd, bytes)) {
+        error = errno;
+        ::close(fd);
+        return ReadResult::Failed;
     }
     ::close(fd);
     return ReadResult::Read;
-}
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
 }
 
 QString environment(const char* name)
@@ -169,56 +140,14 @@ ChangeResult change(const QString& path, const std::function<bool(RegistryHive&)
         SystemError::setLast(SystemError::PathNotFound);
         return ChangeResult::WriteFailed;
     }
-    if (!writeFileAtomically(path, hive->serialize()))
+    if (FileIO::replaceFile(path, hive->serialize()) != FileIO::Outcome::Written) {
+        SystemError::setLastFromErrnoForPath(errno, path);
         return ChangeResult::WriteFailed;
+    }
     FileIdentity id;
     if (identify(encoded, id))
         remember(path, id, std::move(hive));
     return ChangeResult::Applied;
-}
-
-bool writeFileAtomically(const QString& nativePath, const QByteArray& bytes)
-{
-    const QByteArray target = QFile::encodeName(nativePath);
-    QByteArray folder = ".";
-    const qsizetype slash = target.lastIndexOf('/');
-    if (slash == 0)
-        folder = "/";
-    else if (slash > 0)
-        folder = target.left(slash);
-    // A new name beside the target; created with the usual permissions (the
-    // umask applies), or those of the file being replaced.
-    static std::atomic<unsigned> counter{0};
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = folder + "/." + target.mid(slash + 1) + ".tmp" + QByteArray::number(::getpid()) + '-'
-            + QByteArray::number(counter.fetch_add(1) ^ quint32(QRandomGenerator::global()->generate() & 0xFFFF0000u));
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        SystemError::setLastFromErrnoForPath(errno, nativePath);
-        return false;
-    }
-    struct stat old {};
-    if (::stat(target.constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 || !ok || ::rename(temp.constData(), target.constData()) != 0) {
-        SystemError::setLastFromErrnoForPath(ok ? errno : writeError, nativePath);
-        ::unlink(temp.constData());
-        return false;
-    }
-    // Make the rename itself durable.
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
 }
 
 } // namespace velta::RegistryStore

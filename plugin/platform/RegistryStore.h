@@ -24,9 +24,4 @@ enum class ChangeResult { Applied, Refused, WriteFailed };
 // read is never overwritten. WriteFailed sets the system's last error.
 ChangeResult change(const QString& path, const std::function<bool(RegistryHive&)>& apply);
 
-// Writes bytes to a file atomically: a temporary file beside it, flushed to
-// disk and renamed over it, so readers see the old or the new content whole.
-// On failure the temporary file is removed and the last error is set.
-bool writeFileAtomically(const QString& nativePath, const QByteArray& bytes);
-
 } // namespace velta::RegistryStore

@@ -4,6 +4,7 @@
 #include "common/Exception.h"
 #include "plugin/foundation/ini/IniFileStore.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
@@ -13,7 +14,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -113,18 +113,7 @@ bool isContinuationKey(const QString& key)
 QString readStandardInput()
 {
     QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
-    }
+    velta::FileIO::readAll(STDIN_FILENO, bytes); // a failed read keeps what came before it
     if (bytes.endsWith('\n'))
         bytes.chop(1);
     return QString::fromUtf8(bytes);

@@ -4,11 +4,11 @@
 #include "common/SysUtils.h"
 #include "plugin/foundation/dbf/DBFValue.h"
 #include "plugin/platform/Clock.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
 #include <cmath>
@@ -38,14 +38,12 @@ QString changeExtension(const QString& name, const QString& extension)
     return name.left(name.size() - ext.size()) + extension;
 }
 
+// Replaces the file whole, so a failed save keeps the old content.
 void writeWholeFile(const QString& name, const QByteArray& bytes)
 {
     const QString native = Paths::toNative(name);
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly))
-        raiseCreateError(name, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        raiseCreateError(name, file.errorString());
+    if (FileIO::replaceFile(native, bytes) != FileIO::Outcome::Written)
+        raiseCreateError(name, SystemError::message(SystemError::setLastFromErrnoForPath(errno, native)));
 }
 
 // The framework's SameValue with its default tolerance.

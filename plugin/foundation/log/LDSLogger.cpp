@@ -4,6 +4,7 @@
 #include "common/Exception.h"
 #include "plugin/foundation/log/LogFileTrimmer.h"
 #include "plugin/platform/Clock.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
@@ -40,22 +41,6 @@ private:
 bool isBusy(int code)
 {
     return code == SystemError::SharingViolation || code == SystemError::LockViolation;
-}
-
-bool appendAll(int fd, const QByteArray& bytes)
-{
-    const char* data = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, left);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        left -= static_cast<std::size_t>(done);
-    }
-    return true;
 }
 
 // Tells whether the environment values the suite's root is made of (VELTA_ROOT,
@@ -359,7 +344,7 @@ void TLDSLogger::WriteLine(const QByteArray& bytes, WriteStage& stage)
             size = OpenLogFile(stage);
         stage.opened = true;
 
-        if (!appendAll(logFd_, bytes))
+        if (!FileIO::writeAll(logFd_, bytes))
             throw EWriteError(QStringLiteral("Stream write error"));
         stage.written = true;
 
@@ -474,16 +459,10 @@ void TLDSLogger::TrimBySize()
     // The tail goes to a file of its own beside the log and replaces the log in
     // one rename, so a process dying here leaves either the old or the new log.
     const QString tempPath = nativeFileName_ + QStringLiteral("_%1_%2").arg(::getpid()).arg(::gettid());
-    FileHandle tail(LogFileTrimmer::writeTail(logFd_, start, size, tempPath));
-    try {
-        BeforeTailReplacesLog(tempPath);
-    } catch (...) {
-        QFile::remove(tempPath);
-        throw;
-    }
-    LogFileTrimmer::replaceLog(tempPath, nativeFileName_);
+    FileIO::Replacement tail = LogFileTrimmer::writeTail(logFd_, start, size, nativeFileName_, tempPath);
+    BeforeTailReplacesLog(tempPath); // should it throw, the dropped tail removes its file
     // The tail's file is the log now: the next lines go on through it.
-    AdoptLogFile(tail.release());
+    AdoptLogFile(LogFileTrimmer::replaceLog(tail));
 }
 
 void TLDSLogger::ReportFailure(const QString& stage, const QString& line, const Exception& error) const

@@ -4,11 +4,8 @@
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -37,20 +34,6 @@ void readExactly(int fd, char* buffer, std::int64_t count, std::int64_t offset)
         count -= got;
         offset += got;
     }
-}
-
-bool writeAll(int fd, const char* data, std::size_t count)
-{
-    while (count > 0) {
-        const ssize_t done = ::write(fd, data, count);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        count -= static_cast<std::size_t>(done);
-    }
-    return true;
 }
 
 bool isLineEnd(char c)
@@ -82,46 +65,36 @@ std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize)
     return cut;
 }
 
-int writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath)
+FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, const QString& logPath,
+                              const QString& tempPath)
 {
-    const QByteArray nativeTemp = QFile::encodeName(tempPath);
-    const int out = ::open(nativeTemp.constData(), O_RDWR | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0)
+    FileIO::Replacement tail;
+    if (!tail.create(logPath, tempPath))
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(tempPath, lastSystemMessage()));
-
-    try {
-        struct stat logStat {};
-        if (::fstat(fd, &logStat) == 0)
-            ::fchmod(out, logStat.st_mode & 07777);
-
-        std::vector<char> buffer(kCopyBlock);
-        for (std::int64_t pos = from; pos < size;) {
-            const std::int64_t chunk = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size - pos);
-            readExactly(fd, buffer.data(), chunk, pos);
-            if (!writeAll(out, buffer.data(), static_cast<std::size_t>(chunk)))
-                throw EWriteError(QStringLiteral("Stream write error"));
-            pos += chunk;
-        }
-        if (::fsync(out) != 0)
+    std::vector<char> buffer(kCopyBlock);
+    for (std::int64_t pos = from; pos < size;) {
+        const std::int64_t chunk = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size - pos);
+        readExactly(fd, buffer.data(), chunk, pos);
+        if (!tail.write(QByteArrayView(buffer.data(), chunk)))
             throw EWriteError(QStringLiteral("Stream write error"));
-    } catch (...) {
-        ::close(out);
-        ::unlink(nativeTemp.constData());
-        throw;
+        pos += chunk;
     }
-    return out;
+    if (!tail.sync())
+        throw EWriteError(QStringLiteral("Stream write error"));
+    return tail;
 }
 
-void replaceLog(const QString& tempPath, const QString& logPath)
+int replaceLog(FileIO::Replacement& tail)
 {
-    const QByteArray nativeTemp = QFile::encodeName(tempPath);
-    if (::rename(nativeTemp.constData(), QFile::encodeName(logPath).constData()) != 0) {
+    // The folder is not flushed: it would cost every trim a flush under the
+    // log's locks, and should the rename not reach the disk, the old log,
+    // whole, is what remains.
+    const int fd = tail.commitKeepingOpen(FileIO::RenameSync::None);
+    if (fd < 0) {
         const int code = SystemError::setLastFromErrno(errno);
-        ::unlink(nativeTemp.constData());
         throw EOSError(QStringLiteral("System Error.  Code: %1.\r\n%2").arg(code).arg(SystemError::message(code)));
     }
-    // The folder entry is not flushed: should the rename itself not reach the
-    // disk, the old log, whole, is what remains.
+    return fd;
 }
 
 } // namespace velta::LogFileTrimmer

@@ -3,6 +3,8 @@
 // a damaged log behind: find where the kept tail starts (on a line boundary),
 // write the tail to a temporary file and flush it to disk, then rename it over
 // the log in one atomic step. The caller holds the log's locks throughout.
+#include "plugin/platform/FileIO.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -15,16 +17,17 @@ namespace velta::LogFileTrimmer {
 // in the searched blocks, the cut point itself. Throws EReadError.
 std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
 
-// Copies bytes [from, size) of fd into a new file at tempPath (native) with the
-// log's permissions, and flushes it to disk. Returns the new file's descriptor,
-// open for reading and appending, which the caller owns and closes: once the
-// file has replaced the log, the writer goes on appending through it. On
-// failure the temporary file is removed and EFCreateError, EReadError or
+// Copies bytes [from, size) of fd into a new file at tempPath (native), beside
+// the log at logPath and with its permissions, and flushes it to disk. Returns
+// the file as a replacement of the log not yet made: dropped, it removes the
+// file. On failure the file is removed and EFCreateError, EReadError or
 // EWriteError is thrown.
-int writeTail(int fd, std::int64_t from, std::int64_t size, const QString& tempPath);
+FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, const QString& logPath,
+                              const QString& tempPath);
 
-// Renames the temporary file over the log (both native, same folder). On
-// failure removes the temporary file and throws EOSError.
-void replaceLog(const QString& tempPath, const QString& logPath);
+// Renames the tail's file over the log and returns the file's descriptor, open
+// for reading and appending, which the caller owns and closes: the writer goes
+// on appending through it. On failure the file is removed and EOSError is thrown.
+int replaceLog(FileIO::Replacement& tail);
 
 } // namespace velta::LogFileTrimmer

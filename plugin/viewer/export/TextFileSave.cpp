@@ -2,30 +2,14 @@
 
 #include "common/Codecs.h"
 #include "common/Exception.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SystemError.h"
 #include "plugin/ui/Dialogs.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include <cerrno>
 
 namespace velta::viewer {
-
-namespace {
-
-// The reason of a failed open or write, in the system's words where errno
-// tells it, else Qt's.
-QString failureReason(const QFileDevice& file, const QString& nativePath)
-{
-    const int error = errno;
-    if (error != 0)
-        return SystemError::message(SystemError::setLastFromErrnoForPath(error, nativePath));
-    return file.errorString();
-}
-
-} // namespace
 
 QStringList SplitTextLines(const QString& text)
 {
@@ -61,30 +45,13 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
     const QString native = Paths::toNative(fileName);
     // A device or pipe is written in place; a regular file is replaced only
     // once the new content is complete, so a failed write keeps the old one.
-    const QFileInfo info(native);
-    const bool inPlace = info.exists() && !info.isFile() && !info.isDir();
-    QFile device(native);
-    QSaveFile replacement(native);
-    replacement.setDirectWriteFallback(true); // folders without room for a side file
-    QFileDevice& file = inPlace ? static_cast<QFileDevice&>(device) : replacement;
-
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, failureReason(file, native)));
-    errno = 0;
-    bool written = file.write(bytes) == bytes.size() && file.flush();
-    if (written && inPlace) {
-        device.close();
-        written = device.error() == QFileDevice::NoError;
-    } else if (written) {
-        written = replacement.commit();
-    }
-    if (!written) {
-        const QString reason = failureReason(file, native);
-        if (!inPlace)
-            replacement.cancelWriting();
-        throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
-    }
+    const FileIO::Outcome outcome = FileIO::writeWholeFile(native, bytes);
+    if (outcome == FileIO::Outcome::Written)
+        return;
+    const QString reason = SystemError::message(SystemError::setLastFromErrnoForPath(errno, native));
+    if (outcome == FileIO::Outcome::CreateFailed)
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
 }
 
 void SaveTextFile(const QStringList& lines, Dialogs& dialogs)

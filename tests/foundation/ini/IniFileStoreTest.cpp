@@ -97,6 +97,39 @@ TEST_F(IniFileStoreTest, RewriteKeepsCommentsUnknownLinesAndLineEndings)
               QByteArray("; station settings\n[S]\n# note\nplain line\nk=new\nadded=2\n\n[T]\nx=1\n"));
 }
 
+TEST_F(IniFileStoreTest, LoneCarriageReturnEndsALineAsCrLfAndLfDo)
+{
+    writeFileBytes(file, "[S]\rk=1\rj = 2 \r\n[T]\nx=3\n\r[U]\ry=4");
+    EXPECT_EQ(read(file, QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
+    EXPECT_EQ(read(file, QStringLiteral("S"), QStringLiteral("j")), QStringLiteral("2"));
+    EXPECT_EQ(read(file, QStringLiteral("T"), QStringLiteral("x")), QStringLiteral("3"));
+    EXPECT_EQ(read(file, QStringLiteral("U"), QStringLiteral("y")), QStringLiteral("4"));
+    QStringList keys;
+    ASSERT_TRUE(IniFileStore::readKeys(file, QStringLiteral("S"), keys));
+    EXPECT_EQ(keys, QStringList({QStringLiteral("k"), QStringLiteral("j")}));
+    QStringList sections;
+    ASSERT_TRUE(IniFileStore::readSections(file, sections));
+    EXPECT_EQ(sections, QStringList({QStringLiteral("S"), QStringLiteral("T"), QStringLiteral("U")}));
+}
+
+TEST_F(IniFileStoreTest, RewriteKeepsLinesEndedByALoneCarriageReturn)
+{
+    writeFileBytes(file, "[S]\rk=1\rj=2\r\r[T]\rx=3\r");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
+    // The same value again changes nothing, so the file is not written.
+    ASSERT_TRUE(write(file, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("1")));
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    ASSERT_TRUE(write(file, QStringLiteral("S"), QStringLiteral("j"), QStringLiteral("5")));
+    ASSERT_TRUE(write(file, QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("6")));
+    EXPECT_EQ(readFileBytes(file), QByteArray("[S]\rk=1\rj=5\r\nn=6\r\n\r[T]\rx=3\r"));
+    ASSERT_TRUE(IniFileStore::writeString(file, QStringLiteral("T"), std::nullopt, std::nullopt));
+    EXPECT_EQ(readFileBytes(file), QByteArray("[S]\rk=1\rj=5\r\nn=6\r\n\r"));
+}
+
 TEST_F(IniFileStoreTest, NewFileAndNewSectionAreWrittenWithCrLf)
 {
     ASSERT_TRUE(write(file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1")));

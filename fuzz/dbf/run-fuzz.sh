@@ -19,7 +19,7 @@ cflags=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I"$top" "${qt_cflags[@]
 
 # The whole runtime, as the plug-in links it.
 sources=("$top"/common/*.cpp
-         "$top"/plugin/platform/Clock.cpp "$top"/plugin/platform/Paths.cpp "$top"/plugin/platform/SystemError.cpp
+         "$top"/plugin/platform/Clock.cpp "$top"/plugin/platform/FileIO.cpp "$top"/plugin/platform/Paths.cpp "$top"/plugin/platform/SystemError.cpp
          "$top"/plugin/foundation/dbf/*.cpp)
 
 echo "Compiling the DBF reader for fuzzing in $work"

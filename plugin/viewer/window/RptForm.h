@@ -8,20 +8,15 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
-class QScrollArea;
-class QSpinBox;
 class QTimer;
-class QToolButton;
+
+namespace Ui {
+class TRptFrm;
+}
 
 namespace velta {
 class Dialogs;
@@ -56,7 +51,7 @@ public:
     int pageCount() const { return pageCount_; }
     TDateTime readyTime() const { return readyTime_; }
     bool firstTickDone() const { return firstTickDone_; }
-    BrowserView& browser() const { return *wb_; }
+    BrowserView& browser() const;
     QTimer& timer() const { return *Timer1_; }
 
     // Commands of the buttons, keys and timer.
@@ -97,7 +92,10 @@ protected:
     void done(int result) override;
 
 private:
-    void buildLayout();
+    // What the Designer file cannot say: the text area's font and colours,
+    // the page glyphs, the export targets and the timer.
+    void completeLayout();
+    void connectControls();
     void buildActions();
     void placeOptionsPanel();
     void placeRightButtons();
@@ -134,43 +132,9 @@ private:
     bool applyingScale_ = false;
     int swallowKey_ = 0; // a key handled at its shortcut query, swallowed at its press
 
-    BrowserView* wb_ = nullptr;
+    std::unique_ptr<Ui::TRptFrm> ui_; // the controls, laid out in RptForm.ui
     TWBContainer* host_ = nullptr;
-    QFrame* Panel4_ = nullptr;
-    QPlainTextEdit* RptMemo_ = nullptr;
-    QFrame* Panel3_ = nullptr;
-    QFrame* Panel2_ = nullptr;
-    QScrollArea* ScrollBox1_ = nullptr;
-    QLabel* Image1_ = nullptr;
-    QToolButton* FirstBtn_ = nullptr;
-    QToolButton* PrevBtn_ = nullptr;
-    QToolButton* NextBtn_ = nullptr;
-    QToolButton* LastBtn_ = nullptr;
-    QPushButton* BitBtn2_ = nullptr;
-    QPushButton* bbtSetupFont_ = nullptr;
-    QPushButton* PrintBtn_ = nullptr;
-    QLabel* StaticText4_ = nullptr;
-    QLabel* StaticText2_ = nullptr;
-    QFrame* Panel1_ = nullptr;
-    QPushButton* bbtRepForm_ = nullptr;
-    QPushButton* sbtnAdditional_ = nullptr;
-    QPushButton* bbtPreview_ = nullptr;
-    QPushButton* PrintButton_ = nullptr;
-    QPushButton* CloseButton_ = nullptr;
-    QFrame* panWBParams_ = nullptr;
-    QLabel* lblScale_ = nullptr;
-    QSpinBox* edScale_ = nullptr;
-    QCheckBox* cBcPrint_ = nullptr;
-    QGroupBox* rgOrientation_ = nullptr;
-    QRadioButton* rbPortrait_ = nullptr;
-    QRadioButton* rbLandscape_ = nullptr;
-    QComboBox* ComboBox1_ = nullptr;
-    QGroupBox* gbExportData_ = nullptr;
-    QGroupBox* rgChooseExport_ = nullptr;
     QList<QRadioButton*> exportChoices_;
-    QPushButton* btnExport_ = nullptr;
-    QCheckBox* cbStayOnTop_ = nullptr;
-    QToolButton* btnCloseParams_ = nullptr;
     QTimer* Timer1_ = nullptr;
     QList<QAction*> actions_;
 };

@@ -163,7 +163,8 @@ void TRptFrm::connectControls()
 
 QStringList TRptFrm::reportText() const
 {
-    return ui_->RptMemo->toPlainText().split(QLatin1Char('\n'));
+    // The rule of the saved text file: a final line break starts no line.
+    return SplitTextLines(ui_->RptMemo->toPlainText());
 }
 
 void TRptFrm::setReport(const QString& text, const QString& html, const QString& caption, bool allowExport)
@@ -187,6 +188,7 @@ void TRptFrm::setReport(const QString& text, const QString& html, const QString&
         ui_->sbtnAdditional->move(ui_->bbtRepForm->x(), ui_->sbtnAdditional->y());
     }
     currentPage_ = 1;
+    // The text area holds the text as given, its line breaks made LF.
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     ui_->RptMemo->setPlainText(lines);
@@ -229,50 +231,73 @@ void TRptFrm::showEvent(QShowEvent* event)
         ui_->ComboBox1->setCurrentIndex(options->fontSize >= 0 && options->fontSize <= 4 ? options->fontSize : 2);
         scale_ = options->scale;
     }
-    if (htmlMode_) {
-        showHtmlView();
-    } else {
-        ui_->bbtRepForm->setText(QStringLiteral("Новый формат"));
-        ui_->Panel3->setVisible(textPreviewShown_);
-        ui_->Panel4->setVisible(!textPreviewShown_);
-        renderFirstPageIfPreview();
-        setHtmlControlsVisible(false);
-        Timer1_->start();
-    }
     placeRightButtons();
+    try {
+        if (htmlMode_) {
+            showHtmlView();
+        } else {
+            ui_->Panel3->setVisible(textPreviewShown_);
+            ui_->Panel4->setVisible(!textPreviewShown_);
+            renderFirstPageIfPreview();
+            showTextControls();
+            Timer1_->start();
+        }
+    } catch (const Exception& e) {
+        // The window stays, showing what it could (an empty browser when the
+        // document could not be written); its first tick still comes.
+        Timer1_->start();
+        showError(e.message());
+    }
 }
 
 void TRptFrm::bbtRepFormClick()
 {
-    htmlMode_ = !htmlMode_;
-    if (!htmlMode_) {
+    try {
+        if (htmlMode_) {
+            htmlMode_ = false;
+            ui_->Panel4->show();
+            showTextControls();
+        } else {
+            htmlMode_ = true;
+            showHtmlView();
+        }
+    } catch (const Exception& e) {
+        // The document could not be written: the text view stays, and the
+        // next switch tries again.
+        htmlMode_ = false;
         ui_->Panel4->show();
-        ui_->bbtRepForm->setText(QStringLiteral("Новый формат"));
-        setHtmlControlsVisible(false);
-    } else {
-        showHtmlView();
+        showTextControls();
+        showError(e.message());
     }
+}
+
+void TRptFrm::showTextControls()
+{
+    ui_->bbtRepForm->setText(QStringLiteral("Новый формат"));
+    setHtmlControlsVisible(false);
 }
 
 void TRptFrm::showHtmlView()
 {
     ui_->Panel3->hide();
     ui_->Panel4->hide();
+    ui_->bbtRepForm->setText(QStringLiteral("Старый формат"));
+    setHtmlControlsVisible(true);
     if (htmlPending_) {
         LoadHtml();
         htmlPending_ = false;
     }
-    ui_->bbtRepForm->setText(QStringLiteral("Старый формат"));
-    setHtmlControlsVisible(true);
 }
 
 void TRptFrm::LoadHtml()
 {
     const QString file = NativeHtmlTempFile();
     QFile::remove(file);
-    Timer1_->stop();
     Paths::forceDirectories(Paths::extractFilePath(HtmlTempFile()));
     WriteWholeFile(file, encodeHtmlDocument(JoinLinesCrLf(SplitTextLines(htmlText_))));
+    // Stopped once the file is there: a failed write leaves the timer's
+    // first tick (and with it the ready time) to come.
+    Timer1_->stop();
     ui_->wb->navigate(file);
 }
 
@@ -354,7 +379,11 @@ void TRptFrm::ComboBox1Change()
 
 void TRptFrm::cBcPrintClick()
 {
-    WritePrintBackground(ui_->cBcPrint->isChecked());
+    try {
+        WritePrintBackground(ui_->cBcPrint->isChecked());
+    } catch (const Exception& e) {
+        showError(e.message());
+    }
 }
 
 void TRptFrm::sbtnAdditionalClick()

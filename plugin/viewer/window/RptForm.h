@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QKeySequence;
 class QRadioButton;
 class QTimer;
 
@@ -104,8 +105,11 @@ private:
     // The index of the export target chosen in rgChooseExport.
     int exportChoice() const;
     void LoadHtml();
-    // The panels hidden so the browser shows, the document loaded on first need.
+    // The panels hidden so the browser shows, the document loaded on first
+    // need; raises when the document cannot be written.
     void showHtmlView();
+    // The format switch offers the HTML view; the HTML options are hidden.
+    void showTextControls();
     void documentComplete();
     void renderFirstPageIfPreview();
     void scrollTextView(int action);
@@ -114,6 +118,8 @@ private:
     void saveOnClose();
     void showError(const QString& message);
     bool keyPreview(QKeyEvent& event);
+    // Runs the enabled action of these keys; false when there is none.
+    bool triggerActionFor(const QKeySequence& keys);
     bool isActiveModal() const;
 
     Dialogs& dialogs_;

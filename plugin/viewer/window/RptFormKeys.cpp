@@ -5,6 +5,7 @@
 
 #include "plugin/platform/Sound.h"
 #include "plugin/viewer/browser/BrowserView.h"
+#include "plugin/viewer/browser/UContainer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,6 +129,17 @@ bool TRptFrm::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+bool TRptFrm::triggerActionFor(const QKeySequence& keys)
+{
+    for (QAction* action : std::as_const(actions_)) {
+        if (action->isEnabled() && action->shortcut() == keys) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 bool TRptFrm::isActiveModal() const
 {
     // A window opened over the viewer (a dialog, the preview) keeps its own keys.
@@ -139,14 +151,20 @@ bool TRptFrm::keyPreview(QKeyEvent& key)
 {
     const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
     if (modifiers & Qt::ControlModifier) {
-        if (key.key() != Qt::Key_E)
+        // Letters are taken by their place on the keyboard, as the browser host takes them.
+        const int letter = LatinLetterKey(key.key());
+        if (letter == Qt::Key_E) {
+            // With the focus elsewhere the window's edit action takes Ctrl+E first.
+            if (memoHasFocus())
+                toggleEditing();
+            else
+                ui_->RptMemo->setReadOnly(false);
+            return true;
+        }
+        // Another layout's letter runs the action on the Latin letter of its key.
+        if (letter == 0 || letter == key.key())
             return false;
-        // With the focus elsewhere the window's edit action takes Ctrl+E first.
-        if (memoHasFocus())
-            toggleEditing();
-        else
-            ui_->RptMemo->setReadOnly(false);
-        return true;
+        return triggerActionFor(QKeySequence(QKeyCombination(modifiers, Qt::Key(letter))));
     }
     if (modifiers != Qt::NoModifier)
         return false;

@@ -1,9 +1,10 @@
 #pragma once
 // TRptFrm: the one window that shows every report of the plug-in, as text
 // (fixed-pitch lines with ruled tables, printable and previewed page by page)
-// or as HTML (in the browser stand-in, zoomed, printed and exported). The
-// window keeps its state in the fields below; its commands are public so a
-// test drives them as the buttons and keys do.
+// or as HTML (in the browser stand-in, zoomed, printed and exported). Its
+// controls and actions are laid out in RptForm.ui; the class keeps its state
+// in the fields below, and its commands are public so a test drives them as
+// the buttons and keys do.
 #include "common/DateTime.h"
 
 #include <QDialog>

@@ -10,32 +10,36 @@ namespace velta::viewer {
 
 namespace {
 
-// The Latin letter of a letter key. Keys are taken by their place on the
-// keyboard, as with the Russian layout active Ctrl+F arrives as Ctrl+А.
-QChar latinLetter(int key)
-{
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return QChar(key);
-    // The Russian layout's letters on the keys of the Latin letters used here.
-    static const struct {
-        char16_t russian;
-        char latin;
-    } kPlaces[] = {{u'Щ', 'O'}, {u'Д', 'L'}, {u'Ы', 'S'}, {u'Т', 'N'}, {u'А', 'F'}, {u'З', 'P'}};
-    const QChar upper = QChar(char16_t(key)).toUpper();
-    if (key > 0xFFFF)
-        return {};
-    for (const auto& place : kPlaces)
-        if (upper == QChar(place.russian))
-            return QLatin1Char(place.latin);
-    return {};
-}
-
 bool isKeyDown(const QKeyEvent& event)
 {
     return event.type() == QEvent::ShortcutOverride || event.type() == QEvent::KeyPress;
 }
 
 } // namespace
+
+int LatinLetterKey(int key)
+{
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key;
+    if (key < 0 || key > 0xFFFF)
+        return 0;
+    // The Russian layout (ЙЦУКЕН) on the keys of the Latin letters; its other
+    // letters lie on punctuation keys.
+    static const struct {
+        char16_t russian;
+        char latin;
+    } kPlaces[] = {
+        {u'Й', 'Q'}, {u'Ц', 'W'}, {u'У', 'E'}, {u'К', 'R'}, {u'Е', 'T'}, {u'Н', 'Y'}, {u'Г', 'U'},
+        {u'Ш', 'I'}, {u'Щ', 'O'}, {u'З', 'P'}, {u'Ф', 'A'}, {u'Ы', 'S'}, {u'В', 'D'}, {u'А', 'F'},
+        {u'П', 'G'}, {u'Р', 'H'}, {u'О', 'J'}, {u'Л', 'K'}, {u'Д', 'L'}, {u'Я', 'Z'}, {u'Ч', 'X'},
+        {u'С', 'C'}, {u'М', 'V'}, {u'И', 'B'}, {u'Т', 'N'}, {u'Ь', 'M'},
+    };
+    const QChar upper = QChar(char16_t(key)).toUpper();
+    for (const auto& place : kPlaces)
+        if (upper == QChar(place.russian))
+            return Qt::Key_A + (place.latin - 'A');
+    return 0;
+}
 
 TWBContainer::TWBContainer(BrowserView* browser)
     : TNulWBContainer(browser)
@@ -71,13 +75,13 @@ bool TWBContainer::translateAccelerator(const QKeyEvent& event)
 {
     if (event.modifiers() & Qt::ControlModifier) {
         const KeyHandler* handler = nullptr;
-        switch (latinLetter(event.key()).unicode()) {
-        case 'O': handler = &ctrlO_; break;
-        case 'L': break;
-        case 'S': handler = &ctrlS_; break;
-        case 'N': handler = &ctrlN_; break;
-        case 'F': handler = &ctrlF_; break;
-        case 'P': handler = &ctrlP_; break;
+        switch (LatinLetterKey(event.key())) {
+        case Qt::Key_O: handler = &ctrlO_; break;
+        case Qt::Key_L: break;
+        case Qt::Key_S: handler = &ctrlS_; break;
+        case Qt::Key_N: handler = &ctrlN_; break;
+        case Qt::Key_F: handler = &ctrlF_; break;
+        case Qt::Key_P: handler = &ctrlP_; break;
         default: return false;
         }
         if (handler && isKeyDown(event))

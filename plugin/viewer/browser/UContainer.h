@@ -12,6 +12,11 @@
 
 namespace velta::viewer {
 
+// The Latin letter key (Qt::Key_A to Qt::Key_Z) a letter key stands for, by
+// its place on the keyboard: with the Russian layout active Ctrl+F arrives as
+// Ctrl+А. 0 for keys that are not letters of those places.
+int LatinLetterKey(int key);
+
 class TWBContainer : public TNulWBContainer {
 public:
     using KeyHandler = std::function<void(TWBContainer&)>;

@@ -1,4 +1,5 @@
 #include "plugin/viewer/window/RptForm.h"
+#include "ui_RptForm.h"
 
 #include "common/Exception.h"
 
@@ -24,68 +25,35 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace velta::viewer {
-namespace {
-
-constexpr int kBottomBarHeight = 42;
-constexpr int kButtonWidth = 110;
-constexpr int kButtonHeight = 28;
-
-template <class W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    return named(new QPushButton(caption, parent), name);
-}
-
-QToolButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph)
-{
-    auto* b = named(new QToolButton(parent), name);
-    b->setIcon(parent->style()->standardIcon(glyph));
-    b->setAutoRaise(true);
-    return b;
-}
-
-} // namespace
 
 TRptFrm::TRptFrm(Dialogs& dialogs, bool allowOldReports, QWidget* parent)
     : QDialog(parent)
     , dialogs_(dialogs)
     , allowOldReports_(allowOldReports)
+    , ui_(std::make_unique<Ui::TRptFrm>())
 {
-    setObjectName(QStringLiteral("TRptFrm"));
+    ui_->setupUi(this);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
-    buildLayout();
+    completeLayout();
+    connectControls();
     buildActions();
-    resize(742, 498);
-    setMinimumSize(750, 300);
 
     // The browser host: the find dialog on Ctrl+F and the preview on Ctrl+P.
-    host_ = new TWBContainer(wb_);
+    host_ = new TWBContainer(ui_->wb);
     host_->SetCtrlFHandler([this](TWBContainer&) { ShowFindDialog(); });
     host_->SetCtrlPHandler([this](TWBContainer&) {
-        if (bbtPreview_->isEnabled())
+        if (ui_->bbtPreview->isEnabled())
             bbtPreviewClick();
     });
 
@@ -93,10 +61,10 @@ TRptFrm::TRptFrm(Dialogs& dialogs, bool allowOldReports, QWidget* parent)
     EnsureBrowserVersionRegistered();
     const ViewerMiscSettings misc = ReadViewerMisc(allowOldReports_);
     htmlMode_ = allowOldReports_ ? misc.format : true;
-    cBcPrint_->setChecked(misc.printBackground);
+    ui_->cBcPrint->setChecked(misc.printBackground);
     exportChoices_.at(ExportTypeIndex(misc.repExportType))->setChecked(true);
-    cbStayOnTop_->setChecked(misc.stayOnTop);
-    WritePrintBackground(cBcPrint_->isChecked());
+    ui_->cbStayOnTop->setChecked(misc.stayOnTop);
+    WritePrintBackground(ui_->cBcPrint->isChecked());
 
     FormPlacement(*this).restore(*this);
     qApp->installEventFilter(this);
@@ -110,187 +78,93 @@ TRptFrm::~TRptFrm()
     QFile::remove(NativeHtmlTempFile());
 }
 
-void TRptFrm::buildLayout()
+BrowserView& TRptFrm::browser() const
 {
-    auto* content = named(new QWidget(this), "pnlContent");
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    outer->addWidget(content, 1);
+    return *ui_->wb;
+}
 
-    // Three overlapping layers: the browser below, the text area and the
-    // preview above it; hiding both panels shows the browser.
-    wb_ = named(new BrowserView(content), "wb");
-    Panel4_ = named(new QFrame(content), "Panel4");
-    RptMemo_ = named(new QPlainTextEdit(Panel4_), "RptMemo");
-    RptMemo_->setReadOnly(true);
-    RptMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    RptMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RptMemo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+void TRptFrm::completeLayout()
+{
+    // A Designer file holds fonts in points and fixed colours: the text
+    // area's 12-pixel font and its button-face background are set here.
     QFont fixedsys(QStringLiteral("Fixedsys"));
     fixedsys.setPixelSize(12);
     fixedsys.setStyleHint(QFont::TypeWriter);
     fixedsys.setFixedPitch(true);
-    RptMemo_->setFont(fixedsys);
-    QPalette memoColours = RptMemo_->palette();
+    ui_->RptMemo->setFont(fixedsys);
+    QPalette memoColours = ui_->RptMemo->palette();
     memoColours.setColor(QPalette::Base, memoColours.color(QPalette::Button));
     memoColours.setColor(QPalette::Text, Qt::black);
-    RptMemo_->setPalette(memoColours);
-    auto* memoLayout = new QVBoxLayout(Panel4_);
-    memoLayout->setContentsMargins(0, 0, 0, 0);
-    memoLayout->addWidget(RptMemo_);
+    ui_->RptMemo->setPalette(memoColours);
 
-    Panel3_ = named(new QFrame(content), "Panel3");
-    Panel2_ = named(new QFrame(Panel3_), "Panel2");
-    FirstBtn_ = glyphButton(Panel2_, "FirstBtn", QStyle::SP_MediaSkipBackward);
-    PrevBtn_ = glyphButton(Panel2_, "PrevBtn", QStyle::SP_MediaSeekBackward);
-    NextBtn_ = glyphButton(Panel2_, "NextBtn", QStyle::SP_MediaSeekForward);
-    LastBtn_ = glyphButton(Panel2_, "LastBtn", QStyle::SP_MediaSkipForward);
-    BitBtn2_ = button(Panel2_, "BitBtn2", QStringLiteral("Настройка печати"));
-    bbtSetupFont_ = button(Panel2_, "bbtSetupFont", QStringLiteral("Настройка шрифта"));
-    PrintBtn_ = button(Panel2_, "PrintBtn", QStringLiteral("Печать..."));
-    StaticText4_ = named(new QLabel(Panel2_), "StaticText4");
-    StaticText2_ = named(new QLabel(Panel2_), "StaticText2");
-    for (QLabel* number : {StaticText4_, StaticText2_}) {
-        number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        number->setMinimumWidth(40);
-    }
-    auto* toolbar = new QHBoxLayout(Panel2_);
-    toolbar->setContentsMargins(4, 2, 4, 2);
-    for (QWidget* w : std::initializer_list<QWidget*>{FirstBtn_, PrevBtn_, NextBtn_, LastBtn_, BitBtn2_,
-                                                      bbtSetupFont_, PrintBtn_})
-        toolbar->addWidget(w);
-    toolbar->addSpacing(12);
-    toolbar->addWidget(new QLabel(QStringLiteral("Страница:"), Panel2_));
-    toolbar->addWidget(StaticText4_);
-    toolbar->addWidget(new QLabel(QStringLiteral("Страниц:"), Panel2_));
-    toolbar->addWidget(StaticText2_);
-    toolbar->addStretch(1);
-    ScrollBox1_ = named(new QScrollArea(Panel3_), "ScrollBox1");
-    Image1_ = named(new QLabel, "Image1");
-    Image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ScrollBox1_->setWidget(Image1_);
-    ScrollBox1_->setWidgetResizable(false);
-    auto* previewLayout = new QVBoxLayout(Panel3_);
-    previewLayout->setContentsMargins(0, 0, 0, 0);
-    previewLayout->setSpacing(0);
-    previewLayout->addWidget(Panel2_);
-    previewLayout->addWidget(ScrollBox1_, 1);
-    Panel3_->hide();
+    // The page buttons show the style's glyphs.
+    const std::pair<QToolButton*, QStyle::StandardPixmap> glyphs[] = {
+        {ui_->FirstBtn, QStyle::SP_MediaSkipBackward},
+        {ui_->PrevBtn, QStyle::SP_MediaSeekBackward},
+        {ui_->NextBtn, QStyle::SP_MediaSeekForward},
+        {ui_->LastBtn, QStyle::SP_MediaSkipForward},
+    };
+    for (const auto& [button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
 
-    // The bottom bar; the three right-hand buttons follow the window's width.
-    Panel1_ = named(new QFrame(this), "Panel1");
-    Panel1_->setFixedHeight(kBottomBarHeight);
-    QFont bold = Panel1_->font();
-    bold.setBold(true);
-    Panel1_->setFont(bold);
-    outer->addWidget(Panel1_);
-    bbtRepForm_ = button(Panel1_, "bbtRepForm", QStringLiteral("Старый формат"));
-    sbtnAdditional_ = button(Panel1_, "sbtnAdditional", QStringLiteral("Дополнительно >>"));
-    sbtnAdditional_->setCheckable(true);
-    bbtPreview_ = button(Panel1_, "bbtPreview", QStringLiteral("Просмотр"));
-    PrintButton_ = button(Panel1_, "PrintButton", QStringLiteral("&Печатать(F5)"));
-    CloseButton_ = button(Panel1_, "CloseButton", QStringLiteral("Отмена"));
-    for (QPushButton* b : {bbtRepForm_, sbtnAdditional_, bbtPreview_, PrintButton_, CloseButton_}) {
-        b->setFixedSize(b == sbtnAdditional_ || b == bbtRepForm_ ? 140 : kButtonWidth, kButtonHeight);
-        b->setAutoDefault(false);
-        b->move(0, (kBottomBarHeight - kButtonHeight) / 2);
-    }
-    bbtRepForm_->move(8, bbtRepForm_->y());
-    sbtnAdditional_->move(bbtRepForm_->x() + bbtRepForm_->width() + 8, sbtnAdditional_->y());
-
-    // The floating options panel above the bottom bar.
-    panWBParams_ = named(new QFrame(this), "panWBParams");
-    panWBParams_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panWBParams_->setAutoFillBackground(true);
-    lblScale_ = named(new QLabel(QStringLiteral("Масштаб:"), panWBParams_), "lblScale");
-    edScale_ = named(new QSpinBox(panWBParams_), "edScale");
-    edScale_->setRange(0, 999); // three characters; the zoom clamps to 20..500
-    edScale_->setValue(100);
-    cBcPrint_ = named(new QCheckBox(QStringLiteral("Печатать фон"), panWBParams_), "cBcPrint");
-    rgOrientation_ = named(new QGroupBox(QStringLiteral("Ориентация"), panWBParams_), "rgOrientation");
-    rbPortrait_ = named(new QRadioButton(QStringLiteral("Книжная"), rgOrientation_), "rgOrientation0");
-    rbLandscape_ = named(new QRadioButton(QStringLiteral("Альбомная"), rgOrientation_), "rgOrientation1");
-    rbPortrait_->setChecked(true);
-    auto* orientationLayout = new QVBoxLayout(rgOrientation_);
-    orientationLayout->addWidget(rbPortrait_);
-    orientationLayout->addWidget(rbLandscape_);
-    auto* fontLabel = named(new QLabel(QStringLiteral("Размер шрифта:"), panWBParams_), "lblFontSize");
-    ComboBox1_ = named(new QComboBox(panWBParams_), "ComboBox1");
-    ComboBox1_->addItems({QStringLiteral("Самый мелкий"), QStringLiteral("Мелкий"), QStringLiteral("Средний"),
-                          QStringLiteral("Крупный"), QStringLiteral("Самый крупный")});
-    ComboBox1_->setCurrentIndex(2);
-    gbExportData_ = named(new QGroupBox(QStringLiteral("Экспорт данных"), panWBParams_), "gbExportData");
-    rgChooseExport_ = named(new QGroupBox(QStringLiteral("Экспортировать в:"), gbExportData_), "rgChooseExport");
-    auto* choiceLayout = new QGridLayout(rgChooseExport_);
+    // The export targets are the items of rgChooseExport, three to a column.
     const QStringList targets = ExportTargetCaptions();
     for (int i = 0; i < targets.size(); ++i) {
-        auto* choice = new QRadioButton(targets[i], rgChooseExport_);
+        auto* choice = new QRadioButton(targets[i], ui_->rgChooseExport);
         choice->setObjectName(QStringLiteral("rgChooseExport%1").arg(i));
-        choiceLayout->addWidget(choice, i % 3, i / 3);
+        ui_->rgChooseExportLayout->addWidget(choice, i % 3, i / 3);
         exportChoices_ << choice;
     }
     exportChoices_.first()->setChecked(true);
-    btnExport_ = button(gbExportData_, "btnExport", QStringLiteral("Выполнить"));
-    btnExport_->setAutoDefault(false);
-    auto* exportLayout = new QVBoxLayout(gbExportData_);
-    exportLayout->addWidget(rgChooseExport_, 1);
-    exportLayout->addWidget(btnExport_, 0, Qt::AlignRight);
-    cbStayOnTop_ = named(new QCheckBox(QStringLiteral("Поверх всех окон"), panWBParams_), "cbStayOnTop");
-    cbStayOnTop_->setToolTip(QStringLiteral("Установите данный флаг в том случае,\nесли при нажатии кнопки \"%1\"\n"
-                                            "окно просмотра не появляется.")
-                                 .arg(bbtPreview_->text()));
-    btnCloseParams_ = named(new QToolButton(panWBParams_), "btnCloseParams");
-    btnCloseParams_->setText(QStringLiteral("X"));
-    btnCloseParams_->setToolTip(QStringLiteral("Закрыть"));
-    auto* grid = new QGridLayout(panWBParams_);
-    grid->addWidget(lblScale_, 0, 0);
-    grid->addWidget(edScale_, 0, 1);
-    grid->addWidget(cBcPrint_, 1, 0, 1, 2);
-    grid->addWidget(fontLabel, 2, 0);
-    grid->addWidget(ComboBox1_, 2, 1);
-    grid->addWidget(cbStayOnTop_, 3, 0, 1, 2);
-    grid->addWidget(rgOrientation_, 0, 2, 4, 1);
-    grid->addWidget(gbExportData_, 0, 3, 4, 1);
-    grid->addWidget(btnCloseParams_, 0, 4, Qt::AlignTop | Qt::AlignRight);
-    grid->setColumnStretch(3, 1);
-    panWBParams_->hide();
+    QWidget* previous = ui_->rgOrientation1;
+    for (QRadioButton* choice : std::as_const(exportChoices_)) {
+        setTabOrder(previous, choice);
+        previous = choice;
+    }
+    setTabOrder(previous, ui_->btnExport);
+
+    // The options panel floats over the client area, outside the layout.
+    ui_->panWBParams->raise();
 
     Timer1_ = new QTimer(this);
     Timer1_->setObjectName(QStringLiteral("Timer1"));
     Timer1_->setInterval(1000);
+}
 
-    connect(wb_, &BrowserView::documentComplete, this, &TRptFrm::documentComplete);
+void TRptFrm::connectControls()
+{
+    connect(ui_->wb, &BrowserView::documentComplete, this, &TRptFrm::documentComplete);
     connect(Timer1_, &QTimer::timeout, this, &TRptFrm::Timer1Timer);
-    connect(bbtRepForm_, &QPushButton::clicked, this, &TRptFrm::bbtRepFormClick);
-    connect(sbtnAdditional_, &QPushButton::clicked, this, &TRptFrm::sbtnAdditionalClick);
-    connect(bbtPreview_, &QPushButton::clicked, this, &TRptFrm::bbtPreviewClick);
-    connect(PrintButton_, &QPushButton::clicked, this, &TRptFrm::PrintButtonClick);
-    connect(CloseButton_, &QPushButton::clicked, this, &TRptFrm::CloseButtonClick);
-    connect(PrintBtn_, &QPushButton::clicked, this, &TRptFrm::PrintBtnClick);
-    connect(BitBtn2_, &QPushButton::clicked, this, &TRptFrm::BitBtn2Click);
-    connect(bbtSetupFont_, &QPushButton::clicked, this, &TRptFrm::bbtSetupFontClick);
-    connect(FirstBtn_, &QToolButton::clicked, this, &TRptFrm::FirstBtnClick);
-    connect(PrevBtn_, &QToolButton::clicked, this, &TRptFrm::PrevBtnClick);
-    connect(NextBtn_, &QToolButton::clicked, this, &TRptFrm::NextBtnClick);
-    connect(LastBtn_, &QToolButton::clicked, this, &TRptFrm::LastBtnClick);
-    connect(btnExport_, &QPushButton::clicked, this, &TRptFrm::btnExportClick);
-    connect(btnCloseParams_, &QToolButton::clicked, this, &TRptFrm::closeOptionsPanel);
-    connect(edScale_, &QSpinBox::valueChanged, this, &TRptFrm::edScaleChange);
-    connect(edScale_, &QSpinBox::editingFinished, this, [this] {
+    connect(ui_->bbtRepForm, &QPushButton::clicked, this, &TRptFrm::bbtRepFormClick);
+    connect(ui_->sbtnAdditional, &QPushButton::clicked, this, &TRptFrm::sbtnAdditionalClick);
+    connect(ui_->bbtPreview, &QPushButton::clicked, this, &TRptFrm::bbtPreviewClick);
+    connect(ui_->PrintButton, &QPushButton::clicked, this, &TRptFrm::PrintButtonClick);
+    connect(ui_->CloseButton, &QPushButton::clicked, this, &TRptFrm::CloseButtonClick);
+    connect(ui_->PrintBtn, &QPushButton::clicked, this, &TRptFrm::PrintBtnClick);
+    connect(ui_->BitBtn2, &QPushButton::clicked, this, &TRptFrm::BitBtn2Click);
+    connect(ui_->bbtSetupFont, &QPushButton::clicked, this, &TRptFrm::bbtSetupFontClick);
+    connect(ui_->FirstBtn, &QToolButton::clicked, this, &TRptFrm::FirstBtnClick);
+    connect(ui_->PrevBtn, &QToolButton::clicked, this, &TRptFrm::PrevBtnClick);
+    connect(ui_->NextBtn, &QToolButton::clicked, this, &TRptFrm::NextBtnClick);
+    connect(ui_->LastBtn, &QToolButton::clicked, this, &TRptFrm::LastBtnClick);
+    connect(ui_->btnExport, &QPushButton::clicked, this, &TRptFrm::btnExportClick);
+    connect(ui_->btnCloseParams, &QToolButton::clicked, this, &TRptFrm::closeOptionsPanel);
+    connect(ui_->edScale, &QSpinBox::valueChanged, this, &TRptFrm::edScaleChange);
+    connect(ui_->edScale, &QSpinBox::editingFinished, this, [this] {
         // The spin edit shows the zoom it applied once the user leaves it.
-        if (edScale_->value() != scale_ && edScale_->isEnabled()) {
-            const QSignalBlocker quiet(edScale_);
-            edScale_->setValue(scale_);
+        if (ui_->edScale->value() != scale_ && ui_->edScale->isEnabled()) {
+            const QSignalBlocker quiet(ui_->edScale);
+            ui_->edScale->setValue(scale_);
         }
     });
-    connect(ComboBox1_, &QComboBox::currentIndexChanged, this, &TRptFrm::ComboBox1Change);
-    connect(cBcPrint_, &QCheckBox::clicked, this, &TRptFrm::cBcPrintClick);
+    connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TRptFrm::ComboBox1Change);
+    connect(ui_->cBcPrint, &QCheckBox::clicked, this, &TRptFrm::cBcPrintClick);
 }
 
 QStringList TRptFrm::reportText() const
 {
-    return RptMemo_->toPlainText().split(QLatin1Char('\n'));
+    // The rule of the saved text file: a final line break starts no line.
+    return SplitTextLines(ui_->RptMemo->toPlainText());
 }
 
 void TRptFrm::setReport(const QString& text, const QString& html, const QString& caption, bool allowExport)
@@ -301,7 +175,7 @@ void TRptFrm::setReport(const QString& text, const QString& html, const QString&
     if (html.isEmpty()) {
         if (allowOldReports_) {
             // A text-only report: no format switch, options or export.
-            bbtRepForm_->hide();
+            ui_->bbtRepForm->hide();
             setHtmlControlsVisible(false);
             htmlMode_ = false;
         } else {
@@ -310,33 +184,34 @@ void TRptFrm::setReport(const QString& text, const QString& html, const QString&
     }
     if (!allowOldReports_) {
         htmlMode_ = true;
-        bbtRepForm_->hide();
-        sbtnAdditional_->move(bbtRepForm_->x(), sbtnAdditional_->y());
+        ui_->bbtRepForm->hide();
+        ui_->sbtnAdditional->move(ui_->bbtRepForm->x(), ui_->sbtnAdditional->y());
     }
     currentPage_ = 1;
+    // The text area holds the text as given, its line breaks made LF.
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    RptMemo_->setPlainText(lines);
-    btnExport_->setEnabled(allowExport);
+    ui_->RptMemo->setPlainText(lines);
+    ui_->btnExport->setEnabled(allowExport);
 }
 
 void TRptFrm::setHtmlControlsVisible(bool visible)
 {
-    lblScale_->setVisible(visible);
-    edScale_->setVisible(visible);
-    cBcPrint_->setVisible(visible);
-    gbExportData_->setVisible(visible);
-    sbtnAdditional_->setVisible(visible);
-    rgOrientation_->setVisible(visible);
+    ui_->lblScale->setVisible(visible);
+    ui_->edScale->setVisible(visible);
+    ui_->cBcPrint->setVisible(visible);
+    ui_->gbExportData->setVisible(visible);
+    ui_->sbtnAdditional->setVisible(visible);
+    ui_->rgOrientation->setVisible(visible);
     if (!visible) {
         releaseAdditional();
-        panWBParams_->hide();
+        ui_->panWBParams->hide();
     }
 }
 
 void TRptFrm::releaseAdditional()
 {
-    sbtnAdditional_->setChecked(false);
+    ui_->sbtnAdditional->setChecked(false);
 }
 
 int TRptFrm::exportChoice() const
@@ -351,63 +226,86 @@ void TRptFrm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     closed_ = false;
     if (const std::optional<PrintOptions> options = LoadPrintOptions(reportName_)) {
-        (options->orientation == 1 ? rbLandscape_ : rbPortrait_)->setChecked(true);
-        const QSignalBlocker quiet(ComboBox1_);
-        ComboBox1_->setCurrentIndex(options->fontSize >= 0 && options->fontSize <= 4 ? options->fontSize : 2);
+        (options->orientation == 1 ? ui_->rgOrientation1 : ui_->rgOrientation0)->setChecked(true);
+        const QSignalBlocker quiet(ui_->ComboBox1);
+        ui_->ComboBox1->setCurrentIndex(options->fontSize >= 0 && options->fontSize <= 4 ? options->fontSize : 2);
         scale_ = options->scale;
     }
-    if (htmlMode_) {
-        showHtmlView();
-    } else {
-        bbtRepForm_->setText(QStringLiteral("Новый формат"));
-        Panel3_->setVisible(textPreviewShown_);
-        Panel4_->setVisible(!textPreviewShown_);
-        renderFirstPageIfPreview();
-        setHtmlControlsVisible(false);
-        Timer1_->start();
-    }
     placeRightButtons();
+    try {
+        if (htmlMode_) {
+            showHtmlView();
+        } else {
+            ui_->Panel3->setVisible(textPreviewShown_);
+            ui_->Panel4->setVisible(!textPreviewShown_);
+            renderFirstPageIfPreview();
+            showTextControls();
+            Timer1_->start();
+        }
+    } catch (const Exception& e) {
+        // The window stays, showing what it could (an empty browser when the
+        // document could not be written); its first tick still comes.
+        Timer1_->start();
+        showError(e.message());
+    }
 }
 
 void TRptFrm::bbtRepFormClick()
 {
-    htmlMode_ = !htmlMode_;
-    if (!htmlMode_) {
-        Panel4_->show();
-        bbtRepForm_->setText(QStringLiteral("Новый формат"));
-        setHtmlControlsVisible(false);
-    } else {
-        showHtmlView();
+    try {
+        if (htmlMode_) {
+            htmlMode_ = false;
+            ui_->Panel4->show();
+            showTextControls();
+        } else {
+            htmlMode_ = true;
+            showHtmlView();
+        }
+    } catch (const Exception& e) {
+        // The document could not be written: the text view stays, and the
+        // next switch tries again.
+        htmlMode_ = false;
+        ui_->Panel4->show();
+        showTextControls();
+        showError(e.message());
     }
+}
+
+void TRptFrm::showTextControls()
+{
+    ui_->bbtRepForm->setText(QStringLiteral("Новый формат"));
+    setHtmlControlsVisible(false);
 }
 
 void TRptFrm::showHtmlView()
 {
-    Panel3_->hide();
-    Panel4_->hide();
+    ui_->Panel3->hide();
+    ui_->Panel4->hide();
+    ui_->bbtRepForm->setText(QStringLiteral("Старый формат"));
+    setHtmlControlsVisible(true);
     if (htmlPending_) {
         LoadHtml();
         htmlPending_ = false;
     }
-    bbtRepForm_->setText(QStringLiteral("Старый формат"));
-    setHtmlControlsVisible(true);
 }
 
 void TRptFrm::LoadHtml()
 {
     const QString file = NativeHtmlTempFile();
     QFile::remove(file);
-    Timer1_->stop();
     Paths::forceDirectories(Paths::extractFilePath(HtmlTempFile()));
     WriteWholeFile(file, encodeHtmlDocument(JoinLinesCrLf(SplitTextLines(htmlText_))));
-    wb_->navigate(file);
+    // Stopped once the file is there: a failed write leaves the timer's
+    // first tick (and with it the ready time) to come.
+    Timer1_->stop();
+    ui_->wb->navigate(file);
 }
 
 void TRptFrm::documentComplete()
 {
     {
-        const QSignalBlocker quiet(edScale_);
-        edScale_->setValue(scale_);
+        const QSignalBlocker quiet(ui_->edScale);
+        ui_->edScale->setValue(scale_);
     }
     edScaleChange();
     Timer1_->start();
@@ -438,7 +336,7 @@ void TRptFrm::ApplyStayOnTop()
             setWindowFlag(Qt::WindowStaysOnTopHint, on);
         QApplication::processEvents();
     };
-    if (cbStayOnTop_->isChecked()) {
+    if (ui_->cbStayOnTop->isChecked()) {
         setTopmost(true);
         setTopmost(false);
         setTopmost(true);
@@ -463,47 +361,51 @@ void TRptFrm::edScaleChange()
         return;
     applyingScale_ = true;
     const auto done = qScopeGuard([this] { applyingScale_ = false; });
-    if (!edScale_->isEnabled() || !CheckBrowserVersion(dialogs_))
+    if (!ui_->edScale->isEnabled() || !CheckBrowserVersion(dialogs_))
         return;
     bool ok = false;
-    int value = qRound(edScale_->text().trimmed().toDouble(&ok));
+    int value = qRound(ui_->edScale->text().trimmed().toDouble(&ok));
     if (!ok)
         value = 0;
     value = std::clamp(value, 20, 500);
     scale_ = value;
-    wb_->setZoom(value / 100.0);
+    ui_->wb->setZoom(value / 100.0);
 }
 
 void TRptFrm::ComboBox1Change()
 {
-    wb_->setTextSize(ComboBox1_->currentIndex());
+    ui_->wb->setTextSize(ui_->ComboBox1->currentIndex());
 }
 
 void TRptFrm::cBcPrintClick()
 {
-    WritePrintBackground(cBcPrint_->isChecked());
+    try {
+        WritePrintBackground(ui_->cBcPrint->isChecked());
+    } catch (const Exception& e) {
+        showError(e.message());
+    }
 }
 
 void TRptFrm::sbtnAdditionalClick()
 {
-    if (sbtnAdditional_->isChecked()) {
+    if (ui_->sbtnAdditional->isChecked()) {
         placeOptionsPanel();
-        panWBParams_->show();
-        panWBParams_->raise();
+        ui_->panWBParams->show();
+        ui_->panWBParams->raise();
     } else {
-        panWBParams_->hide();
+        ui_->panWBParams->hide();
     }
 }
 
 void TRptFrm::closeOptionsPanel()
 {
     releaseAdditional();
-    panWBParams_->hide();
+    ui_->panWBParams->hide();
 }
 
 void TRptFrm::CloseButtonClick()
 {
-    if (panWBParams_->isVisible())
+    if (ui_->panWBParams->isVisible())
         closeOptionsPanel();
     else
         reject();
@@ -511,26 +413,26 @@ void TRptFrm::CloseButtonClick()
 
 void TRptFrm::placeOptionsPanel()
 {
-    const int height = panWBParams_->sizeHint().height();
-    panWBParams_->setGeometry(0, Panel1_->y() - height, width(), height);
+    const int height = ui_->panWBParams->sizeHint().height();
+    ui_->panWBParams->setGeometry(0, ui_->Panel1->y() - height, width(), height);
 }
 
 void TRptFrm::placeRightButtons()
 {
-    const int w = Panel1_->width() > 0 ? Panel1_->width() : width();
-    bbtPreview_->move(w - 348, bbtPreview_->y());
-    PrintButton_->move(w - 236, PrintButton_->y());
-    CloseButton_->move(w - 120, CloseButton_->y());
+    const int w = ui_->Panel1->width() > 0 ? ui_->Panel1->width() : width();
+    ui_->bbtPreview->move(w - 348, ui_->bbtPreview->y());
+    ui_->PrintButton->move(w - 236, ui_->PrintButton->y());
+    ui_->CloseButton->move(w - 120, ui_->CloseButton->y());
 }
 
 void TRptFrm::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    const QRect area = wb_->parentWidget()->rect();
-    for (QWidget* layer : std::initializer_list<QWidget*>{wb_, Panel4_, Panel3_})
+    const QRect area = ui_->wb->parentWidget()->rect();
+    for (QWidget* layer : std::initializer_list<QWidget*>{ui_->wb, ui_->Panel4, ui_->Panel3})
         layer->setGeometry(area);
     placeRightButtons();
-    if (panWBParams_->isVisible())
+    if (ui_->panWBParams->isVisible())
         placeOptionsPanel();
 }
 
@@ -551,15 +453,15 @@ void TRptFrm::done(int result)
 void TRptFrm::saveOnClose()
 {
     PrintOptions options;
-    options.orientation = rbLandscape_->isChecked() ? 1 : 0;
-    options.fontSize = ComboBox1_->currentIndex();
-    options.scale = edScale_->value();
+    options.orientation = ui_->rgOrientation1->isChecked() ? 1 : 0;
+    options.fontSize = ui_->ComboBox1->currentIndex();
+    options.scale = ui_->edScale->value();
     SavePrintOptions(reportName_, options);
     ViewerMiscSettings misc;
     misc.format = htmlMode_;
-    misc.printBackground = cBcPrint_->isChecked();
+    misc.printBackground = ui_->cBcPrint->isChecked();
     misc.repExportType = exportChoice();
-    misc.stayOnTop = cbStayOnTop_->isChecked();
+    misc.stayOnTop = ui_->cbStayOnTop->isChecked();
     WriteViewerMisc(misc, allowOldReports_);
     FormPlacement(*this).save(*this);
 }

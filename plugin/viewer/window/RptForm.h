@@ -1,27 +1,24 @@
 #pragma once
 // TRptFrm: the one window that shows every report of the plug-in, as text
 // (fixed-pitch lines with ruled tables, printable and previewed page by page)
-// or as HTML (in the browser stand-in, zoomed, printed and exported). The
-// window keeps its state in the fields below; its commands are public so a
-// test drives them as the buttons and keys do.
+// or as HTML (in the browser stand-in, zoomed, printed and exported). Its
+// controls and actions are laid out in RptForm.ui; the class keeps its state
+// in the fields below, and its commands are public so a test drives them as
+// the buttons and keys do.
 #include "common/DateTime.h"
 
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
+class QKeySequence;
 class QRadioButton;
-class QScrollArea;
-class QSpinBox;
 class QTimer;
-class QToolButton;
+
+namespace Ui {
+class TRptFrm;
+}
 
 namespace velta {
 class Dialogs;
@@ -56,7 +53,7 @@ public:
     int pageCount() const { return pageCount_; }
     TDateTime readyTime() const { return readyTime_; }
     bool firstTickDone() const { return firstTickDone_; }
-    BrowserView& browser() const { return *wb_; }
+    BrowserView& browser() const;
     QTimer& timer() const { return *Timer1_; }
 
     // Commands of the buttons, keys and timer.
@@ -97,7 +94,10 @@ protected:
     void done(int result) override;
 
 private:
-    void buildLayout();
+    // What the Designer file cannot say: the text area's font and colours,
+    // the page glyphs, the export targets and the timer.
+    void completeLayout();
+    void connectControls();
     void buildActions();
     void placeOptionsPanel();
     void placeRightButtons();
@@ -106,8 +106,11 @@ private:
     // The index of the export target chosen in rgChooseExport.
     int exportChoice() const;
     void LoadHtml();
-    // The panels hidden so the browser shows, the document loaded on first need.
+    // The panels hidden so the browser shows, the document loaded on first
+    // need; raises when the document cannot be written.
     void showHtmlView();
+    // The format switch offers the HTML view; the HTML options are hidden.
+    void showTextControls();
     void documentComplete();
     void renderFirstPageIfPreview();
     void scrollTextView(int action);
@@ -116,6 +119,8 @@ private:
     void saveOnClose();
     void showError(const QString& message);
     bool keyPreview(QKeyEvent& event);
+    // Runs the enabled action of these keys; false when there is none.
+    bool triggerActionFor(const QKeySequence& keys);
     bool isActiveModal() const;
 
     Dialogs& dialogs_;
@@ -134,43 +139,9 @@ private:
     bool applyingScale_ = false;
     int swallowKey_ = 0; // a key handled at its shortcut query, swallowed at its press
 
-    BrowserView* wb_ = nullptr;
+    std::unique_ptr<Ui::TRptFrm> ui_; // the controls, laid out in RptForm.ui
     TWBContainer* host_ = nullptr;
-    QFrame* Panel4_ = nullptr;
-    QPlainTextEdit* RptMemo_ = nullptr;
-    QFrame* Panel3_ = nullptr;
-    QFrame* Panel2_ = nullptr;
-    QScrollArea* ScrollBox1_ = nullptr;
-    QLabel* Image1_ = nullptr;
-    QToolButton* FirstBtn_ = nullptr;
-    QToolButton* PrevBtn_ = nullptr;
-    QToolButton* NextBtn_ = nullptr;
-    QToolButton* LastBtn_ = nullptr;
-    QPushButton* BitBtn2_ = nullptr;
-    QPushButton* bbtSetupFont_ = nullptr;
-    QPushButton* PrintBtn_ = nullptr;
-    QLabel* StaticText4_ = nullptr;
-    QLabel* StaticText2_ = nullptr;
-    QFrame* Panel1_ = nullptr;
-    QPushButton* bbtRepForm_ = nullptr;
-    QPushButton* sbtnAdditional_ = nullptr;
-    QPushButton* bbtPreview_ = nullptr;
-    QPushButton* PrintButton_ = nullptr;
-    QPushButton* CloseButton_ = nullptr;
-    QFrame* panWBParams_ = nullptr;
-    QLabel* lblScale_ = nullptr;
-    QSpinBox* edScale_ = nullptr;
-    QCheckBox* cBcPrint_ = nullptr;
-    QGroupBox* rgOrientation_ = nullptr;
-    QRadioButton* rbPortrait_ = nullptr;
-    QRadioButton* rbLandscape_ = nullptr;
-    QComboBox* ComboBox1_ = nullptr;
-    QGroupBox* gbExportData_ = nullptr;
-    QGroupBox* rgChooseExport_ = nullptr;
     QList<QRadioButton*> exportChoices_;
-    QPushButton* btnExport_ = nullptr;
-    QCheckBox* cbStayOnTop_ = nullptr;
-    QToolButton* btnCloseParams_ = nullptr;
     QTimer* Timer1_ = nullptr;
     QList<QAction*> actions_;
 };

@@ -1,5 +1,6 @@
 // The viewer's print, preview, export and find commands.
 #include "plugin/viewer/window/RptForm.h"
+#include "ui_RptForm.h"
 
 #include "common/Exception.h"
 #include "plugin/ui/Dialogs.h"
@@ -61,7 +62,7 @@ void TRptFrm::PrintButtonClick()
     try {
         if (htmlMode_) {
             QtPrintSpooler spooler(CurrentPrinter());
-            HtmlQuickPrint(*wb_, CurrentPrinter(), rbLandscape_->isChecked() ? 1 : 0, spooler);
+            HtmlQuickPrint(*ui_->wb, CurrentPrinter(), ui_->rgOrientation1->isChecked() ? 1 : 0, spooler);
             return;
         }
         ViewerHost& host = ViewerHost::current();
@@ -84,7 +85,7 @@ void TRptFrm::PrintBtnClick()
     try {
         QPrinter& printer = CurrentPrinter();
         if (htmlMode_) {
-            wb_->pageSetup(printer, dialogs_);
+            ui_->wb->pageSetup(printer, dialogs_);
             return;
         }
         ViewerHost& host = ViewerHost::current();
@@ -160,31 +161,31 @@ void TRptFrm::bbtSetupFontClick()
 void TRptFrm::bbtPreviewClick()
 {
     if (!htmlMode_) {
-        bbtRepForm_->setEnabled(!bbtRepForm_->isEnabled());
-        ScrollBox1_->setVisible(true);
-        Panel3_->setVisible(!Panel3_->isVisible());
-        Panel4_->setVisible(!Panel4_->isVisible());
+        ui_->bbtRepForm->setEnabled(!ui_->bbtRepForm->isEnabled());
+        ui_->ScrollBox1->setVisible(true);
+        ui_->Panel3->setVisible(!ui_->Panel3->isVisible());
+        ui_->Panel4->setVisible(!ui_->Panel4->isVisible());
         textPreviewShown_ = !textPreviewShown_;
-        if (Panel3_->isVisible())
+        if (ui_->Panel3->isVisible())
             ShowTextPreview(1);
         return;
     }
     if (!CheckBrowserVersion(dialogs_))
         return;
-    const QString caption = bbtPreview_->text();
-    bbtPreview_->setEnabled(false);
+    const QString caption = ui_->bbtPreview->text();
+    ui_->bbtPreview->setEnabled(false);
     const auto restore = qScopeGuard([this, caption] {
-        bbtPreview_->setText(caption);
-        bbtPreview_->setEnabled(true);
+        ui_->bbtPreview->setText(caption);
+        ui_->bbtPreview->setEnabled(true);
     });
     ApplyStayOnTop();
     QApplication::processEvents();
-    bbtPreview_->setText(QStringLiteral("Ждите..."));
+    ui_->bbtPreview->setText(QStringLiteral("Ждите..."));
     if (!WaitUntilReady())
         return;
-    bbtPreview_->setText(caption);
+    ui_->bbtPreview->setText(caption);
     try {
-        wb_->printPreview(CurrentPrinter(), dialogs_);
+        ui_->wb->printPreview(CurrentPrinter(), dialogs_);
     } catch (const Exception& e) {
         showError(e.message());
     }
@@ -203,14 +204,14 @@ void TRptFrm::ShowTextPreview(int page)
     try {
         const TextPreviewPage shown = velta::viewer::ShowTextPreview(reportText(), page, CurrentPrinter(),
                                                                      SharedTextPrintSettings(), screenDpi());
-        Image1_->setPixmap(QPixmap::fromImage(shown.image));
-        Image1_->resize(shown.image.size());
+        ui_->Image1->setPixmap(QPixmap::fromImage(shown.image));
+        ui_->Image1->resize(shown.image.size());
         currentPage_ = shown.page;
         pageCount_ = shown.pageCount;
-        PrevBtn_->setEnabled(shown.page != 1);
-        NextBtn_->setEnabled(shown.page != shown.pageCount);
-        StaticText2_->setText(QString::number(shown.pageCount));
-        StaticText4_->setText(QString::number(shown.page));
+        ui_->PrevBtn->setEnabled(shown.page != 1);
+        ui_->NextBtn->setEnabled(shown.page != shown.pageCount);
+        ui_->StaticText2->setText(QString::number(shown.pageCount));
+        ui_->StaticText4->setText(QString::number(shown.page));
         // The drawing time follows the report's caption (the latest one only).
         setWindowTitle(reportName_ + QLatin1Char(' ') + shown.elapsed);
     } catch (const Exception& e) {
@@ -241,7 +242,7 @@ void TRptFrm::LastBtnClick()
 void TRptFrm::btnExportClick()
 {
     try {
-        ExportReport(*wb_, dialogs_, exportChoice(), htmlText_);
+        ExportReport(*ui_->wb, dialogs_, exportChoice(), htmlText_);
     } catch (const Exception& e) {
         showError(e.message());
     }
@@ -252,8 +253,8 @@ void TRptFrm::ShowFindDialog()
     if (!WaitUntilReady())
         return;
     try {
-        if (wb_->hasDocument())
-            wb_->showFindDialog(dialogs_);
+        if (ui_->wb->hasDocument())
+            ui_->wb->showFindDialog(dialogs_);
     } catch (const Exception&) {
         // The browser's find command may fail; the viewer carries on without it.
     }

@@ -1,9 +1,11 @@
 // The viewer's keys: its ten actions, the keys it sees before its controls,
 // and the application-wide F5 hook that prints instead of reloading.
 #include "plugin/viewer/window/RptForm.h"
+#include "ui_RptForm.h"
 
 #include "plugin/platform/Sound.h"
 #include "plugin/viewer/browser/BrowserView.h"
+#include "plugin/viewer/browser/UContainer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,87 +20,78 @@ namespace velta::viewer {
 
 void TRptFrm::buildActions()
 {
-    struct Spec {
-        const char* name;
-        QKeySequence key;
-        std::function<void()> run;
-    };
-    const Spec specs[] = {
-        {"ActionOnKeyUp", QKeySequence(Qt::Key_Up), [this] { scrollTextView(QAbstractSlider::SliderSingleStepSub); }},
-        {"ActionOnKeyDown", QKeySequence(Qt::Key_Down), [this] { scrollTextView(QAbstractSlider::SliderSingleStepAdd); }},
-        {"ActionOnPgUp", QKeySequence(Qt::Key_PageUp), [this] {
+    // The actions and their keys are in RptForm.ui; what each does is here.
+    const std::pair<QAction*, std::function<void()>> effects[] = {
+        {ui_->ActionOnKeyUp, [this] { scrollTextView(QAbstractSlider::SliderSingleStepSub); }},
+        {ui_->ActionOnKeyDown, [this] { scrollTextView(QAbstractSlider::SliderSingleStepAdd); }},
+        {ui_->ActionOnPgUp, [this] {
              if (htmlMode_)
                  scrollHtml(-1);
              else
                  scrollTextView(QAbstractSlider::SliderPageStepSub);
          }},
-        {"ActionOnPgDown", QKeySequence(Qt::Key_PageDown), [this] {
+        {ui_->ActionOnPgDown, [this] {
              if (htmlMode_)
                  scrollHtml(1);
              else
                  scrollTextView(QAbstractSlider::SliderPageStepAdd);
          }},
-        {"ActionOnHome", QKeySequence(Qt::Key_Home), [this] { scrollHorizontal(false); }},
-        {"ActionOnEnd", QKeySequence(Qt::Key_End), [this] { scrollHorizontal(true); }},
-        {"ActionOnEdit", QKeySequence(Qt::CTRL | Qt::Key_E), [this] { RptMemo_->setReadOnly(false); }},
-        {"ActionOnPrint", QKeySequence(Qt::Key_F5), [this] { PrintButtonClick(); }},
-        {"ActionOnFind", QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        {ui_->ActionOnHome, [this] { scrollHorizontal(false); }},
+        {ui_->ActionOnEnd, [this] { scrollHorizontal(true); }},
+        {ui_->ActionOnEdit, [this] { ui_->RptMemo->setReadOnly(false); }},
+        {ui_->ActionOnPrint, [this] { PrintButtonClick(); }},
+        {ui_->ActionOnFind, [this] {
              if (htmlMode_)
                  ShowFindDialog();
          }},
-        {"ActionOnPrintPreview", QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
-             if (bbtPreview_->isEnabled())
+        {ui_->ActionOnPrintPreview, [this] {
+             if (ui_->bbtPreview->isEnabled())
                  bbtPreviewClick();
          }},
     };
-    for (const Spec& spec : specs) {
-        auto* action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setShortcut(spec.key);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, spec.run);
-        addAction(action);
+    for (const auto& [action, run] : effects) {
+        connect(action, &QAction::triggered, this, run);
         actions_ << action;
     }
 }
 
 bool TRptFrm::memoHasFocus() const
 {
-    return RptMemo_->hasFocus();
+    return ui_->RptMemo->hasFocus();
 }
 
 void TRptFrm::toggleEditing()
 {
     Sound::current().tone(400, 100);
-    RptMemo_->setReadOnly(!RptMemo_->isReadOnly());
+    ui_->RptMemo->setReadOnly(!ui_->RptMemo->isReadOnly());
 }
 
 void TRptFrm::scrollTextView(int action)
 {
     if (htmlMode_) {
         // The text view is hidden: the keys scroll the document on show.
-        wb_->scrollBy(action == QAbstractSlider::SliderSingleStepSub ? -20 : 20);
+        ui_->wb->scrollBy(action == QAbstractSlider::SliderSingleStepSub ? -20 : 20);
         return;
     }
-    QScrollBar* bar = Panel3_->isVisible() ? ScrollBox1_->verticalScrollBar() : RptMemo_->verticalScrollBar();
+    QScrollBar* bar = ui_->Panel3->isVisible() ? ui_->ScrollBox1->verticalScrollBar() : ui_->RptMemo->verticalScrollBar();
     bar->triggerAction(static_cast<QAbstractSlider::SliderAction>(action));
 }
 
 void TRptFrm::scrollHorizontal(bool toEnd)
 {
-    QScrollBar* bar = Panel3_->isVisible() ? ScrollBox1_->horizontalScrollBar() : RptMemo_->horizontalScrollBar();
+    QScrollBar* bar = ui_->Panel3->isVisible() ? ui_->ScrollBox1->horizontalScrollBar() : ui_->RptMemo->horizontalScrollBar();
     bar->triggerAction(toEnd ? QAbstractSlider::SliderToMaximum : QAbstractSlider::SliderToMinimum);
 }
 
 void TRptFrm::scrollHtml(int sign)
 {
     // Half the browser's height, divided toward zero.
-    wb_->scrollBy(sign * (wb_->height() / 2));
+    ui_->wb->scrollBy(sign * (ui_->wb->height() / 2));
 }
 
 bool TRptFrm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == RptMemo_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+    if (watched == ui_->RptMemo && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         // The text area handles its own keys while it has the focus.
         const bool enable = event->type() == QEvent::FocusOut;
         for (QAction* action : std::as_const(actions_))
@@ -136,6 +129,17 @@ bool TRptFrm::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+bool TRptFrm::triggerActionFor(const QKeySequence& keys)
+{
+    for (QAction* action : std::as_const(actions_)) {
+        if (action->isEnabled() && action->shortcut() == keys) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 bool TRptFrm::isActiveModal() const
 {
     // A window opened over the viewer (a dialog, the preview) keeps its own keys.
@@ -147,14 +151,20 @@ bool TRptFrm::keyPreview(QKeyEvent& key)
 {
     const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
     if (modifiers & Qt::ControlModifier) {
-        if (key.key() != Qt::Key_E)
+        // Letters are taken by their place on the keyboard, as the browser host takes them.
+        const int letter = LatinLetterKey(key.key());
+        if (letter == Qt::Key_E) {
+            // With the focus elsewhere the window's edit action takes Ctrl+E first.
+            if (memoHasFocus())
+                toggleEditing();
+            else
+                ui_->RptMemo->setReadOnly(false);
+            return true;
+        }
+        // Another layout's letter runs the action on the Latin letter of its key.
+        if (letter == 0 || letter == key.key())
             return false;
-        // With the focus elsewhere the window's edit action takes Ctrl+E first.
-        if (memoHasFocus())
-            toggleEditing();
-        else
-            RptMemo_->setReadOnly(false);
-        return true;
+        return triggerActionFor(QKeySequence(QKeyCombination(modifiers, Qt::Key(letter))));
     }
     if (modifiers != Qt::NoModifier)
         return false;

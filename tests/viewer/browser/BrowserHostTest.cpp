@@ -15,6 +15,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace velta::viewer {
@@ -193,6 +194,26 @@ TEST_F(BrowserHostKeys, CtrlFRunsTheHandlerOncePerPressAndNotTheWindowShortcut)
     pressKey(view(), 0x0410, Qt::ControlModifier);
     EXPECT_EQ(finds, 3);
 
+}
+
+TEST(BrowserHostLetters, RussianLettersAreTakenByTheirPlaceOnTheKeyboard)
+{
+    EXPECT_EQ(LatinLetterKey(Qt::Key_E), Qt::Key_E);
+    EXPECT_EQ(LatinLetterKey(0x0423), Qt::Key_E); // У
+    EXPECT_EQ(LatinLetterKey(0x0443), Qt::Key_E); // у
+    EXPECT_EQ(LatinLetterKey(0x0419), Qt::Key_Q); // Й
+    EXPECT_EQ(LatinLetterKey(0x042C), Qt::Key_M); // Ь
+    // Letters on punctuation keys, digits and keys past the letters are no Latin letter.
+    for (int key : {0x0425, 0x042A, 0x0416, 0x042D, 0x0411, 0x042E, 0x0401, int(Qt::Key_5), int(Qt::Key_F5), 0})
+        EXPECT_EQ(LatinLetterKey(key), 0) << std::hex << key;
+    // Each Latin letter has exactly one Russian letter on its key.
+    std::map<int, int> places;
+    for (int key = 0x0410; key <= 0x042F; ++key)
+        if (const int latin = LatinLetterKey(key))
+            ++places[latin];
+    EXPECT_EQ(places.size(), 26u);
+    for (const auto& [latin, count] : places)
+        EXPECT_EQ(count, 1) << char(latin);
 }
 
 TEST_F(BrowserHostKeys, TakenLettersWithoutHandlersDoNothing)

@@ -16,6 +16,7 @@
 #include "plugin/viewer/window/HtmlTempFile.h"
 #include "plugin/viewer/window/ShowReport.h"
 #include "plugin/viewer/print/TextPrintSettings.h"
+#include "plugin/viewer/print/TextPrinting.h"
 #include "plugin/viewer/print/ViewerHost.h"
 #include "tests/support/TestEnv.h"
 
@@ -35,6 +36,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
+
 using namespace velta;
 using namespace velta::viewer;
 
@@ -53,7 +58,7 @@ void settle(int rounds = 5)
 // Counts the host's print calls and keeps the lines of the last one.
 class CountingHost : public ViewerHost {
 public:
-    bool printStraightToDevice() override { return false; }
+    bool printStraightToDevice() override { return raw; }
     bool printThroughHost() override { return throughHost; }
     plugin::HostPrintRoutineFn hostPrintRoutine() override { return &CountingHost::routine; }
 
@@ -65,10 +70,50 @@ public:
         lastFlag = flag;
     }
     bool throughHost = true;
+    bool raw = false;
     static inline int calls = 0;
     static inline int lastKind = 0;
     static inline QStringList lastLines;
     static inline bool lastFlag = false;
+};
+
+// The raw printer device for a scope: VELTA_RAW_PRINTER names a file.
+class ScopedRawPrinterFile {
+public:
+    explicit ScopedRawPrinterFile(const QString& file)
+    {
+        ::setenv("VELTA_RAW_PRINTER", QFile::encodeName(file).constData(), 1);
+    }
+    ~ScopedRawPrinterFile() { ::unsetenv("VELTA_RAW_PRINTER"); }
+};
+
+// The temporary HTML file at another path for a scope.
+class ScopedHtmlTempFile {
+public:
+    explicit ScopedHtmlTempFile(const QString& path) { SetHtmlTempFile(path); }
+    ~ScopedHtmlTempFile() { SetHtmlTempFile(QString()); }
+};
+
+// Files of this process cannot grow past a byte for a scope: every file
+// write fails as on a full disk.
+class ScopedFileSizeLimit {
+public:
+    ScopedFileSizeLimit()
+    {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        const rlimit limit{1, previous_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
 };
 
 class RptFormTest : public ::testing::Test {
@@ -439,6 +484,217 @@ TEST_F(RptFormTest, ShowReportRunsTheWindowModallyAndReleasesIt)
     CurrentDialogsScope scope(dialogs);
     ShowReport(kText, kHtml, QStringLiteral("Журнал"));
     EXPECT_EQ(CurrentReportViewer(), nullptr);
+}
+
+TEST_F(RptFormTest, AFinalLineBreakStartsNoLineInPrintsPreviewAndSavedFile)
+{
+    auto form = open(true, QStringLiteral("+--+\r\n|ab|\r\n"), QString());
+    const QStringList lines{QStringLiteral("+--+"), QStringLiteral("|ab|")};
+    EXPECT_EQ(form->reportText(), lines);
+    // The host's print routine.
+    form->PrintButtonClick();
+    EXPECT_EQ(CountingHost::lastLines, lines);
+    // Raw to the printer device: no blank line before the form feed.
+    host.throughHost = false;
+    host.raw = true;
+    const QString device = env.path(QStringLiteral("lpt"));
+    {
+        ScopedRawPrinterFile rawPrinter(device);
+        form->PrintButtonClick();
+    }
+    EXPECT_EQ(test::readFileBytes(device), QByteArray("+--+\r\n|ab|\r\n\f\r\n"));
+    // The text file: each line once with its CR LF.
+    host.raw = false;
+    const QString txt = env.path(QStringLiteral("report.txt"));
+    dialogs.expectPrintDialog().confirmPrint([](QPrinter&, PrintDialogOptions& options) { options.printToFile = true; });
+    dialogs.expectSaveFile().choose(txt);
+    form->PrintBtnClick();
+    EXPECT_EQ(test::readFileBytes(txt), QByteArray("+--+\r\n|ab|\r\n"));
+    // A line left empty on purpose before the final break stays.
+    form->setReport(QStringLiteral("a\n\n"), QString(), QStringLiteral("ТЕКУЩИЕ ОСТАТКИ"), true);
+    EXPECT_EQ(form->reportText(), QStringList({QStringLiteral("a"), QString()}));
+    form->reject();
+}
+
+TEST_F(RptFormTest, AnEmptyReportHasNoLines)
+{
+    auto form = open(true, QString(), QString());
+    EXPECT_TRUE(form->reportText().isEmpty());
+    form->PrintButtonClick();
+    EXPECT_EQ(CountingHost::calls, 1);
+    EXPECT_TRUE(CountingHost::lastLines.isEmpty());
+    host.throughHost = false;
+    host.raw = true;
+    const QString device = env.path(QStringLiteral("lpt"));
+    {
+        ScopedRawPrinterFile rawPrinter(device);
+        form->PrintButtonClick();
+    }
+    EXPECT_EQ(test::readFileBytes(device), QByteArray("\f\r\n"));
+    form->reject();
+}
+
+TEST_F(RptFormTest, FullPagesEndingInALineBreakGiveNoBlankPage)
+{
+    host.throughHost = false;
+    QPrinter& printer = CurrentPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const int perPage = TextPageLayout::compute(printer, SharedTextPrintSettings().font(), 1).linesPerPage;
+    ASSERT_GT(perPage, 1);
+    QString text;
+    for (int i = 1; i <= 2 * perPage; ++i)
+        text += QStringLiteral("| %1 |\n").arg(i, 4);
+    auto form = open(true, text, QString());
+    EXPECT_EQ(form->reportText().size(), 2 * perPage);
+    form->bbtPreviewClick();
+    EXPECT_EQ(form->pageCount(), 2);
+    form->LastBtnClick();
+    EXPECT_EQ(form->currentPage(), 2);
+    form->reject();
+}
+
+TEST_F(RptFormTest, CtrlEWorksWithTheRussianLayout)
+{
+    RecordingSound sound;
+    ScopedSound soundScope(sound);
+    auto form = open(true, kText, QString());
+    auto* memo = child<QPlainTextEdit>(*form, "RptMemo");
+    form->activateWindow();
+    memo->setFocus();
+    settle();
+    ASSERT_TRUE(form->memoHasFocus());
+    // Ctrl with the key of E gives Ctrl+У on the Russian layout.
+    key(memo, 0x0423, Qt::ControlModifier);
+    EXPECT_FALSE(memo->isReadOnly());
+    key(memo, 0x0423, Qt::ControlModifier);
+    EXPECT_TRUE(memo->isReadOnly());
+    EXPECT_EQ(sound.tones.size(), 2u);
+    // Another Russian letter with Ctrl is not E.
+    key(memo, 0x0424, Qt::ControlModifier);
+    EXPECT_TRUE(memo->isReadOnly());
+
+    // With the focus elsewhere the window's actions take the Russian letters
+    // of their keys too: Ctrl+З is Ctrl+P, the preview.
+    auto* close = child<QPushButton>(*form, "CloseButton");
+    close->setFocus();
+    settle();
+    ASSERT_FALSE(form->memoHasFocus());
+    key(close, 0x0417, Qt::ControlModifier);
+    EXPECT_TRUE(form->textPreviewShown());
+    key(close, 0x0423, Qt::ControlModifier);
+    EXPECT_FALSE(memo->isReadOnly());
+    form->reject();
+}
+
+TEST_F(RptFormTest, FormatSwitchThatCannotWriteTheDocumentKeepsTheTextView)
+{
+    auto form = open(true, kText, kHtml);
+    ASSERT_FALSE(form->htmlMode());
+    // The temporary folder is a file: the document cannot be written.
+    test::writeFileBytes(env.path(QStringLiteral("blocker")), "a file");
+    {
+        ScopedHtmlTempFile temp(env.path(QStringLiteral("blocker/veltahtmlreport.html")));
+        dialogs.expect(DialogKind::MessageBox)
+            .containing(QStringLiteral("Cannot create file"))
+            .withCaption(QStringLiteral("Ошибка"))
+            .answer(IDOK);
+        child<QPushButton>(*form, "bbtRepForm")->click();
+    }
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->htmlMode());
+    EXPECT_TRUE(form->htmlPending());
+    EXPECT_TRUE(child<QPlainTextEdit>(*form, "RptMemo")->isVisible());
+    EXPECT_EQ(child<QPushButton>(*form, "bbtRepForm")->text(), QStringLiteral("Новый формат"));
+    EXPECT_FALSE(child<QPushButton>(*form, "sbtnAdditional")->isVisible());
+    EXPECT_TRUE(form->timer().isActive());
+    // Once the file can be written the switch works.
+    form->bbtRepFormClick();
+    EXPECT_TRUE(form->htmlMode());
+    EXPECT_FALSE(form->htmlPending());
+    settle();
+    EXPECT_TRUE(form->browser().documentText().contains(QStringLiteral("Остатки по лимитам")));
+    form->reject();
+}
+
+TEST_F(RptFormTest, FirstShowingThatCannotWriteTheDocumentShowsTheError)
+{
+    test::writeFileBytes(env.path(QStringLiteral("blocker")), "a file");
+    ScopedHtmlTempFile temp(env.path(QStringLiteral("blocker/veltahtmlreport.html")));
+    dialogs.expect(DialogKind::MessageBox)
+        .containing(QStringLiteral("Cannot create file"))
+        .withCaption(QStringLiteral("Ошибка"))
+        .answer(IDOK);
+    auto form = open(false, kText, kHtml);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->htmlMode());
+    EXPECT_TRUE(child<QPushButton>(*form, "sbtnAdditional")->isVisible());
+    EXPECT_FALSE(child<QPlainTextEdit>(*form, "RptMemo")->isVisible());
+    // The first tick still comes, so preview and find do not wait for good.
+    EXPECT_TRUE(form->timer().isActive());
+    form->reject();
+}
+
+TEST_F(RptFormTest, PrintBackgroundThatTheRegistryRefusesShowsTheError)
+{
+    auto form = open(false, kText, kHtml);
+    auto* background = child<QCheckBox>(*form, "cBcPrint");
+    ASSERT_TRUE(background->isChecked());
+    child<QPushButton>(*form, "sbtnAdditional")->click();
+    dialogs.expectMessageBox(QStringLiteral("Failed to set data for 'Print_Background'"))
+        .withCaption(QStringLiteral("Ошибка"))
+        .answer(IDOK);
+    {
+        ScopedFileSizeLimit diskFull;
+        background->click();
+    }
+    EXPECT_FALSE(background->isChecked());
+    EXPECT_TRUE(form->isVisible());
+    // The next click is written.
+    background->click();
+    TRegistry registry(RootKey::LocalMachine);
+    ASSERT_TRUE(registry.openKeyReadOnly(QStringLiteral("\\Software\\Microsoft\\Internet Explorer\\Main\\")));
+    EXPECT_EQ(registry.readString(QStringLiteral("Print_Background")), QStringLiteral("yes"));
+    form->reject();
+}
+
+TEST_F(RptFormTest, ScaleTakes20To500AndTheSavedScaleIsTheOneApplied)
+{
+    // Stored scales out of range come back clamped, and are saved so.
+    TRegistry registry(RootKey::LocalMachine);
+    ASSERT_TRUE(registry.openKey(QStringLiteral("SOFTWARE\\Kastelmark\\Velta\\Reports\\PrintOptions"), true));
+    for (const auto& [stored, applied] : {std::pair{QStringLiteral("999"), 500}, std::pair{QStringLiteral("5"), 20}}) {
+        registry.writeString(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ_Scale"), stored);
+        auto form = open(false, kText, kHtml);
+        settle(); // the document completes
+        auto* scale = child<QSpinBox>(*form, "edScale");
+        EXPECT_EQ(scale->minimum(), 20);
+        EXPECT_EQ(scale->maximum(), 500);
+        EXPECT_EQ(scale->value(), applied);
+        EXPECT_EQ(form->scale(), applied);
+        EXPECT_DOUBLE_EQ(form->browser().zoom(), applied / 100.0);
+        form->reject();
+        EXPECT_EQ(registry.readString(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ_Scale")), QString::number(applied));
+    }
+
+    // Typed below the range: the zoom and the spin edit go to 20 once it is left.
+    auto form = open(false, kText, kHtml);
+    settle();
+    auto* scale = child<QSpinBox>(*form, "edScale");
+    child<QPushButton>(*form, "sbtnAdditional")->click();
+    scale->setFocus();
+    scale->selectAll();
+    for (const char digit : {'1', '0'})
+        QApplication::sendEvent(scale, std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_0 + (digit - '0'),
+                                                                    Qt::NoModifier, QString(QLatin1Char(digit))).get());
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(scale, &enter);
+    EXPECT_EQ(scale->value(), 20);
+    EXPECT_EQ(form->scale(), 20);
+    EXPECT_DOUBLE_EQ(form->browser().zoom(), 0.2);
+    form->reject();
+    EXPECT_EQ(registry.readString(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ_Scale")), QStringLiteral("20"));
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "common/WireClient.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/ReportCalls.h"
-#include "tests/core/SharedStationTest.h"
+#include "tests/support/SharedStationTest.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@ using namespace velta::test;
 
 namespace {
 
-class DBFormStationTest : public SharedStationTest {
+class DBFormStationTest : public SharedStationTest<> {
 protected:
     void SetUp() override
     {
-        SharedStationTest::SetUp();
+        SharedStationTest<>::SetUp();
         if (!stationReady())
             return;
         host.privValues[11] = Variant(1);
@@ -30,7 +30,7 @@ protected:
     void TearDown() override
     {
         frm.reset();
-        SharedStationTest::TearDown();
+        SharedStationTest<>::TearDown();
     }
 
     TestEnv env;

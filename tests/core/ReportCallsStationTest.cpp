@@ -8,7 +8,7 @@
 #include "plugin/core/ReportCalls.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/platform/Clock.h"
-#include "tests/core/SharedStationTest.h"
+#include "tests/support/SharedStationTest.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -19,11 +19,11 @@ using namespace velta::test;
 
 namespace {
 
-class ReportCallsStationTest : public SharedStationTest {
+class ReportCallsStationTest : public SharedStationTest<> {
 protected:
     void SetUp() override
     {
-        SharedStationTest::SetUp();
+        SharedStationTest<>::SetUp();
         if (!stationReady())
             return;
         host.values[7] = Variant(QStringLiteral("127.0.0.1"));

@@ -5,7 +5,7 @@
 #include "common/Exception.h"
 #include "common/SysUtils.h"
 #include "plugin/data/DCOMConnection.h"
-#include "tests/support/StationServer.h"
+#include "tests/support/SharedStationTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,27 +14,8 @@ using namespace velta::test;
 
 namespace {
 
-class StationServerTest : public ::testing::Test {
+class StationServerTest : public SharedStationTest<1500> {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (StationServer::available())
-            station_ = StationServer::overNewStation().release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete station_;
-        station_ = nullptr;
-    }
-    void SetUp() override
-    {
-        if (!station_)
-            GTEST_SKIP() << "velta-station is not built";
-        ASSERT_NE(station_->port(), 0) << station_->error().toStdString();
-        qputenv("VELTA_STATION_PORT", QByteArray::number(station_->port()));
-    }
-    void TearDown() override { qunsetenv("VELTA_STATION_PORT"); }
-
     void bind(TClientDataSet& ds, const QString& provider, int packetRecords = -1, const QString& sql = QString())
     {
         ds.SetRemoteServer(&connection);
@@ -51,10 +32,8 @@ protected:
         return q.Fields(0).AsInteger();
     }
 
-    static StationServer* station_;
     TDCOMConnection connection;
 };
-StationServer* StationServerTest::station_ = nullptr;
 
 TEST_F(StationServerTest, EveryProviderOfTheDataModuleOpens)
 {

@@ -1,7 +1,8 @@
 #pragma once
-// A test suite that shares one real station server: started once per suite,
-// its port handed to the plug-in through VELTA_STATION_PORT for every test.
-// Tests are skipped when velta-station is not built.
+// A test suite that shares one real station server over a new demo station of
+// Sales sales: started once per suite, its port handed to the plug-in and the
+// datasets through VELTA_STATION_PORT for every test. Tests are skipped when
+// velta-station is not built.
 #include "tests/support/StationServer.h"
 
 #include <QByteArray>
@@ -10,12 +11,13 @@
 
 namespace velta::test {
 
+template <int Sales = 50>
 class SharedStationTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         if (StationServer::available())
-            station_ = StationServer::overNewStation(50).release();
+            station_ = StationServer::overNewStation(Sales).release();
     }
     static void TearDownTestSuite()
     {

@@ -190,13 +190,13 @@ bool Replacement::sync()
     return true;
 }
 
-bool Replacement::finish(bool keepOpen, RenameSync renameSync)
+bool Replacement::finish(bool keepOpen, RenameSync renameSync, FileSync fileSync)
 {
     if (fd_ < 0) {
         errno = EBADF;
         return false;
     }
-    bool ok = sync();
+    bool ok = fileSync == FileSync::ByCaller || sync();
     if (ok && !keepOpen)
         ok = ::close(std::exchange(fd_, -1)) == 0;
     if (ok)
@@ -214,12 +214,12 @@ bool Replacement::finish(bool keepOpen, RenameSync renameSync)
 
 bool Replacement::commit(RenameSync renameSync)
 {
-    return finish(false, renameSync);
+    return finish(false, renameSync, FileSync::BeforeRename);
 }
 
-int Replacement::commitKeepingOpen(RenameSync renameSync)
+int Replacement::commitKeepingOpen(RenameSync renameSync, FileSync fileSync)
 {
-    return finish(true, renameSync) ? std::exchange(fd_, -1) : -1;
+    return finish(true, renameSync, fileSync) ? std::exchange(fd_, -1) : -1;
 }
 
 void Replacement::discard() noexcept

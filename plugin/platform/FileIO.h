@@ -25,6 +25,10 @@ bool readAll(int fd, QByteArray& bytes, qint64 sizeHint = 0);
 // crash; without it a crash may leave the old file, whole.
 enum class RenameSync { Folder, None };
 
+// Whether commit flushes the file before the rename, or leaves that to the
+// caller (who flushes it soon after, outside whatever it holds meanwhile).
+enum class FileSync { BeforeRename, ByCaller };
+
 // A new file that replaces a target in one rename. It is created in the
 // target's folder with the permissions (and, where allowed, the owner) of the
 // file it replaces, open for reading and appending. The target is untouched
@@ -54,14 +58,14 @@ public:
     bool commit(RenameSync renameSync = RenameSync::Folder);
     // As commit, but the file stays open: returns its descriptor, which the
     // caller owns from then on, or -1.
-    int commitKeepingOpen(RenameSync renameSync = RenameSync::Folder);
+    int commitKeepingOpen(RenameSync renameSync = RenameSync::Folder, FileSync fileSync = FileSync::BeforeRename);
 
     int fd() const { return fd_; }
     const QString& tempPath() const { return tempPath_; }
 
 private:
     bool open(const QByteArray& target, const QByteArray& temp, bool exclusive);
-    bool finish(bool keepOpen, RenameSync renameSync);
+    bool finish(bool keepOpen, RenameSync renameSync, FileSync fileSync);
     void discard() noexcept;
 
     int fd_ = -1;

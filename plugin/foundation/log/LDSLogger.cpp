@@ -441,6 +441,10 @@ void TLDSLogger::RetireLogFile()
 
 void TLDSLogger::CloseRetiredFiles()
 {
+    // A trim leaves the new log to be flushed here, after the file lock.
+    if (trimmedUnflushed_ && logFd_ >= 0)
+        ::fdatasync(logFd_);
+    trimmedUnflushed_ = false;
     for (const int fd : retiredFds_)
         ::close(fd);
     retiredFds_.clear();
@@ -463,6 +467,7 @@ void TLDSLogger::TrimBySize()
     BeforeTailReplacesLog(tempPath); // should it throw, the dropped tail removes its file
     // The tail's file is the log now: the next lines go on through it.
     AdoptLogFile(LogFileTrimmer::replaceLog(tail));
+    trimmedUnflushed_ = true;
 }
 
 void TLDSLogger::ReportFailure(const QString& stage, const QString& line, const Exception& error) const

@@ -158,6 +158,7 @@ private:
     // an unlinked file frees its pages and blocks, which other writers need
     // not wait for.
     std::vector<int> retiredFds_;
+    bool trimmedUnflushed_ = false;
 };
 
 // The private log "LDSLoggerErrorsWriter.log" in the temporary folder that

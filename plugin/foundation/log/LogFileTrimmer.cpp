@@ -79,17 +79,16 @@ FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, cons
             throw EWriteError(QStringLiteral("Stream write error"));
         pos += chunk;
     }
-    if (!tail.sync())
-        throw EWriteError(QStringLiteral("Stream write error"));
     return tail;
 }
 
 int replaceLog(FileIO::Replacement& tail)
 {
-    // The folder is not flushed: it would cost every trim a flush under the
-    // log's locks, and should the rename not reach the disk, the old log,
-    // whole, is what remains.
-    const int fd = tail.commitKeepingOpen(FileIO::RenameSync::None);
+    // Nothing is flushed here, under the log's locks: the logger flushes the
+    // new log once the locks are released, so the other writers never wait on
+    // the disk. A process dying at any moment leaves the old or the new log,
+    // whole; should the rename not reach the disk, the old log is what remains.
+    const int fd = tail.commitKeepingOpen(FileIO::RenameSync::None, FileIO::FileSync::ByCaller);
     if (fd < 0) {
         const int code = SystemError::setLastFromErrno(errno);
         throw EOSError(QStringLiteral("System Error.  Code: %1.\r\n%2").arg(code).arg(SystemError::message(code)));

@@ -18,7 +18,7 @@ namespace velta::LogFileTrimmer {
 std::int64_t findTailStart(int fd, std::int64_t size, std::int64_t maxSize);
 
 // Copies bytes [from, size) of fd into a new file at tempPath (native), beside
-// the log at logPath and with its permissions, and flushes it to disk. Returns
+// the log at logPath and with its permissions. Returns
 // the file as a replacement of the log not yet made: dropped, it removes the
 // file. On failure the file is removed and EFCreateError, EReadError or
 // EWriteError is thrown.
@@ -27,7 +27,8 @@ FileIO::Replacement writeTail(int fd, std::int64_t from, std::int64_t size, cons
 
 // Renames the tail's file over the log and returns the file's descriptor, open
 // for reading and appending, which the caller owns and closes: the writer goes
-// on appending through it. On failure the file is removed and EOSError is thrown.
+// on appending through it, and flushes it to disk once out of the log's locks.
+// On failure the file is removed and EOSError is thrown.
 int replaceLog(FileIO::Replacement& tail);
 
 } // namespace velta::LogFileTrimmer

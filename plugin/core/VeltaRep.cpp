@@ -4,8 +4,6 @@
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
-#include "plugin/core/Report.h"
-#include "plugin/core/ReportMenu.h"
 #include "plugin/foundation/log/LDSLogger.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Registry.h"
@@ -113,33 +111,6 @@ QStringList DefaultPayTypeNames()
 void DoSetGetValue(plugin::GetValueFn getValue)
 {
     host().getValue = getValue;
-}
-
-void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMenu, plugin::NewMenuItemFn newMenuItem,
-                      plugin::GetReportFn getReport)
-{
-    PluginState& s = state();
-    s.applicationHandle = applicationHandle;
-    if (!s.report)
-        s.report = std::make_unique<TReport>();
-    if (!s.dataModule)
-        s.dataModule = std::make_unique<TDBFrm>();
-    host().newMenuItem = newMenuItem;
-    host().getReport = getReport;
-    BuildReportMenu(mainMenu);
-}
-
-void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue)
-{
-    PluginState& s = state();
-    host().getPrivValue = getPrivValue;
-    s.showDayShiftFinReport =
-        ReadCnfValue(QStringLiteral("Reports"), QStringLiteral("ShowDaySmenaFinReport"), QString()) == QStringLiteral("1");
-    if (host().getPrivValue)
-        s.isOfficeWorkplace = HostValues::privValue(15).toInt() == 3;
-    UpdateVidOpl();
-    s.stationDeviceWord = HostValues::hasLoadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
-    FitMenuToUser(mainMenu);
 }
 
 namespace {

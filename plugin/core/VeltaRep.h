@@ -13,7 +13,12 @@
 
 namespace velta::core {
 
-class TReport;
+// The object that owns the menu's handlers, made by the menu when it is built
+// and kept here so that it lives until unload.
+class ReportHandlers {
+public:
+    virtual ~ReportHandlers() = default;
+};
 class TDBFrm;
 
 // The default payment type names (positions 0 to 12) used when the host gives none.
@@ -26,7 +31,7 @@ struct PluginState {
     PluginState& operator=(PluginState&&) noexcept;
 
     std::uintptr_t applicationHandle = 0;
-    std::unique_ptr<TReport> report;
+    std::unique_ptr<ReportHandlers> report;
     std::unique_ptr<TDBFrm> dataModule;
 
     bool hostManagesMenuState = false;
@@ -57,9 +62,6 @@ void ResetPluginState();
 
 // The exports' logic.
 void DoSetGetValue(plugin::GetValueFn getValue);
-void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMenu, plugin::NewMenuItemFn newMenuItem,
-                      plugin::GetReportFn getReport);
-void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue);
 
 // Reloads the payment types from the host; never raises.
 void UpdateVidOpl();

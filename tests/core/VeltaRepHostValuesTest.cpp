@@ -4,7 +4,7 @@
 #include "plugin/core/HostValues.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/platform/Sound.h"
-#include "tests/core/TestHost.h"
+#include "tests/support/TestHost.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

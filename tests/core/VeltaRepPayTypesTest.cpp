@@ -3,7 +3,7 @@
 #include "plugin/core/VeltaRep.h"
 #include "plugin/platform/Registry.h"
 #include "plugin/platform/Sound.h"
-#include "tests/core/TestHost.h"
+#include "tests/support/TestHost.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
-#include "plugin/core/Report.h"
-#include "plugin/core/ReportMenu.h"
+#include "plugin/menu/Report.h"
+#include "plugin/menu/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/data/DCOMConnection.h"
 
@@ -38,7 +38,7 @@ void addShortcutItem(MenuItem* parent, const QString& caption, const QString& na
     if (findByName(parent, name))
         return;
     MenuItem* item = AddMenuItem(caption, QString(), 0, -1, parent,
-                                 [](MenuItem& sender) { state().report->OpenSalesHistory(sender); }, shortCut);
+                                 [](MenuItem& sender) { report().OpenSalesHistory(sender); }, shortCut);
     item->setName(name);
     item->setVisible(false);
 }

@@ -1,4 +1,4 @@
-#include "plugin/core/Report.h"
+#include "plugin/menu/Report.h"
 
 #include "common/Exception.h"
 #include "plugin/core/ReportCalls.h"
@@ -6,6 +6,12 @@
 #include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
+
+TReport& report()
+{
+    return static_cast<TReport&>(*state().report);
+}
+
 
 using plugin::MenuItem;
 

@@ -1,6 +1,7 @@
 // The four exports of libVeltaReports9.so and the library's load and unload.
 #include "plugin/api/velta_plugin.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/menu/EntryPoints.h"
 
 namespace {
 

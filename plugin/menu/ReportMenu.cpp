@@ -1,9 +1,9 @@
-#include "plugin/core/ReportMenu.h"
+#include "plugin/menu/ReportMenu.h"
 
 #include "common/Exception.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
-#include "plugin/core/Report.h"
+#include "plugin/menu/Report.h"
 #include "plugin/core/VeltaRep.h"
 
 namespace velta::core {
@@ -42,13 +42,13 @@ using Handler = void (TReport::*)(MenuItem&);
 
 MenuItem::ClickHandler bind(Handler handler)
 {
-    return [handler](MenuItem& sender) { (state().report.get()->*handler)(sender); };
+    return [handler](MenuItem& sender) { (report().*handler)(sender); };
 }
 
 template <class Kind>
 MenuItem::ClickHandler bind(void (TReport::*handler)(MenuItem&, Kind), Kind kind)
 {
-    return [handler, kind](MenuItem& sender) { (state().report.get()->*handler)(sender, kind); };
+    return [handler, kind](MenuItem& sender) { (report().*handler)(sender, kind); };
 }
 
 // Items land at index 0, so the catalogue is created from its bottom row up.

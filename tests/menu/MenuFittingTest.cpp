@@ -3,11 +3,12 @@
 // sales history shortcuts.
 #include "common/Exception.h"
 #include "plugin/core/HostContext.h"
-#include "plugin/core/ReportMenu.h"
+#include "plugin/menu/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/menu/EntryPoints.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
-#include "tests/core/TestHost.h"
+#include "tests/support/TestHost.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

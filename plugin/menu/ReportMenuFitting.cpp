@@ -1,7 +1,7 @@
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
-#include "plugin/core/Report.h"
-#include "plugin/core/ReportMenu.h"
+#include "plugin/menu/Report.h"
+#include "plugin/menu/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
 
 #include <QStringList>
@@ -19,7 +19,7 @@ void addSettingsItems(MenuItem* mainMenu, PluginState& s)
         if (settings->caption() != QStringLiteral("&Настройка"))
             continue;
         MenuItem* item = AddMenuItem(QStringLiteral("Отчеты"), QStringLiteral("Настройка отчетов"), 69, 0, settings,
-                                     [](MenuItem& sender) { state().report->ReportSettings(sender); });
+                                     [](MenuItem& sender) { report().ReportSettings(sender); });
         RegisterItem(item, kMode1, kMode1);
         s.menuExtrasBuilt = true;
     }

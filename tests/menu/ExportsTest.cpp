@@ -2,7 +2,7 @@
 // exports by the test host. Each scenario runs in a child process so that it
 // meets the library's process-wide state fresh, as a host does at start.
 #include "common/Exception.h"
-#include "tests/core/TestHost.h"
+#include "tests/support/TestHost.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnv.h"
 

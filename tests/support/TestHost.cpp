@@ -1,4 +1,4 @@
-#include "tests/core/TestHost.h"
+#include "tests/support/TestHost.h"
 
 #include "common/Exception.h"
 

@@ -2,12 +2,13 @@
 // TReport: the one object that owns every handler of the report menu. Each
 // handler runs on the host's user-interface thread as a click on its item.
 #include "plugin/api/velta_plugin.h"
+#include "plugin/core/VeltaRep.h"
 
 #include <QString>
 
 namespace velta::core {
 
-class TReport {
+class TReport : public ReportHandlers {
 public:
     // The kinds of fuel journal entries the fuel journals show.
     enum class FuelMove { Receipts, PumpOuts, Transfers };
@@ -52,5 +53,8 @@ QString DispenserNameFromCaption(const QString& caption);
 
 // Raises the error of a command whose window or report is not built yet.
 [[noreturn]] void RaiseCommandNotAvailable(const QString& caption);
+
+// The Report object the menu was built with (made by the first InitReportMenu).
+TReport& report();
 
 } // namespace velta::core

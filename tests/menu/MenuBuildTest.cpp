@@ -2,10 +2,11 @@
 // conditions, the host's own items, and registrations made while building.
 #include "common/Exception.h"
 #include "plugin/core/HostContext.h"
-#include "plugin/core/Report.h"
-#include "plugin/core/ReportMenu.h"
+#include "plugin/menu/Report.h"
+#include "plugin/menu/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
-#include "tests/core/TestHost.h"
+#include "plugin/menu/EntryPoints.h"
+#include "tests/support/TestHost.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -215,7 +216,7 @@ TEST_F(MenuBuildTest, ZeroOrTextAnswerToCode85MeansNoRegistration)
 TEST_F(MenuBuildTest, InitTwiceKeepsTheSameReportObject)
 {
     build();
-    const TReport* first = state().report.get();
+    const ReportHandlers* first = state().report.get();
     const auto* module = state().dataModule.get();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(module, nullptr);

@@ -1,0 +1,40 @@
+#include "plugin/menu/EntryPoints.h"
+
+#include "plugin/core/DBForm.h"
+#include "plugin/core/HostContext.h"
+#include "plugin/core/HostValues.h"
+#include "plugin/core/VeltaRep.h"
+#include "plugin/foundation/text/Tools.h"
+#include "plugin/menu/Report.h"
+#include "plugin/menu/ReportMenu.h"
+
+namespace velta::core {
+
+void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMenu, plugin::NewMenuItemFn newMenuItem,
+                      plugin::GetReportFn getReport)
+{
+    PluginState& s = state();
+    s.applicationHandle = applicationHandle;
+    if (!s.report)
+        s.report = std::make_unique<TReport>();
+    if (!s.dataModule)
+        s.dataModule = std::make_unique<TDBFrm>();
+    host().newMenuItem = newMenuItem;
+    host().getReport = getReport;
+    BuildReportMenu(mainMenu);
+}
+
+void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue)
+{
+    PluginState& s = state();
+    host().getPrivValue = getPrivValue;
+    s.showDayShiftFinReport =
+        ReadCnfValue(QStringLiteral("Reports"), QStringLiteral("ShowDaySmenaFinReport"), QString()) == QStringLiteral("1");
+    if (host().getPrivValue)
+        s.isOfficeWorkplace = HostValues::privValue(15).toInt() == 3;
+    UpdateVidOpl();
+    s.stationDeviceWord = HostValues::hasLoadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
+    FitMenuToUser(mainMenu);
+}
+
+} // namespace velta::core

@@ -1,0 +1,15 @@
+#pragma once
+// The logic of the two exports that build and fit the menu: the Report object
+// and the data module are made at the first InitReportMenu, the menu is fitted
+// to the user at every log-on.
+#include "plugin/api/velta_plugin.h"
+
+#include <cstdint>
+
+namespace velta::core {
+
+void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMenu, plugin::NewMenuItemFn newMenuItem,
+                      plugin::GetReportFn getReport);
+void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue);
+
+} // namespace velta::core

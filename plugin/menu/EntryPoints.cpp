@@ -3,6 +3,7 @@
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
+#include "plugin/core/SmenaRepComposition.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/menu/Report.h"
@@ -33,6 +34,7 @@ void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPriv
     if (host().getPrivValue)
         s.isOfficeWorkplace = HostValues::privValue(15).toInt() == 3;
     UpdateVidOpl();
+    EnsureSmenaRepDefaults();
     s.stationDeviceWord = HostValues::hasLoadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
     FitMenuToUser(mainMenu);
 }

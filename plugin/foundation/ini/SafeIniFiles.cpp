@@ -474,6 +474,18 @@ void TSafeIniFile::DeleteKey(const QString& Section, const QString& Ident)
     });
 }
 
+void TSafeIniFile::Atomically(const std::function<void()>& Body)
+{
+    NamedLockGuard guard(LockMutex.get());
+    IniFileStore::DeferredWrites writes(FileName());
+    Body();
+    // A failure of the one write that carries Body's changes is a failed WriteString.
+    withContext("TSafeIniFile.WriteString", [&] {
+        RetriedCommit(writes);
+        FlushIfWanted();
+    });
+}
+
 void TSafeIniFile::UpdateFile()
 {
     NamedLockGuard guard(LockMutex.get());

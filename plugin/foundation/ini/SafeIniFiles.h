@@ -16,6 +16,7 @@
 #include <QByteArrayView>
 #include <QChar>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace velta {
@@ -69,6 +70,14 @@ public:
                              QChar Quote = QChar(0));
     QString ReadHexString(const QString& Section, const QString& Ident, const QString& Default);
     void WriteHexString(const QString& Section, const QString& Ident, const QString& Value);
+
+    // Runs Body under one hold of the file's lock. The changes Body makes to
+    // this file (through any TSafeIniFile of this thread) are kept in memory,
+    // where its reads see them, and reach the disk together in one atomic
+    // replacement when Body returns, retried as a write is; when Body raises,
+    // none is written. So other programs see all of them or none, and Body
+    // sees no other program's change midway.
+    void Atomically(const std::function<void()>& Body);
 
     // The lock name for a file name: the prefix and the lower-cased name, with
     // doubled backslashes collapsed and characters a kernel object name cannot

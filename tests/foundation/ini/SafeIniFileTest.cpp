@@ -248,6 +248,41 @@ TEST_F(SafeIniFileTest, PersistentWriteFailureGivesUpAfterTheTimeout)
     EXPECT_EQ(clock.sleeps, clock.tickCount() / 20);
 }
 
+TEST_F(SafeIniFileTest, AtomicallyWritesItsChangesTogetherOrNotAtAll)
+{
+    writeFileBytes(file, "[Misc]\r\nold=1\r\n");
+    const QByteArray before = readFileBytes(file);
+    TSafeIniFile ini(file);
+    EXPECT_THROW(ini.Atomically([&] {
+        ini.WriteString(S, QStringLiteral("a"), QStringLiteral("1"));
+        throw EIniFileException(QStringLiteral("stop"));
+    }),
+                 EIniFileException);
+    EXPECT_EQ(readFileBytes(file), before);
+    EXPECT_EQ(ini.ReadString(S, QStringLiteral("a"), QStringLiteral("none")), QStringLiteral("none"));
+
+    // Changes through another object of the same file join; reads inside see
+    // them while the file on disk is still the old one.
+    ini.Atomically([&] {
+        ini.WriteString(S, QStringLiteral("a"), QStringLiteral("1"));
+        TSafeIniFile(QDir::cleanPath(file)).WriteInteger(S, QStringLiteral("b"), 2);
+        ini.DeleteKey(S, QStringLiteral("old"));
+        EXPECT_EQ(ini.ReadInteger(S, QStringLiteral("b"), 0), 2);
+        EXPECT_FALSE(ini.ValueExists(S, QStringLiteral("old")));
+        EXPECT_EQ(readFileBytes(file), before);
+    });
+    EXPECT_EQ(readFileBytes(file), QByteArray("[Misc]\r\na=1\r\nb=2\r\n"));
+
+    SteppingClock clock;
+    ScopedClock installed(clock);
+    const QString missing = env.path(QStringLiteral("absent/cnf.ini"));
+    TSafeIniFile nowhere(missing);
+    const QString message = messageOf<EIniFileException>(
+        [&] { nowhere.Atomically([&] { nowhere.WriteString(S, QStringLiteral("k"), QStringLiteral("v")); }); });
+    EXPECT_EQ(message, QStringLiteral("TSafeIniFile.WriteString -> ") + SystemError::message(SystemError::PathNotFound)
+                           + QStringLiteral(" -> Unable to write to ") + missing);
+}
+
 TEST(SafeIniLockName, SameFileSpeltDifferentlyGivesOneName)
 {
     test::TestEnv env;

@@ -71,6 +71,10 @@ QString defaultHostConfigText()
         "StationValue=1\r\n"
         "CurrentShift=1\r\n"
         "CurrentUser=Администратор\r\n"
+        "; the suite's department library loaded before the plug-in (C:\\DEXE\\Merx9.dll\r\n"
+        "; is found as libmerx9.so) and the path it answers; empty: not loaded\r\n"
+        "DepartmentLibrary=\r\n"
+        "DepartmentPath=\r\n"
         "[Station]\r\n"
         "; empty port: VELTA_STATION_PORT, else 5770\r\n"
         "Host=127.0.0.1\r\n"
@@ -125,6 +129,8 @@ void HostConfig::load()
     stationValue = readInt(ini, kHost, QStringLiteral("StationValue"), 1);
     currentShift = readInt(ini, kHost, QStringLiteral("CurrentShift"), 1);
     currentUser = ini.ReadString(kHost, QStringLiteral("CurrentUser"), QString());
+    departmentLibrary = ini.ReadString(kHost, QStringLiteral("DepartmentLibrary"), QString()).trimmed();
+    departmentPath = ini.ReadString(kHost, QStringLiteral("DepartmentPath"), QString()).trimmed();
 
     stationHost = ini.ReadString(kStation, QStringLiteral("Host"), QStringLiteral("127.0.0.1")).trimmed();
     if (stationHost.isEmpty())

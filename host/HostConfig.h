@@ -50,6 +50,8 @@ public:
     QString stationHost;      // the station server the report function asks
     int stationPort = 0;      // 0: VELTA_STATION_PORT or the default port
     QString workplaceName;    // names this workplace to the report engine
+    QString departmentLibrary; // the suite's department library to load first ("C:\DEXE\Merx9.dll"); empty: none
+    QString departmentPath;    // the path that library answers; empty: its own default
     QString currentUser;
     std::vector<UserSetting> users;
     std::vector<PayTypeSetting> payTypes;

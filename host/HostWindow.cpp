@@ -107,6 +107,13 @@ void HostWindow::buildHostMenus()
 
 bool HostWindow::loadPlugin(const QString& path)
 {
+    if (!department_) {
+        try {
+            department_ = std::make_unique<DepartmentLibrary>(config_);
+        } catch (const Exception& e) {
+            reportError(e.message());
+        }
+    }
     try {
         plugin_ = std::make_unique<PluginLibrary>(path);
         session_->activate();

@@ -12,6 +12,7 @@ class QDockWidget;
 
 namespace velta::host {
 
+class DepartmentLibrary;
 class HostConfig;
 class HostSession;
 class MenuStateRegistry;
@@ -29,8 +30,9 @@ public:
     explicit HostWindow(HostConfig& config, ErrorReporter reporter = {}, QWidget* parent = nullptr);
     ~HostWindow() override;
 
-    // Loads the plug-in and calls SetGetValue, InitReportMenu and SetNewUserPriv
-    // in that order; a failure is reported and leaves the host's own menus.
+    // Loads the department library when the configuration names it, then the
+    // plug-in, and calls SetGetValue, InitReportMenu and SetNewUserPriv in that
+    // order; a failure is reported and leaves the host's own menus.
     bool loadPlugin(const QString& path);
     bool pluginLoaded() const { return plugin_ != nullptr; }
     // Logs the named user on: the plug-in fits its menu again (SetNewUserPriv).
@@ -56,6 +58,8 @@ private:
     std::unique_ptr<ReportClient> reports_;
     std::unique_ptr<HostSession> session_;
     std::unique_ptr<QtMenuItem> root_;
+    // Declared before the plug-in, so the plug-in is unloaded first.
+    std::unique_ptr<DepartmentLibrary> department_;
     std::unique_ptr<PluginLibrary> plugin_;
     QDockWidget* journalDock_ = nullptr;
     QPlainTextEdit* journalView_ = nullptr;

@@ -1,6 +1,7 @@
 #include "host/PluginLibrary.h"
 
 #include "common/Exception.h"
+#include "host/HostConfig.h"
 #include "plugin/platform/Paths.h"
 
 #include <QDir>
@@ -52,6 +53,19 @@ PluginLibrary::~PluginLibrary()
 {
     if (handle_)
         ::dlclose(handle_);
+}
+
+DepartmentLibrary::DepartmentLibrary(const HostConfig& config)
+{
+    if (config.departmentLibrary.isEmpty())
+        return;
+    library_ = SiblingLibrary::load(config.departmentLibrary);
+    if (!library_.isLoaded())
+        throw Exception(QStringLiteral("Не удалось загрузить библиотеку %1: %2").arg(config.departmentLibrary, library_.error()));
+    using SetPathFn = void (*)(const QString& path);
+    if (const auto setPath = reinterpret_cast<SetPathFn>(library_.symbol("VeltaSetDepartmentPath"));
+        setPath && !config.departmentPath.isEmpty())
+        setPath(config.departmentPath);
 }
 
 } // namespace velta::host

@@ -1,9 +1,12 @@
 // The host loading the real plug-in library offscreen: the report menu lands
 // above the host's own journal items, and unloading leaves the host sound.
 #include "common/Codecs.h"
+#include "common/Exception.h"
 #include "host/HostConfig.h"
 #include "host/HostWindow.h"
+#include "host/PluginLibrary.h"
 #include "host/QtMenuItem.h"
+#include "plugin/platform/SiblingLibrary.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
@@ -49,6 +52,43 @@ TEST(PluginLoad, ReportMenuGoesAboveTheHostItems)
     // The library is unloaded with the window; a new host window still works.
     HostWindow again(config, [&](const QString& m) { errors << m; });
     EXPECT_EQ(again.mainMenu().count(), 4);
+}
+
+// The department library is the host's to load, and only when host.ini names
+// it; the plug-in then finds it loaded, with the path host.ini gives.
+TEST(PluginLoad, DepartmentLibraryIsLoadedOnlyWhenTheConfigurationNamesIt)
+{
+    test::TestEnv env;
+    const QString path = env.path("root/host.ini");
+    const auto configWith = [&](const QString& library, const QString& department) {
+        test::writeFileBytes(path, codec::toCp1251(defaultHostConfigText()
+                                                       .replace(QStringLiteral("DepartmentLibrary=\r\n"),
+                                                                QStringLiteral("DepartmentLibrary=%1\r\n").arg(library))
+                                                       .replace(QStringLiteral("DepartmentPath=\r\n"),
+                                                                QStringLiteral("DepartmentPath=%1\r\n").arg(department))));
+        return HostConfig(path);
+    };
+
+    {
+        const DepartmentLibrary none(configWith(QString(), QStringLiteral("S:\\Отдел\\")));
+        EXPECT_FALSE(none.isLoaded());
+        EXPECT_EQ(CurrentDepartmentPath(), QString());
+    }
+    {
+        const HostConfig config = configWith(QStringLiteral("C:\\DEXE\\Merx9.dll"), QStringLiteral("S:\\Отдел 2\\"));
+        EXPECT_EQ(config.departmentLibrary, QStringLiteral("C:\\DEXE\\Merx9.dll"));
+        const DepartmentLibrary named(config);
+        ASSERT_TRUE(named.isLoaded());
+        EXPECT_EQ(CurrentDepartmentPath(), QStringLiteral("S:\\Отдел 2\\"));
+    }
+    EXPECT_EQ(CurrentDepartmentPath(), QString());
+    try {
+        const DepartmentLibrary absent(configWith(QStringLiteral("C:\\DEXE\\Merx10.dll"), QString()));
+        ADD_FAILURE() << "a library that is not there was loaded";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Не удалось загрузить библиотеку C:\\DEXE\\Merx10.dll: ")))
+            << e.message().toStdString();
+    }
 }
 
 } // namespace

@@ -56,12 +56,6 @@ void TReport::ShiftReport(MenuItem& sender)
     RaiseCommandNotAvailable(sender.caption());
 }
 
-void TReport::CurrentShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
 void TReport::BonusShiftReport(MenuItem& sender)
 {
     UpdateVidOplIfOffice();

@@ -1,8 +1,11 @@
 #include "plugin/menu/ShiftReportParams.h"
 
+#include "plugin/core/HostValues.h"
 #include "plugin/core/ReportCalls.h"
+#include "plugin/core/SmenaRepComposition.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/platform/Registry.h"
+#include "plugin/platform/SiblingLibrary.h"
 
 namespace velta::core {
 namespace {
@@ -60,6 +63,21 @@ void EnsureReportKey(const QString& keyName)
 }
 
 } // namespace
+
+ShiftReportSettings ReadShiftReportSettings()
+{
+    const ShiftReportComposition composition = LoadComposition();
+    ShiftReportSettings settings;
+    settings.Composition = composition.Composition;
+    settings.RoundRVal = composition.RoundRVal;
+    settings.SiloReportSortField = composition.SiloReportSortField;
+    settings.Flags = ReadPayTypeFlags(QStringLiteral("VedomRep"), 4);
+    settings.Codes = SelectedPayTypeCodes(settings.Flags);
+    settings.DepartmentPath = CurrentDepartmentPath();
+    settings.StationValue = HostValues::stationValue();
+    settings.IsOfficeWorkplace = state().isOfficeWorkplace;
+    return settings;
+}
 
 ShiftReportRequest ShiftReportRequestFor(const ShiftChoice& choice, const ShiftReportSettings& settings)
 {

@@ -60,6 +60,9 @@ struct ShiftReportSettings {
     int SiloReportSortField = 0;
     Variant Codes;
 };
+// Reads them: the composition from cnf.ini, "VedomRep" (4), the department
+// path, the station value and the workplace.
+ShiftReportSettings ReadShiftReportSettings();
 // Report 45 for the choice: BegShift, EndShift (Int32; the current shift as
 // two 8-bit -1), Composition, the station value, RoundRVal, DepartmentPath,
 // the office mark, Flags, SiloReportSortField, Codes.

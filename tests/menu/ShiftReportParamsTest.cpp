@@ -8,6 +8,7 @@
 #include "plugin/platform/Registry.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
+#include "tests/menu/VariantDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -15,35 +16,7 @@ namespace velta::core {
 namespace {
 
 using test::TestHost;
-
-// A variant as "type:value", arrays as "[...]": what a failure shows.
-QString describe(const Variant& value)
-{
-    switch (value.type()) {
-    case VarType::Empty:
-        return QStringLiteral("empty");
-    case VarType::Int8:
-        return QStringLiteral("i8:%1").arg(value.toInt());
-    case VarType::Byte:
-        return QStringLiteral("u8:%1").arg(value.toInt());
-    case VarType::Int32:
-        return QStringLiteral("i32:%1").arg(value.toInt());
-    case VarType::Boolean:
-        return value.toBool() ? QStringLiteral("bool:1") : QStringLiteral("bool:0");
-    case VarType::String:
-        return QStringLiteral("str:") + value.toString();
-    case VarType::Date:
-        return QStringLiteral("date:") + QString::number(value.toDateTime(), 'f', 6);
-    case VarType::Array: {
-        QStringList items;
-        for (const Variant& element : value.elements())
-            items << describe(element);
-        return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
-    }
-    default:
-        return Variant::typeName(value.type()) + QLatin1Char(':') + value.toString();
-    }
-}
+using test::describe;
 
 struct Expected {
     const char* name;

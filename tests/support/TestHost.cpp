@@ -112,8 +112,14 @@ plugin::MenuItem* TestHost::newMenuItem(plugin::MenuItem* parent, int index)
 void TestHost::getReport(QString& text, int reportNo, Variant params)
 {
     TestHost& h = current();
-    h.reportCalls.push_back({reportNo, params});
-    text = h.reportText;
+    {
+        const std::lock_guard lock(h.reportMutex);
+        h.reportCalls.push_back({reportNo, params});
+    }
+    if (h.onReport)
+        h.onReport(text, reportNo, params);
+    else
+        text = h.reportText;
 }
 
 void TestHost::setMenuItemState(plugin::MenuItem* item, std::uint8_t setA, std::uint8_t setB)

@@ -11,7 +11,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace velta::test {
@@ -89,9 +91,13 @@ public:
     // Offered through GetValue 85 when set.
     void offerMenuStates();
     QString reportText; // the text GetReport_ answers
+    // When set, answers GetReport_ instead of reportText (the call is recorded
+    // first). It may be called on the report thread.
+    std::function<void(QString& text, int reportNo, const Variant& params)> onReport;
 
     std::vector<Registration> registrations;
-    std::vector<ReportCall> reportCalls;
+    std::vector<ReportCall> reportCalls; // guarded by reportMutex while reports run
+    std::mutex reportMutex;
     QVector<int> valueCodesAsked;
     int itemsCreated = 0;
 

@@ -175,15 +175,15 @@ int TDBGrid::ColumnWidthFor(const TField& field) const
 
 void TDBGrid::applyColumnWidths()
 {
-    std::vector<TField*> columns;
+    QStringList columns;
     for (int column = 0; column < model_.columnCount(); ++column)
-        columns.push_back(model_.fieldAt(column));
+        columns << model_.fieldAt(column)->FieldName();
     // A new order or filter keeps the widths the user may have dragged.
     if (columns == sizedColumns_)
         return;
     sizedColumns_ = columns;
-    for (int column = 0; column < static_cast<int>(columns.size()); ++column)
-        setColumnWidth(column, ColumnWidthFor(*columns[static_cast<size_t>(column)]));
+    for (int column = 0; column < model_.columnCount(); ++column)
+        setColumnWidth(column, ColumnWidthFor(*model_.fieldAt(column)));
 }
 
 void TDBGrid::rememberSelection()

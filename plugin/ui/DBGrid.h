@@ -13,12 +13,16 @@
 // What the windows hook in: title clicks and double clicks (signals), key
 // hooks that see key presses before the grid acts, and the background colour
 // of the cells of one column.
+//
+// In a .ui file the properties below carry stdset="0" (their setters are
+// not named the Qt way).
 #include "plugin/data/DatasetModel.h"
 #include "plugin/foundation/DataSetTypes.h"
 
 #include <QColor>
 #include <QItemSelectionModel>
 #include <QList>
+#include <QStringList>
 #include <QTableView>
 #include <functional>
 #include <vector>
@@ -128,7 +132,7 @@ private:
     int nextHookId_ = 1;
     QString colorField_;
     CellColorHook colorHook_;
-    std::vector<TField*> sizedColumns_; // the columns the widths were set for
+    QStringList sizedColumns_; // the fields the widths were set for
     QList<TBookmark> savedSelection_;   // the selection across a reset
 };
 

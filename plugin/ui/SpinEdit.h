@@ -12,6 +12,9 @@
 //   text is rewritten as Value().
 // - The arrows, Up/Down and PageUp/PageDown add or take Increment (ten
 //   times for pages) and stay within the limits.
+//
+// In a .ui file the properties below carry stdset="0" (their setters are
+// not named the Qt way).
 #include <QAbstractSpinBox>
 
 namespace velta {

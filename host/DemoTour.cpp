@@ -3,12 +3,15 @@
 #include "common/Exception.h"
 #include "host/HostWindow.h"
 #include "host/QtMenuItem.h"
+#include "plugin/platform/SiblingLibrary.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTableView>
 #include <QThread>
 #include <QTimer>
 #include <QDir>
@@ -108,6 +111,46 @@ QAbstractButton* viewerButton(QDialog& viewer, const char* name)
     return viewer.findChild<QAbstractButton*>(QString::fromLatin1(name));
 }
 
+// The visible window of that object name, or null.
+QDialog* visibleWindow(const QString& name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == name && widget->isVisible())
+            if (auto* dialog = qobject_cast<QDialog*>(widget))
+                return dialog;
+    return nullptr;
+}
+
+// Presses a button of a window; a missing button is the tour's failure.
+void press(QDialog& window, const char* name)
+{
+    auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!button)
+        throw EInOutError(QStringLiteral("%1 has no button %2").arg(window.objectName(), QLatin1String(name)));
+    button->click();
+}
+
+// Puts a grid of the window on one of its last rows, as a user picks a recent entry.
+void pickRow(QDialog& window, const char* grid, int fromEnd)
+{
+    auto* view = window.findChild<QTableView*>(QString::fromLatin1(grid));
+    if (!view || !view->model() || view->model()->rowCount() == 0)
+        return;
+    const int row = std::max(0, view->model()->rowCount() - 1 - fromEnd);
+    view->setCurrentIndex(view->model()->index(row, 0));
+    view->selectRow(row);
+    view->scrollTo(view->model()->index(row, 0));
+}
+
+// A card number handed to the scanner library as if it had been scanned.
+bool scanCardNumber(const QByteArray& code)
+{
+    const SiblingLibrary scanner = SiblingLibrary::findLoaded(QString::fromLatin1(scanner::kLibraryName));
+    using DeliverFn = int (*)(const char* code, int length);
+    auto deliver = reinterpret_cast<DeliverFn>(scanner.symbol("VeltaScanDeliver"));
+    return deliver && deliver(code.constData(), static_cast<int>(code.size())) == 1;
+}
+
 } // namespace
 
 void DemoTour::photographViewer(QDialog& viewer)
@@ -147,6 +190,130 @@ void DemoTour::save(const QPixmap& image, const QString& name)
     if (image.isNull() || !image.save(path, "PNG"))
         throw EInOutError(QStringLiteral("Не удалось сохранить снимок %1").arg(path));
     written_ << path;
+}
+
+QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps)
+{
+    constexpr int kDeadlineMs = 30000;
+    int next = 0;
+    bool busy = false;
+    bool closing = false;
+    QDialog* last = nullptr;
+    bool lastHidden = true;
+    QString failure;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (busy)
+            return;
+        if (closing) {
+            // Unwinds the command: every modal window that lets itself be closed goes.
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                modal->reject();
+            return;
+        }
+        if (last && !last->isVisible())
+            lastHidden = true;
+        if (next >= steps.size())
+            return;
+        QDialog* shown = visibleWindow(steps[next].window);
+        if (shown && (shown != last || lastHidden)) {
+            busy = true;
+            try {
+                steps[next].act(*shown);
+            } catch (const Exception& e) {
+                failure = e.message();
+                closing = true;
+            }
+            busy = false;
+            last = shown;
+            lastHidden = false;
+            ++next;
+            waited.restart();
+        } else if (waited.elapsed() > kDeadlineMs) {
+            failure = QStringLiteral("the window %1 did not open").arg(steps[next].window);
+            closing = true;
+        }
+    });
+    poll.start(100);
+    item.action()->trigger(); // returns when the command is done
+    poll.stop();
+    if (failure.isEmpty() && next < steps.size())
+        failure = QStringLiteral("the command ended before the window %1 opened").arg(steps[next].window);
+    return failure;
+}
+
+void DemoTour::runShiftReports(HostWindow& window)
+{
+    const auto photograph = [this](const QString& name, int settleMs) {
+        return [this, name, settleMs](QDialog& shown) {
+            settleFor(settleMs);
+            save(shown.grab(), name);
+        };
+    };
+    const auto then = [](std::function<void(QDialog&)> first, std::function<void(QDialog&)> second) {
+        return [first, second](QDialog& shown) {
+            first(shown);
+            second(shown);
+        };
+    };
+    const auto choose = [](int fromEnd) {
+        return [fromEnd](QDialog& list) {
+            pickRow(list, "DBGrid1", fromEnd);
+            settleFor(200);
+        };
+    };
+    const auto ok = [](QDialog& shown) { press(shown, "BitBtn1"); };
+    const auto cancel = [](QDialog& shown) { press(shown, "BitBtn2"); };
+    const auto closeViewer = [](QDialog& viewer) { viewer.reject(); };
+    const QString list = QStringLiteral("TSmenaListFrm");
+    const QString viewer = QStringLiteral("TRptFrm");
+    const QString statement = QStringLiteral("TParamVedomFrm");
+
+    struct Command {
+        const char* caption;
+        QList<TourStep> steps;
+    };
+    const QList<Command> commands = {
+        {"Сменный отчет",
+         {{list, then(choose(1), then(photograph(QStringLiteral("09-shift-list.png"), 300), ok))},
+          {viewer, then(photograph(QStringLiteral("10-shift-report.png"), 800), closeViewer)},
+          {list, cancel}}},
+        {"Отчеты по картам",
+         {{list, then(choose(2),
+                      [this](QDialog& shown) {
+                          if (!scanCardNumber(QByteArrayLiteral("7789*")))
+                              throw EInOutError(QStringLiteral("the scanner library took no card number"));
+                          auto* edit = shown.findChild<QLineEdit*>(QStringLiteral("edSimpleText"));
+                          QElapsedTimer scanned;
+                          scanned.start();
+                          while (edit && edit->text().isEmpty() && scanned.elapsed() < 5000)
+                              settleFor(50);
+                          save(shown.grab(), QStringLiteral("11-cards-list.png"));
+                          press(shown, "BitBtn1");
+                      })},
+          {viewer, then(photograph(QStringLiteral("12-cards-report.png"), 800), closeViewer)},
+          {list, cancel}}},
+        {"Сменный отчет по контрагенту",
+         {{list, then(choose(3), ok)},
+          {statement, then(photograph(QStringLiteral("13-statement-parameters.png"), 500), ok)},
+          {viewer, then(photograph(QStringLiteral("14-contragent-report.png"), 800), closeViewer)},
+          {statement, cancel},
+          {list, cancel}}},
+        {"Отчет по мернику",
+         {{list, then(choose(4), then(photograph(QStringLiteral("15-meter-list.png"), 300), ok))},
+          {viewer, then(photograph(QStringLiteral("16-meter-report.png"), 800), closeViewer)},
+          {list, cancel}}},
+    };
+    for (const Command& command : commands) {
+        QtMenuItem* item = findItem(window.mainMenu(), QString::fromUtf8(command.caption));
+        if (!item)
+            continue;
+        const QString failure = runCommand(*item, command.steps);
+        if (!failure.isEmpty())
+            std::fprintf(stderr, "velta-host: %s on the tour: %s\n", command.caption, failure.toUtf8().constData());
+    }
 }
 
 QStringList DemoTour::run(HostWindow& window)
@@ -212,6 +379,7 @@ QStringList DemoTour::run(HostWindow& window)
         if (!photographed)
             std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
     }
+    runShiftReports(window);
     return written_;
 }
 

@@ -2,10 +2,14 @@
 // The scripted demo tour: shows the host window, opens its "&Журналы" menu (and
 // a "Отчеты" submenu when there is one) and "&Настройка", and saves
 // screenshots of the window and of each open menu into a folder; then opens
-// one report in the viewer and photographs its views. Whatever
-// menus exist are photographed, so the tour also works without the plug-in.
+// one report in the viewer and photographs its views, and runs four shift
+// reports through their choice windows, photographing each window and each
+// viewer. Whatever menus exist are photographed, so the tour also works
+// without the plug-in.
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QDialog;
 class QPixmap;
@@ -13,6 +17,14 @@ class QPixmap;
 namespace velta::host {
 
 class HostWindow;
+class QtMenuItem;
+
+// One step of a scripted command: once the window of that object name shows,
+// the action works it (and usually closes it).
+struct TourStep {
+    QString window;
+    std::function<void(QDialog&)> act;
+};
 
 class DemoTour {
 public:
@@ -27,6 +39,15 @@ private:
     // The open report viewer in its text view, text preview and HTML view
     // with the options panel; closes it afterwards.
     void photographViewer(QDialog& viewer);
+    // Clicks the menu item and runs the steps as their windows show. A window
+    // that does not come in time, or a failing step, ends the script: the
+    // open modal windows are then closed so that the command returns. Returns
+    // what went wrong, or an empty text.
+    QString runCommand(QtMenuItem& item, const QList<TourStep>& steps);
+    // The shift reports: the shift list, the statement parameters window and
+    // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
+    // number), "Сменный отчет по контрагенту" and "Отчет по мернику".
+    void runShiftReports(HostWindow& window);
 
     QString folder_;
     QStringList written_;

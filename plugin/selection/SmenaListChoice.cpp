@@ -1,38 +1,18 @@
-// The one shift list, the choosers that show it, and the barcode scanner that
-// feeds its card number field.
+// The choosers that show the shift list and read the choice.
 #include "plugin/selection/SmenaListForm.h"
 
-#include "common/Codecs.h"
 #include "common/Exception.h"
-#include "plugin/core/DBForm.h"
 #include "plugin/core/HostValues.h"
-#include "plugin/core/VeltaRep.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/DataSource.h"
-#include "plugin/platform/SiblingLibrary.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/Dialogs.h"
 
-#include <QCoreApplication>
 #include <QScopeGuard>
-#include <QThread>
 #include <algorithm>
-#include <atomic>
 
 namespace velta::selection {
 namespace {
-
-// Never destroyed by the runtime: the plug-in's unload frees a list left
-// over, whatever order static destructors run in.
-std::unique_ptr<TSmenaListFrm>& shiftList()
-{
-    static auto* instance = new std::unique_ptr<TSmenaListFrm>;
-    return *instance;
-}
-
-// The list's report number as the scanner's thread may read it: -1 while
-// there is no list.
-std::atomic<int> listReportNumber{-1};
 
 struct ShiftRow {
     int number = 0;
@@ -73,50 +53,7 @@ bool readChosenEnds(TDBGrid& grid, TClientDataSet& data, Read read, Row& first, 
     return true;
 }
 
-struct ScannerLink {
-    SiblingLibrary library;
-    scanner::SetEventProcFn setEventProc = nullptr;
-    scanner::EventProc previous = nullptr;
-};
-
-ScannerLink& scannerLink()
-{
-    static auto* link = new ScannerLink;
-    return *link;
-}
-
 } // namespace
-
-TSmenaListFrm* SmenaListFrm()
-{
-    return shiftList().get();
-}
-
-void CreateShiftList()
-{
-    auto& form = shiftList();
-    if (form)
-        return;
-    form = std::make_unique<TSmenaListFrm>(currentDialogs());
-    if (core::TDBFrm* module = core::state().dataModule.get())
-        form->Grid().SetDataSource(&module->SmLogSource);
-    listReportNumber = form->ReportNumber();
-}
-
-void FreeShiftList()
-{
-    listReportNumber = -1;
-    shiftList().reset();
-}
-
-// Keeps the scanner's copy of the report number in step with the one list.
-void TSmenaListFrm::SetReportNumber(int n)
-{
-    reportNumber_ = n;
-    if (SmenaListFrm() == this)
-        listReportNumber = n;
-    ui_->PropBtn->show();
-}
 
 bool ChooseShifts(int& BegShift, int& EndShift, TDateTime& BegTime, TDataSource& Source, TClientDataSet* DataSet,
                   TDateTime& EndTime)
@@ -175,51 +112,6 @@ bool ChooseOperations(int& FirstOp, int& LastOp, TDataSource& Source)
     } catch (const Exception&) {
         return false;
     }
-}
-
-void StartScanner()
-{
-    ScannerLink& link = scannerLink();
-    if (link.setEventProc)
-        return;
-    SiblingLibrary library = SiblingLibrary::load(QString::fromLatin1(scanner::kLibraryName));
-    const auto setEventProc =
-        reinterpret_cast<scanner::SetEventProcFn>(library.symbol(scanner::kSetEventProc));
-    if (!setEventProc)
-        return;
-    link.library = std::move(library);
-    link.setEventProc = setEventProc;
-    link.previous = setEventProc(&ScannerEventProc);
-}
-
-void StopScanner()
-{
-    ScannerLink& link = scannerLink();
-    if (!link.setEventProc)
-        return;
-    link.setEventProc(std::exchange(link.previous, nullptr));
-    link.setEventProc = nullptr;
-    link.library.close();
-}
-
-void ScannerEventProc(const unsigned char* code)
-{
-    if (!code || listReportNumber != kCardsReportNumber)
-        return;
-    const QString text = codec::fromCp1251(QByteArrayView(reinterpret_cast<const char*>(code + 1), code[0]));
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    // Runs on the list's thread: the list is looked up there, so a list
-    // freed meanwhile is never touched.
-    const auto hand = [text] {
-        if (TSmenaListFrm* form = SmenaListFrm())
-            form->ScannerMessage(text);
-    };
-    if (QThread::currentThread() == app->thread())
-        hand();
-    else
-        QMetaObject::invokeMethod(app, hand, Qt::BlockingQueuedConnection);
 }
 
 } // namespace velta::selection

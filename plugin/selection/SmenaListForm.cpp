@@ -1,11 +1,13 @@
 #include "plugin/selection/SmenaListForm.h"
 #include "ui_SmenaListForm.h"
 
+#include "common/Codecs.h"
 #include "common/Exception.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/DataSource.h"
+#include "plugin/platform/SiblingLibrary.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/Dialogs.h"
 #include "plugin/ui/FormPlacement.h"
@@ -15,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,7 +26,9 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShowEvent>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cstdlib>
 
 namespace velta::selection {
@@ -98,7 +103,62 @@ QString quotedText(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+// Never destroyed by the runtime: the plug-in's unload frees a list left
+// over, whatever order static destructors run in.
+std::unique_ptr<TSmenaListFrm>& shiftList()
+{
+    static auto* instance = new std::unique_ptr<TSmenaListFrm>;
+    return *instance;
+}
+
+// The list's report number as the scanner's thread may read it: -1 while
+// there is no list.
+std::atomic<int> listReportNumber{-1};
+
+struct ScannerLink {
+    SiblingLibrary library;
+    scanner::SetEventProcFn setEventProc = nullptr;
+    scanner::EventProc previous = nullptr;
+};
+
+ScannerLink& scannerLink()
+{
+    static auto* link = new ScannerLink;
+    return *link;
+}
+
 } // namespace
+
+TSmenaListFrm* SmenaListFrm()
+{
+    return shiftList().get();
+}
+
+void CreateShiftList()
+{
+    auto& form = shiftList();
+    if (form)
+        return;
+    form = std::make_unique<TSmenaListFrm>(currentDialogs());
+    if (core::TDBFrm* module = core::state().dataModule.get())
+        form->Grid().SetDataSource(&module->SmLogSource);
+    listReportNumber = form->ReportNumber();
+}
+
+void FreeShiftList()
+{
+    listReportNumber = -1;
+    shiftList().reset();
+}
+
+// Keeps the scanner's copy of the report number in step with the one list.
+void TSmenaListFrm::SetReportNumber(int n)
+{
+    reportNumber_ = n;
+    if (SmenaListFrm() == this)
+        listReportNumber = n;
+    ui_->PropBtn->show();
+}
 
 TSmenaListFrm::TSmenaListFrm(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent)
@@ -130,6 +190,11 @@ void TSmenaListFrm::completeLayout()
     help.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     ui_->Memo1->setPlainText(help);
     memoHeight_ = ui_->Memo1->height();
+    // The card number's hint breaks its lines as the framework does, with CR
+    // LF, which a Designer file cannot hold.
+    QString hint = ui_->edSimpleText->toolTip();
+    ui_->edSimpleText->setToolTip(hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                      .replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     ui_->panSelectSmenaInfo->installEventFilter(this);
     ui_->Panel3->installEventFilter(this);
 
@@ -461,6 +526,51 @@ void TSmenaListFrm::done(int result)
     searchText_.clear();
     FormPlacement(*this).save(*this);
     QDialog::done(result);
+}
+
+void StartScanner()
+{
+    ScannerLink& link = scannerLink();
+    if (link.setEventProc)
+        return;
+    SiblingLibrary library = SiblingLibrary::load(QString::fromLatin1(scanner::kLibraryName));
+    const auto setEventProc =
+        reinterpret_cast<scanner::SetEventProcFn>(library.symbol(scanner::kSetEventProc));
+    if (!setEventProc)
+        return;
+    link.library = std::move(library);
+    link.setEventProc = setEventProc;
+    link.previous = setEventProc(&ScannerEventProc);
+}
+
+void StopScanner()
+{
+    ScannerLink& link = scannerLink();
+    if (!link.setEventProc)
+        return;
+    link.setEventProc(std::exchange(link.previous, nullptr));
+    link.setEventProc = nullptr;
+    link.library.close();
+}
+
+void ScannerEventProc(const unsigned char* code)
+{
+    if (!code || listReportNumber != kCardsReportNumber)
+        return;
+    const QString text = codec::fromCp1251(QByteArrayView(reinterpret_cast<const char*>(code + 1), code[0]));
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    // Runs on the list's thread: the list is looked up there, so a list
+    // freed meanwhile is never touched.
+    const auto hand = [text] {
+        if (TSmenaListFrm* form = SmenaListFrm())
+            form->ScannerMessage(text);
+    };
+    if (QThread::currentThread() == app->thread())
+        hand();
+    else
+        QMetaObject::invokeMethod(app, hand, Qt::BlockingQueuedConnection);
 }
 
 } // namespace velta::selection

@@ -306,7 +306,8 @@ TEST_F(SmenaListTest, AGapInTheNumberingMarksTheShiftBeforeItInRedWhileTheListSh
 
 TEST_F(SmenaListTest, DigitsTypedWithinASecondFindTheFirstShiftBeginningWithThem)
 {
-    shiftLog({1, 2, 10, 12, 120, 21});
+    // 120 comes before 12: the search takes the first number beginning with the digits.
+    shiftLog({1, 2, 10, 120, 12, 21});
     choose([&](TSmenaListFrm& form) {
         TDBGrid& grid = form.Grid();
         TClientDataSet& log = module().SmLogtable;
@@ -323,7 +324,7 @@ TEST_F(SmenaListTest, DigitsTypedWithinASecondFindTheFirstShiftBeginningWithThem
         form.tmSearchTimerTimer();
         EXPECT_FALSE(timer.isActive());
         EXPECT_EQ(form.SearchText(), QString());
-        EXPECT_EQ(log.FieldByName("SmNum").AsInteger(), 12);
+        EXPECT_EQ(log.FieldByName("SmNum").AsInteger(), 120);
 
         // After the pause a digit starts a new search.
         key(&grid, Qt::Key_2, QStringLiteral("2"));

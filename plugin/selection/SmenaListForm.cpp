@@ -103,8 +103,8 @@ QString quotedText(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-// Never destroyed by the runtime: the plug-in's unload frees a list left
-// over, whatever order static destructors run in.
+// Never destroyed by the runtime: a list left over at exit must not be
+// destroyed after the application its widgets belong to.
 std::unique_ptr<TSmenaListFrm>& shiftList()
 {
     static auto* instance = new std::unique_ptr<TSmenaListFrm>;
@@ -531,6 +531,8 @@ void TSmenaListFrm::done(int result)
 void StartScanner()
 {
     ScannerLink& link = scannerLink();
+    // Connected already: installing the procedure again would keep it as its
+    // own predecessor.
     if (link.setEventProc)
         return;
     SiblingLibrary library = SiblingLibrary::load(QString::fromLatin1(scanner::kLibraryName));
@@ -567,6 +569,7 @@ void ScannerEventProc(const unsigned char* code)
         if (TSmenaListFrm* form = SmenaListFrm())
             form->ScannerMessage(text);
     };
+    // On the list's own thread a blocking queued call would wait for itself.
     if (QThread::currentThread() == app->thread())
         hand();
     else

@@ -182,6 +182,11 @@ public:
     int currentDisplayRow() const;
     QString displayTextOf(int record, const TField& field) const;
     QString editTextOf(int record, const TField& field) const;
+    // Runs `read` with every field reading `record` (one of displayRecords())
+    // instead of the current record, as a grid's drawing handler does.
+    void readRecordOf(int record, const std::function<void()>& read) const;
+    // The bookmark of one of displayRecords() (null for the new-record row).
+    TBookmark bookmarkOf(int record) const;
 
 private:
     friend class TField;

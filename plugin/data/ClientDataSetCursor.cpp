@@ -718,4 +718,19 @@ QString TClientDataSet::editTextOf(int record, const TField& field) const
     return field.Text();
 }
 
+void TClientDataSet::readRecordOf(int record, const std::function<void()>& read) const
+{
+    if (!Active())
+        return;
+    ReadScope scope(*this, readableRecord(record));
+    read();
+}
+
+TBookmark TClientDataSet::bookmarkOf(int record) const
+{
+    if (!Active() || record < 0 || !store_->isLive(record))
+        return {};
+    return {store_->id(), record};
+}
+
 } // namespace velta

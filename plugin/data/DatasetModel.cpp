@@ -1,12 +1,29 @@
 #include "plugin/data/DatasetModel.h"
 
+#include "common/Exception.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/RowDiff.h"
 
-#include <QSize>
 #include <algorithm>
 
 namespace velta {
+
+namespace {
+
+// Marks the time the model spends telling views of a change.
+class Flag {
+public:
+    explicit Flag(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~Flag() { flag_ = saved_; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+} // namespace
 
 DatasetModel::DatasetModel(TDataSource* source, QObject* parent) : QAbstractTableModel(parent), link_(*this)
 {
@@ -42,6 +59,7 @@ void DatasetModel::loadColumns()
 
 void DatasetModel::reload()
 {
+    Flag notifying(notifying_);
     beginResetModel();
     loadColumns();
     endResetModel();
@@ -89,6 +107,84 @@ void DatasetModel::followCurrentRow()
 TField* DatasetModel::fieldAt(int column) const
 {
     return column >= 0 && column < static_cast<int>(columns_.size()) ? columns_[static_cast<size_t>(column)] : nullptr;
+}
+
+int DatasetModel::recordAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? records_[static_cast<size_t>(row)] : -1;
+}
+
+TBookmark DatasetModel::bookmarkAt(int row) const
+{
+    const TClientDataSet* ds = dataSet();
+    return ds ? ds->bookmarkOf(recordAt(row)) : TBookmark{};
+}
+
+int DatasetModel::rowOf(const TBookmark& bookmark) const
+{
+    if (bookmark.isNull() || bookmarkAt(0).store != bookmark.store)
+        return -1;
+    const auto it = std::find(records_.begin(), records_.end(), bookmark.record);
+    return it == records_.end() ? -1 : static_cast<int>(it - records_.begin());
+}
+
+void DatasetModel::setEditable(bool editable)
+{
+    if (editable == editable_)
+        return;
+    editable_ = editable;
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (!index.isValid())
+        return result;
+    result |= Qt::ItemNeverHasChildren;
+    const TClientDataSet* ds = dataSet();
+    const TField* field = fieldAt(index.column());
+    if (!editable_ || !ds || !field || ds->ReadOnly() || field->ReadOnly() || field->FieldKind() != fkData
+        || field->FieldNo() < 0)
+        return result;
+    const bool editing = ds->State() == dsEdit || ds->State() == dsInsert;
+    if (editing || dataSource()->AutoEdit())
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount() || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    TClientDataSet* ds = dataSet();
+    TField* field = fieldAt(index.column());
+    const int record = recordAt(index.row());
+    const QString text = value.toString();
+    try {
+        setCurrentRow(index.row());
+        if (recordAt(currentRow_) != record)
+            return false; // the dataset did not reach the row
+        if (ds->editTextOf(record, *field) == text)
+            return true; // nothing typed: the record is not touched
+        const bool started = ds->State() == dsBrowse;
+        if (!dataSource()->Edit())
+            return false;
+        try {
+            field->SetAsString(text);
+            if (started)
+                ds->Post();
+        } catch (...) {
+            if (started)
+                ds->Cancel();
+            throw;
+        }
+    } catch (const Exception& e) {
+        emit editFailed(e.message());
+        return false;
+    }
+    return true;
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
@@ -140,7 +236,6 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     switch (role) {
     case Qt::DisplayRole: return field->DisplayLabel();
     case DisplayWidthRole: return field->DisplayWidth();
-    case Qt::SizeHintRole: return QSize(field->DisplayWidth() * kCharWidth + 4, 0);
     default: return {};
     }
 }
@@ -160,12 +255,18 @@ void DatasetModel::fetchMore(const QModelIndex& parent)
 void DatasetModel::setCurrentRow(int row)
 {
     TClientDataSet* ds = dataSet();
-    if (!ds || row < 0 || row >= rowCount() || row == currentRow_ || moving_)
+    if (!ds || row < 0 || row >= rowCount() || row == currentRow_ || moving_ || notifying_)
         return;
+    const int record = recordAt(row);
     moving_ = true;
     try {
         ds->CheckBrowseMode();
-        ds->MoveBy(row - ds->currentDisplayRow());
+        // Posting or dropping a new record shifts the rows below it: the
+        // record clicked is looked up again.
+        const std::vector<int> rows = ds->displayRecords();
+        const auto it = std::find(rows.begin(), rows.end(), record);
+        if (it != rows.end() && ds->State() == dsBrowse)
+            ds->MoveBy(static_cast<int>(it - rows.begin()) - ds->currentDisplayRow());
     } catch (...) {
         moving_ = false;
         throw;
@@ -176,6 +277,7 @@ void DatasetModel::setCurrentRow(int row)
 
 void DatasetModel::onDataChange(const DataChange& change)
 {
+    Flag notifying(notifying_);
     switch (change.kind) {
     case DataChange::ActiveChanged:
     case DataChange::LayoutChanged:

@@ -180,6 +180,84 @@ TEST_F(ModelTest, InsertPostCancelAndDelete)
     EXPECT_EQ(cell(1, 1), "1,50");
 }
 
+TEST_F(ModelTest, EditedCellsPostThroughTheDataset)
+{
+    const QModelIndex fuel = model.index(3, 0);
+    EXPECT_FALSE(model.flags(fuel) & Qt::ItemIsEditable) << "read-only until switched on";
+    EXPECT_FALSE(model.setData(fuel, "Газ"));
+
+    model.setEditable(true);
+    int edits = 0;
+    ds.BeforeEdit = [&](TClientDataSet&) { ++edits; };
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy failed(&model, &DatasetModel::editFailed);
+    ASSERT_TRUE(model.flags(fuel) & Qt::ItemIsEditable);
+    EXPECT_TRUE(model.setData(fuel, "Газ"));
+    EXPECT_EQ(ds.RecNo(), 4) << "the dataset went to the row edited";
+    EXPECT_EQ(ds.State(), dsBrowse) << "posted";
+    EXPECT_EQ(cell(3, 0), "Газ");
+    EXPECT_EQ(ds.ChangeCount(), 1);
+    EXPECT_FALSE(changed.isEmpty());
+    EXPECT_EQ(reset.size(), 0);
+    EXPECT_TRUE(model.setData(fuel, "Газ"));
+    EXPECT_EQ(edits, 1) << "the same text leaves the record alone";
+
+    // A text the field cannot take is told, and the record keeps its value.
+    EXPECT_FALSE(model.setData(model.index(1, 1), "12,3x"));
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed[0][0].toString(), "'12,3x' is not a valid floating point value");
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(cell(1, 1), "2,47");
+    EXPECT_EQ(ds.ChangeCount(), 1);
+
+    // Who may write: the field, the dataset and the source's AutoEdit.
+    ds.FieldByName("GSMName").SetReadOnly(true);
+    EXPECT_FALSE(model.flags(fuel) & Qt::ItemIsEditable);
+    ds.FieldByName("GSMName").SetReadOnly(false);
+    ds.SetReadOnly(true);
+    EXPECT_FALSE(model.flags(fuel) & Qt::ItemIsEditable);
+    ds.SetReadOnly(false);
+    source.SetAutoEdit(false);
+    EXPECT_FALSE(model.setData(fuel, "ДТ"));
+    EXPECT_EQ(cell(3, 0), "Газ");
+    ds.Edit();
+    EXPECT_TRUE(model.flags(fuel) & Qt::ItemIsEditable) << "a record the window put into edit";
+    ds.Cancel();
+    source.SetAutoEdit(true);
+
+    // A record being inserted takes values without being posted; leaving
+    // its row posts it.
+    ds.SetRecNo(3);
+    ds.Insert();
+    ASSERT_EQ(model.currentRow(), 2);
+    EXPECT_TRUE(model.setData(model.index(2, 0), "Пропан"));
+    EXPECT_EQ(ds.State(), dsInsert);
+    EXPECT_EQ(cell(2, 0), "Пропан");
+    model.setCurrentRow(0);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(cell(2, 0), "Пропан");
+    EXPECT_EQ(ds.RecNo(), 1);
+}
+
+TEST_F(ModelTest, LeavingAnEmptyNewRowLandsOnTheRecordClicked)
+{
+    // The new row is dropped when left, so the rows below it move up: the
+    // move goes to the record that was clicked, not to its old row number.
+    ds.SetRecNo(2);
+    ds.Insert();
+    ASSERT_EQ(model.rowCount(), 6);
+    const int clicked = 4; // OpNum 4, below the new row
+    model.setCurrentRow(clicked);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(ds.FieldByName("OpNum").AsInteger(), 4);
+    EXPECT_EQ(model.currentRow(), 3);
+    EXPECT_EQ(model.rowOf(ds.GetBookmark()), 3);
+    EXPECT_EQ(model.bookmarkAt(3), ds.GetBookmark());
+}
+
 TEST_F(ModelTest, FilterOrderAndCloseReset)
 {
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);

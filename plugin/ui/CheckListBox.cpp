@@ -1,0 +1,127 @@
+#include "plugin/ui/CheckListBox.h"
+
+#include "common/Exception.h"
+
+namespace velta {
+
+namespace {
+
+// The tick state an item had when last seen.
+constexpr int kKnownStateRole = Qt::UserRole + 1;
+
+// Counts the changes made by code so that they are not taken for the user's.
+class CodeChange {
+public:
+    explicit CodeChange(int& depth) : depth_(depth) { ++depth_; }
+    ~CodeChange() { --depth_; }
+    CodeChange(const CodeChange&) = delete;
+    CodeChange& operator=(const CodeChange&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(SingleSelection);
+    connect(this, &QListWidget::itemChanged, this, &TCheckListBox::itemChangedByUser);
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &TCheckListBox::recount);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &TCheckListBox::recount);
+    connect(model(), &QAbstractItemModel::modelReset, this, &TCheckListBox::recount);
+}
+
+QStringList TCheckListBox::Items() const
+{
+    QStringList texts;
+    for (int i = 0; i < count(); ++i)
+        texts << item(i)->text();
+    return texts;
+}
+
+void TCheckListBox::SetItems(const QStringList& items)
+{
+    CodeChange change(settingState_);
+    clear();
+    for (const QString& text : items)
+        AddItem(text);
+}
+
+int TCheckListBox::AddItem(const QString& text, bool checked)
+{
+    CodeChange change(settingState_);
+    auto* entry = new QListWidgetItem(text);
+    entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren);
+    entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    entry->setData(kKnownStateRole, static_cast<int>(entry->checkState()));
+    addItem(entry);
+    return count() - 1;
+}
+
+void TCheckListBox::Clear()
+{
+    CodeChange change(settingState_);
+    clear();
+}
+
+QListWidgetItem* TCheckListBox::itemAtIndex(int index) const
+{
+    QListWidgetItem* entry = index >= 0 && index < count() ? item(index) : nullptr;
+    if (!entry)
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return entry;
+}
+
+bool TCheckListBox::Checked(int index) const
+{
+    return itemAtIndex(index)->checkState() == Qt::Checked;
+}
+
+void TCheckListBox::SetChecked(int index, bool checked)
+{
+    QListWidgetItem* entry = itemAtIndex(index);
+    CodeChange change(settingState_);
+    entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void TCheckListBox::SetAllChecked(bool checked)
+{
+    CodeChange change(settingState_);
+    for (int i = 0; i < count(); ++i)
+        item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+QList<int> TCheckListBox::CheckedIndexes() const
+{
+    QList<int> indexes;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->checkState() == Qt::Checked)
+            indexes << i;
+    }
+    return indexes;
+}
+
+void TCheckListBox::itemChangedByUser(QListWidgetItem* entry)
+{
+    recount();
+    // Any change of an item comes here; only a new tick state is a click.
+    const int state = entry->checkState();
+    if (entry->data(kKnownStateRole) == state)
+        return;
+    entry->setData(kKnownStateRole, state);
+    if (settingState_ == 0)
+        emit clickCheck(row(entry));
+}
+
+void TCheckListBox::recount()
+{
+    const int checked = static_cast<int>(CheckedIndexes().size());
+    if (checked == checkedCount_ && count() == countedTotal_)
+        return;
+    checkedCount_ = checked;
+    countedTotal_ = count();
+    emit checkedCountChanged(checkedCount_, countedTotal_);
+}
+
+} // namespace velta

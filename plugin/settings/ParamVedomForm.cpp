@@ -62,7 +62,7 @@ void locateId(TClientDataSet* dataSet, const Variant& id)
 TDateTime timeOfText(const QString& text)
 {
     TDateTime time = 0;
-    return TryStrToTime(text, time) ? time : 0;
+    return TryStrToTime(text, time, globalFormatSettings()) ? time : 0;
 }
 
 } // namespace
@@ -97,7 +97,7 @@ TParamVedomFrm::TParamVedomFrm(Dialogs& dialogs, QWidget* parent)
     connect(ui_->BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     for (QCheckBox* box : {ui_->chbDriver, ui_->chbAuto})
         box->installEventFilter(this);
-    ui_->OrgGrid->installEventFilter(this);
+    ui_->OrgGrid->viewport()->installEventFilter(this);
 
     if (core::TDBFrm* data = core::state().dataModule.get()) {
         SetClientSource(&data->CntDS);
@@ -331,7 +331,7 @@ void TParamVedomFrm::FitClientColumn()
 
 bool TParamVedomFrm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui_->OrgGrid && event->type() == QEvent::Resize)
+    if (watched == ui_->OrgGrid->viewport() && event->type() == QEvent::Resize)
         FitClientColumn();
     if (watched == ui_->chbDriver || watched == ui_->chbAuto)
         return groupBoxMouse(*static_cast<QCheckBox*>(watched), *event);
@@ -346,8 +346,9 @@ bool TParamVedomFrm::groupBoxMouse(QCheckBox& box, QEvent& event)
         if (mouse.button() != Qt::RightButton || mouse.buttons() != Qt::RightButton ||
             mouse.modifiers() != Qt::NoModifier)
             return false;
+        // The box keeps the mouse until the button is released (Qt grabs
+        // it for the pressed widget by itself).
         box.setFocus();
-        box.grabMouse();
         dragged_ = &box;
         dragStartY_ = qRound(mouse.position().y());
         return true;
@@ -366,7 +367,6 @@ bool TParamVedomFrm::groupBoxMouse(QCheckBox& box, QEvent& event)
         auto& mouse = static_cast<QMouseEvent&>(event);
         if (dragged_ != &box || mouse.button() != Qt::RightButton)
             return false;
-        box.releaseMouse();
         dragged_ = nullptr;
         return true;
     }
@@ -386,10 +386,7 @@ void TParamVedomFrm::done(int result)
 {
     if (!closed_) {
         closed_ = true;
-        if (dragged_) {
-            dragged_->releaseMouse();
-            dragged_ = nullptr;
-        }
+        dragged_ = nullptr;
         try {
             savePayTypeFlags();
             saveTexts();

@@ -16,6 +16,9 @@
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/DatePicker.h"
 #include "plugin/ui/ScriptedDialogs.h"
+#include "common/StationProtocol.h"
+#include "common/WireClient.h"
+#include "tests/support/SharedStationTest.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
 
@@ -61,6 +64,21 @@ QString packetAnswer(const TClientDataSet& ds)
     return QString::fromLatin1(HexEncodeBytes(ds.Data()));
 }
 
+// The host's payment types as UpdateVidOpl stores them.
+void setPayTypes(const QList<PayType>& types)
+{
+    Variant::Array names;
+    Variant::Array table;
+    for (const PayType& type : types) {
+        names.append(Variant(type.name));
+        table.append(Variant(Variant::Array{Variant(type.name), Variant(QString::number(type.code)),
+                                            Variant(QString::number(type.code % 100)), Variant(-1)}));
+    }
+    core::state().payTypeNames = Variant(names);
+    core::state().payTypeTable = Variant(table);
+    core::state().payTypeCount = static_cast<int>(types.size());
+}
+
 class ParamVedomFormTest : public ::testing::Test {
 protected:
     ParamVedomFormTest()
@@ -77,19 +95,6 @@ protected:
     }
     ~ParamVedomFormTest() override { core::ResetPluginState(); }
 
-    static void setPayTypes(const QList<PayType>& types)
-    {
-        Variant::Array names;
-        Variant::Array table;
-        for (const PayType& type : types) {
-            names.append(Variant(type.name));
-            table.append(Variant(Variant::Array{Variant(type.name), Variant(QString::number(type.code)),
-                                                Variant(QString::number(type.code % 100)), Variant(-1)}));
-        }
-        core::state().payTypeNames = Variant(names);
-        core::state().payTypeTable = Variant(table);
-        core::state().payTypeCount = static_cast<int>(types.size());
-    }
     static void writeTicks(const QList<std::pair<int, int>>& ticks)
     {
         TRegistry registry(RootKey::LocalMachine);
@@ -345,6 +350,79 @@ TEST_F(ParamVedomFormTest, PeriodTextsAreKeptBetweenUses)
     again->SetTimes(QStringLiteral("25:70"), QString());
     EXPECT_DOUBLE_EQ(again->PeriodBegin(), EncodeDate(2024, 2, 1));
     EXPECT_DOUBLE_EQ(again->PeriodEnd(), EncodeDate(2024, 2, 29));
+}
+
+// The client queries on a real station: the demo's statement clients (104)
+// and limit statement clients (204), each once, the deleted one left out;
+// the older table knows a client by its first statement type only.
+class ParamVedomStationTest : public test::SharedStationTest<> {
+protected:
+    void SetUp() override
+    {
+        SharedStationTest<>::SetUp();
+        if (!stationReady())
+            return;
+        core::ResetPluginState();
+        connection.connect(QStringLiteral("127.0.0.1"), station_->port());
+        current = this;
+        core::host().getReport = [](QString& text, int reportNo, Variant params) {
+            text = current->connection
+                       .call(QString::fromLatin1(station::kGetReport),
+                             {Variant(reportNo), params, Variant(core::ReportWorkplaceName())})
+                       .toString();
+        };
+        setPayTypes({{QStringLiteral("Ведомость"), 104}, {QStringLiteral("Лимитная ведомость"), 204}});
+        TRegistry registry(RootKey::LocalMachine);
+        ASSERT_TRUE(registry.openKey(kVedomProp, true));
+        registry.writeInteger(QStringLiteral("PayType104"), 1);
+        registry.writeInteger(QStringLiteral("PayType204"), 1);
+        source.SetDataSet(&clients);
+    }
+    void TearDown() override
+    {
+        core::ResetPluginState();
+        current = nullptr;
+        SharedStationTest<>::TearDown();
+    }
+    QStringList names()
+    {
+        QStringList list;
+        for (clients.First(); !clients.Eof(); clients.Next())
+            list << clients.FieldByName(QStringLiteral("NAME")).AsString();
+        return list;
+    }
+
+    test::TestEnv env;
+    WireClient connection;
+    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
+    TClientDataSet clients;
+    TDataSource source;
+    static inline ParamVedomStationTest* current = nullptr;
+};
+
+TEST_F(ParamVedomStationTest, TheQueriesFindTheStatementClients)
+{
+    TParamVedomFrm form(dialogs);
+    form.SetClientSource(&source);
+    form.SetNewContragentTable(true);
+    form.ReloadClients();
+    QStringList both = names();
+    EXPECT_EQ(both.size(), 5) << both.join(", ").toStdString();
+    both.sort();
+    EXPECT_EQ(both, QStringList({"Автобаза №3", "Горэлектротранс", "Скорая помощь", "СтройТранс", "Хлебозавод №2"}));
+    EXPECT_NE(clients.FindField(QStringLiteral("ID")), nullptr);
+
+    auto& items = *form.findChild<TCheckListBox*>(QStringLiteral("clbVidOplList"));
+    items.SetChecked(0, false);
+    form.ReloadClients();
+    EXPECT_EQ(names(), QStringList({"Горэлектротранс", "Хлебозавод №2"}));
+
+    form.SetNewContragentTable(false);
+    form.ReloadClients();
+    EXPECT_EQ(names(), QStringList({"Хлебозавод №2"})) << "Горэлектротранс is a 104 client there";
+    items.SetChecked(1, false);
+    form.ReloadClients();
+    EXPECT_TRUE(clients.IsEmpty());
 }
 
 } // namespace

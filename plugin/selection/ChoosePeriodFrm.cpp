@@ -4,11 +4,15 @@
 
 #include "common/Exception.h"
 #include "common/Hex.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/HostValues.h"
+#include "plugin/core/VeltaRep.h"
 #include "plugin/platform/Clock.h"
+#include "plugin/selection/SmenaListForm.h"
 #include "plugin/ui/Dialogs.h"
 #include "plugin/ui/FormPlacement.h"
 
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTabBar>
 
@@ -184,6 +188,43 @@ void TChoosePeriodForm::btnChooseSmenaClick()
 
 void TChoosePeriodForm::chooseShifts()
 {
+    core::PluginState& plugin = core::state();
+    if (!plugin.dataModule)
+        plugin.dataModule = std::make_unique<core::TDBFrm>();
+    core::TDBFrm& data = *plugin.dataModule;
+
+    // A connection opened here is closed here; one the caller holds stays.
+    const bool wasConnected = data.VeltaServer.Connected();
+    if (!wasConnected)
+        data.VeltaServer.Open();
+    const auto disconnect = qScopeGuard([&data, wasConnected] {
+        if (!wasConnected)
+            data.VeltaServer.Close();
+    });
+
+    CreateShiftList();
+    const auto freeList = qScopeGuard([&data] {
+        try {
+            data.SmLogtable.Close();
+        } catch (const Exception&) {
+            // Closing only lets go of the rows; the window goes all the same.
+        }
+        FreeShiftList();
+    });
+    SmenaListFrm()->setWindowTitle(QStringLiteral("Выберите смену"));
+    data.SmLogSource.SetDataSet(&data.SmLogtable);
+    data.SmLogtable.Open();
+    data.SmLogtable.First();
+    data.SmLogtable.Locate(QStringLiteral("SmNum"), Variant(lastBegShift_), 0);
+    if (data.SmLogtable.IsEmpty())
+        throw Exception(QStringLiteral("Список смен пуст!"));
+
+    TDateTime begTime = 0;
+    TDateTime endTime = 0;
+    if (ChooseShifts(lastBegShift_, lastEndShift_, begTime, data.SmLogSource, &data.SmLogtable, endTime)) {
+        SetBegin(begTime);
+        SetEnd(endTime);
+    }
 }
 
 void TChoosePeriodForm::restorePlacement()

@@ -1,18 +1,23 @@
 // The period chooser driven offscreen: the period read from its pickers, the
 // reset buttons, dates picked from the calendar against dates typed, its keys,
 // the height fitted to its page, the check list's counters, the shift kept
-// per station, and ChoosePeriod through the dialog service.
+// per station, ChoosePeriod through the dialog service, and the period taken
+// from shifts of a real station's shift log.
 #include "plugin/selection/ChoosePeriodFrm.h"
 
 #include "common/Hex.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/platform/Clock.h"
+#include "plugin/selection/SmenaListForm.h"
 #include "plugin/ui/CheckListBox.h"
+#include "plugin/ui/DBGrid.h"
 #include "plugin/ui/DatePicker.h"
 #include "plugin/ui/FormPlacement.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/ui/TimePicker.h"
+#include "tests/support/SharedStationTest.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
 
@@ -257,6 +262,175 @@ TEST_F(ChoosePeriodTest, ChoosePeriodGivesThePeriodOnlyWhenConfirmed)
     EXPECT_FALSE(ChoosePeriod(begin, end));
     EXPECT_DOUBLE_EQ(begin, EncodeDate(2024, 1, 1) + EncodeTime(6, 0, 0, 0)) << "left unchanged";
     dialogs.verify();
+}
+
+// ---- the period from shifts, over the demo station's shift log ----
+
+class PeriodFromShiftsTest : public test::SharedStationTest<> {
+protected:
+    void SetUp() override
+    {
+        SharedStationTest<>::SetUp();
+        if (!stationReady())
+            return;
+        core::ResetPluginState();
+        core::host().getValue = &test::TestHost::getValue;
+        core::host().getPrivValue = &test::TestHost::getPrivValue;
+        host.values[13] = Variant(QStringLiteral("АЗС №7"));
+        host.privValues[11] = Variant(1); // the station server on this computer
+        core::state().dataModule = std::make_unique<core::TDBFrm>();
+    }
+    void TearDown() override
+    {
+        FreeShiftList();
+        dialogs.verify();
+        core::ResetPluginState();
+        SharedStationTest<>::TearDown();
+    }
+    core::TDBFrm& module() { return *core::state().dataModule; }
+
+    struct Times {
+        TDateTime begin = 0;
+        TDateTime end = 0;
+    };
+    // What the station's log says of a shift (read while the list is open).
+    Times timesOf(int shift)
+    {
+        TClientDataSet& log = module().SmLogtable;
+        const Variant key(shift);
+        return {log.Lookup(QStringLiteral("SmNum"), key, QStringLiteral("BegTime")).toDouble(),
+                log.Lookup(QStringLiteral("SmNum"), key, QStringLiteral("EndTime")).toDouble()};
+    }
+    static int rowOf(TDBGrid& grid, int shift)
+    {
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            if (grid.model()->index(row, 0).data().toInt() == shift)
+                return row;
+        return -1;
+    }
+    // The shift list comes up; the user selects these shifts, in the order
+    // given, and presses "Выбор". `seen` runs on the list first.
+    void expectChoice(const QList<int>& shifts, const std::function<void(TSmenaListFrm&)>& seen = {})
+    {
+        dialogs.expectModal(QStringLiteral("TSmenaListFrm")).withCaption(QStringLiteral("Выберите смену")).drive(
+            [this, shifts, seen](QDialog& window) {
+                auto& list = dynamic_cast<TSmenaListFrm&>(window);
+                if (seen)
+                    seen(list);
+                TDBGrid& grid = list.Grid();
+                const int last = grid.model()->columnCount() - 1;
+                grid.selectionModel()->clearSelection();
+                for (int shift : shifts) {
+                    const int row = rowOf(grid, shift);
+                    ASSERT_GE(row, 0) << shift;
+                    grid.selectionModel()->setCurrentIndex(grid.model()->index(row, 0), QItemSelectionModel::NoUpdate);
+                    grid.selectionModel()->select(
+                        QItemSelection(grid.model()->index(row, 0), grid.model()->index(row, last)),
+                        QItemSelectionModel::Select);
+                }
+                expected = {timesOf(std::min(shifts.first(), shifts.last())).begin,
+                            timesOf(std::max(shifts.first(), shifts.last())).end};
+                list.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+            });
+    }
+    // The list comes up; `seen` looks at it and the user cancels.
+    void expectCancel(const std::function<void(TSmenaListFrm&)>& seen)
+    {
+        dialogs.expectModal(QStringLiteral("TSmenaListFrm")).drive([seen](QDialog& window) {
+            seen(dynamic_cast<TSmenaListFrm&>(window));
+            window.reject();
+        });
+    }
+    // Nothing of the choice outlives it.
+    void expectAllReleased()
+    {
+        EXPECT_FALSE(module().VeltaServer.Connected());
+        EXPECT_FALSE(module().SmLogtable.Active());
+        EXPECT_EQ(SmenaListFrm(), nullptr);
+    }
+    int currentShift() { return module().SmLogtable.FieldByName(QStringLiteral("SmNum")).AsInteger(); }
+
+    test::TestEnv env;
+    test::TestHost host;
+    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
+    CurrentDialogsScope useDialogs{dialogs};
+    Times expected;
+};
+
+TEST_F(PeriodFromShiftsTest, OneShiftGivesItsTimesSeveralTheEarliestAndTheLatest)
+{
+    TChoosePeriodForm form(dialogs);
+    form.show();
+
+    expectChoice({1005});
+    form.btnChooseSmenaClick();
+    ASSERT_GT(expected.end, expected.begin);
+    EXPECT_DOUBLE_EQ(form.Begin(), expected.begin);
+    EXPECT_DOUBLE_EQ(form.End(), expected.end);
+    EXPECT_EQ(form.LastBegShift(), 1005);
+    EXPECT_EQ(form.LastEndShift(), 1005);
+    expectAllReleased();
+
+    // Chosen from the bottom up, the range runs from 1006 to 1008.
+    expectChoice({1008, 1007, 1006});
+    form.btnChooseSmenaClick();
+    EXPECT_DOUBLE_EQ(form.Begin(), expected.begin);
+    EXPECT_DOUBLE_EQ(form.End(), expected.end);
+    EXPECT_EQ(form.LastBegShift(), 1006);
+    EXPECT_EQ(form.LastEndShift(), 1008);
+    expectAllReleased();
+
+    // A connection the caller holds stays open; cancelling changes nothing.
+    module().VeltaServer.Open();
+    expectCancel([](TSmenaListFrm&) {});
+    form.btnChooseSmenaClick();
+    EXPECT_TRUE(module().VeltaServer.Connected());
+    EXPECT_DOUBLE_EQ(form.Begin(), expected.begin);
+    EXPECT_EQ(form.LastBegShift(), 1006);
+    module().VeltaServer.Close();
+    form.reject();
+}
+
+TEST_F(PeriodFromShiftsTest, TheListOpensOnTheShiftChosenLastAtThisStation)
+{
+    {
+        TChoosePeriodForm form(dialogs);
+        form.show();
+        expectChoice({1012});
+        form.btnChooseSmenaClick();
+        form.accept();
+    }
+    TChoosePeriodForm again(dialogs);
+    again.show();
+    expectCancel([this](TSmenaListFrm& list) {
+        EXPECT_EQ(currentShift(), 1012);
+        EXPECT_EQ(list.Grid().currentIndex().row(), rowOf(list.Grid(), 1012));
+    });
+    again.btnChooseSmenaClick();
+    again.reject();
+
+    host.values[13] = Variant(QStringLiteral("АЗС №9"));
+    TChoosePeriodForm elsewhere(dialogs);
+    elsewhere.show();
+    expectCancel([this](TSmenaListFrm&) { EXPECT_EQ(currentShift(), 1001) << "the first shift"; });
+    elsewhere.btnChooseSmenaClick();
+    elsewhere.reject();
+    expectAllReleased();
+}
+
+TEST_F(PeriodFromShiftsTest, AnEmptyShiftLogIsAnErrorAndTheDialogStays)
+{
+    // The station's log as a station without shifts gives it.
+    module().SmLogtable.SetCommandText(QStringLiteral("SELECT * FROM SMLOG WHERE SMNUM < 0"));
+    TChoosePeriodForm form(dialogs);
+    form.SetBegin(EncodeDate(2024, 4, 1) + EncodeTime(8, 0, 0, 0));
+    form.show();
+    dialogs.expectMessageBox(QStringLiteral("Список смен пуст!")).withCaption(QStringLiteral("Ошибка"));
+    form.btnChooseSmenaClick();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_DOUBLE_EQ(form.Begin(), EncodeDate(2024, 4, 1) + EncodeTime(8, 0, 0, 0));
+    expectAllReleased();
+    form.reject();
 }
 
 } // namespace

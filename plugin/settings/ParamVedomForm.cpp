@@ -116,11 +116,6 @@ TParamVedomFrm::~TParamVedomFrm() = default;
 
 void TParamVedomFrm::completeLayout()
 {
-    // The grids are lists to pick from: read-only, whole rows.
-    for (TDBGrid* grid : {ui_->OrgGrid, ui_->AutoGrid}) {
-        grid->SetReadOnly(true);
-        grid->SetRowSelect(true);
-    }
     ui_->BegDate->calendarWidget()->setWindowTitle(QStringLiteral("Выбор даты начала отчета"));
     ui_->EndDate->calendarWidget()->setWindowTitle(QStringLiteral("Выбор даты конца отчета"));
 

@@ -53,6 +53,10 @@ void TChoosePeriodForm::completeLayout()
     // Every page's tab is hidden and the first page shown: one plain page.
     ui_->PageControl1->tabBar()->hide();
     ui_->PageControl1->setCurrentWidget(ui_->tsMain);
+    // The shift button's hint breaks its line with CR LF, as the framework
+    // does, which a Designer file cannot hold.
+    QString hint = ui_->btnChooseSmena->toolTip();
+    ui_->btnChooseSmena->setToolTip(hint.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     addAction(ui_->ActionOnF4);
     addAction(ui_->ActionOnEsc);
     UpdateItemCounters();

@@ -99,6 +99,8 @@ TEST_F(ChoosePeriodTest, OpensAsOnePlainPageOnTodayAndFitsItsHeight)
     auto& pages = control<QTabWidget>(form, "PageControl1");
     EXPECT_FALSE(pages.tabBar()->isVisibleTo(&form));
     EXPECT_EQ(pages.currentWidget()->objectName(), "tsMain");
+    EXPECT_EQ(control<QPushButton>(form, "btnChooseSmena").toolTip(),
+              "Щелкните для быстрого выбора периода с помощью\r\nуказания смены или диапазона смен.");
     EXPECT_DOUBLE_EQ(form.Begin(), kToday);
     EXPECT_DOUBLE_EQ(form.End(), kToday + EncodeTime(23, 59, 59, 999));
 

@@ -199,12 +199,17 @@ QString PayTypeCodeText(int position)
     return state().payTypeTable.at(position).at(1).toString();
 }
 
+QString ReportOptionsKey(const QString& keyName)
+{
+    return kReportsKey + keyName;
+}
+
 Variant ReadPayTypeFlags(const QString& keyName, int defaultPos)
 {
     const int count = state().payTypeCount;
     Variant::Array flags(count, Variant(0));
     TRegistry registry(RootKey::LocalMachine);
-    const QString key = kReportsKey + keyName;
+    const QString key = ReportOptionsKey(keyName);
     if (registry.keyExists(key) && registry.openKey(key, true)) {
         for (int i = 0; i < count; ++i) {
             const QString name = QStringLiteral("PayType") + PayTypeCodeText(i);

@@ -68,6 +68,9 @@ void UpdateVidOpl();
 // Runs UpdateVidOpl on an office workplace (the first step of most handlers).
 void UpdateVidOplIfOffice();
 
+// The registry key (HKLM) of one kind of report options:
+// "SOFTWARE\Kastelmark\Velta\Reports\" + keyName.
+QString ReportOptionsKey(const QString& keyName);
 // Column 1 of a payment type: its code as decimal text.
 QString PayTypeCodeText(int position);
 // The flags (PayTypeCount Int32 elements) of the payment types chosen under

@@ -50,61 +50,7 @@ void TReport::ShiftFuelJournal(MenuItem& sender, FuelMove)
     RaiseCommandNotAvailable(sender.caption());
 }
 
-void TReport::ShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::BonusShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::ReturnsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::TalonsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::TerminalReturnsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::CardsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::ContractsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
 void TReport::SalesHistoryReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::StatementShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::ContragentShiftReport(MenuItem& sender)
 {
     UpdateVidOplIfOffice();
     RaiseCommandNotAvailable(sender.caption());
@@ -132,12 +78,6 @@ void TReport::LimitBalancesReport(MenuItem&)
     viewer::ShowReport(text, html, QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
 }
 
-void TReport::ReloadsShiftReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
 void TReport::PriceHistoryReport(MenuItem& sender)
 {
     UpdateVidOplIfOffice();
@@ -162,19 +102,14 @@ void TReport::OpenSalesHistory(MenuItem& sender)
     RaiseCommandNotAvailable(QStringLiteral("История продаж: ") + DispenserNameFromCaption(sender.caption()));
 }
 
-// The scanned documents, the consignment notes and the meter report do not
-// reload the payment types first.
+// The scanned documents and the consignment notes do not reload the payment
+// types first.
 void TReport::ScannedDocuments(MenuItem& sender)
 {
     RaiseCommandNotAvailable(sender.caption());
 }
 
 void TReport::ConsignmentNotes(MenuItem& sender)
-{
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::MeterShiftReport(MenuItem& sender)
 {
     RaiseCommandNotAvailable(sender.caption());
 }

@@ -230,10 +230,10 @@ TEST_F(MenuBuildTest, UnbuiltCommandsSayTheyAreNotAvailableYet)
 {
     TestMenuItem* menu = build();
     try {
-        menu->child("Сменный отчет")->click();
+        menu->child("Поступления топлива")->click();
         FAIL() << "no error";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Сменный отчет\" пока недоступна"));
+        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Поступления топлива\" пока недоступна"));
     }
 }
 

@@ -4,12 +4,20 @@
 // viewer are driven through the scripted dialogs.
 #include "common/StationProtocol.h"
 #include "common/WireClient.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/ReportCalls.h"
+#include "plugin/core/SmenaRepComposition.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/foundation/text/Tools.h"
 #include "plugin/menu/EntryPoints.h"
 #include "plugin/menu/ReportMenu.h"
+#include "plugin/menu/ShiftReportParams.h"
+#include "plugin/platform/Paths.h"
 #include "plugin/platform/SiblingLibrary.h"
+#include "plugin/selection/SmenaListForm.h"
+#include "plugin/settings/ParamVedomForm.h"
+#include "plugin/ui/DBGrid.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/viewer/window/RptForm.h"
 #include "tests/core/WaitFormDriver.h"
@@ -18,18 +26,54 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <mutex>
 
 namespace velta::core {
 namespace {
 
+using selection::TSmenaListFrm;
 using test::describe;
 using test::TestHost;
+
+// The demo station's shift 1003 was Сидорова's; the current shift is 1182.
+constexpr int kShift = 1003;
+constexpr int kCurrentShift = 1182;
+const QString kShiftOperator = QStringLiteral("Сидорова Е.В.");
+
+// The demo station's payment types: position -> code.
+const QList<std::pair<QString, int>> kPayTypes = {
+    {"Наличные", 0}, {"Платеж. терминал", 1}, {"Товарные карты", 2}, {"Безналичные", 3},
+    {"Ведомость +", 104}, {"Мерник", 5}, {"Ведомость лимитная", 204}, {"Самообслуживание", 7},
+    {"Договорной", 108}, {"Талоны", 9}, {"Дисконтные карты", 10}};
+
+// The flags of the payment types with one position set (or none).
+QString flagsAt(int position)
+{
+    QStringList flags;
+    for (int i = 0; i < kPayTypes.size(); ++i)
+        flags << (i == position ? QStringLiteral("i32:1") : QStringLiteral("i32:0"));
+    return QLatin1Char('[') + flags.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+// What the shift list looked like when it showed.
+struct ListSeen {
+    QString caption;
+    bool propertiesButton = false;
+    bool currentButton = false;
+    bool choiceEnabled = false;
+    int reportNumber = -1;
+    int minimumWidth = 0;
+};
 
 // What the viewer was opened with.
 struct Viewed {
@@ -52,6 +96,14 @@ protected:
         host.privValues[0] = Variant(true);
         host.privValues[11] = Variant(1);
         host.privValues[15] = Variant(0);
+        host.privValues[12] = Variant(kCurrentShift);
+        Variant::Array names;
+        for (const auto& [name, code] : kPayTypes) {
+            names.append(Variant(name));
+            payTypes.entries.append({code, name, 0, true});
+        }
+        host.privValues[19] = Variant(names);
+        host.values[57] = Variant(static_cast<long long>(reinterpret_cast<std::uintptr_t>(&payTypes)));
         host.onReport = [this](QString& text, int reportNo, const Variant& params) {
             forward(text, reportNo, params);
         };
@@ -88,14 +140,28 @@ protected:
         item->click();
     }
 
-    // The reports asked for, without the prologue sent before each.
+    static bool isService(const TestHost::ReportCall& call, int selector)
+    {
+        return call.reportNo == kServiceReport && call.params.isArray() && call.params.arrayCount() > 0 &&
+               call.params.at(0).toInt() == selector;
+    }
+    // The reports asked for, without the prologue sent before each and
+    // without the SQL data asked through the service report.
     std::vector<TestHost::ReportCall> reports() const
     {
         std::vector<TestHost::ReportCall> found;
         for (const TestHost::ReportCall& call : host.reportCalls)
-            if (!(call.reportNo == kServiceReport && call.params.isArray() && call.params.arrayCount() > 0 &&
-                  call.params.at(0).toInt() == kSelectorPrologue))
+            if (!isService(call, kSelectorPrologue) && !isService(call, kSelectorProviderData))
                 found.push_back(call);
+        return found;
+    }
+    // The SQL texts asked for through the service report, in order.
+    QStringList queries() const
+    {
+        QStringList found;
+        for (const TestHost::ReportCall& call : host.reportCalls)
+            if (isService(call, kSelectorProviderData))
+                found << call.params.at(1).toString();
         return found;
     }
     QStringList reportsDescribed() const
@@ -117,7 +183,97 @@ protected:
     }
     void expectWaitWindow() { dialogs.expectModal(QStringLiteral("TWaitForm")).drive(test::untilWorkerCloses()); }
 
+    // The shift list: what it shows is kept, then the user works it.
+    void expectList(std::function<void(TSmenaListFrm&)> user)
+    {
+        dialogs.expectModal(QStringLiteral("TSmenaListFrm")).drive([this, user](QDialog& window) {
+            auto& list = dynamic_cast<TSmenaListFrm&>(window);
+            const auto visible = [&list](const char* name) {
+                auto* button = list.findChild<QPushButton*>(QString::fromLatin1(name));
+                return button && button->isVisible();
+            };
+            listsSeen.push_back({list.windowTitle(), visible("PropBtn"), visible("CurBtn"),
+                                 list.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->isEnabled(),
+                                 list.ReportNumber(), list.minimumWidth()});
+            user(list);
+        });
+    }
+    // The user selects these shifts and presses "Выбор"; the times of the
+    // first and last shift chosen are kept for the expected parameters.
+    void chooseShifts(const QList<int>& shifts, std::function<void(TSmenaListFrm&)> before = {})
+    {
+        expectList([this, shifts, before](TSmenaListFrm& list) {
+            if (before)
+                before(list);
+            TDBGrid& grid = list.Grid();
+            TClientDataSet& log = *grid.DataSource()->DataSet();
+            const int last = grid.model()->columnCount() - 1;
+            grid.selectionModel()->clearSelection();
+            for (int shift : shifts) {
+                int row = 0;
+                while (row < grid.model()->rowCount() && grid.model()->index(row, 0).data().toInt() != shift)
+                    ++row;
+                ASSERT_LT(row, grid.model()->rowCount()) << shift;
+                grid.selectionModel()->setCurrentIndex(grid.model()->index(row, 0), QItemSelectionModel::NoUpdate);
+                grid.selectionModel()->select(
+                    QItemSelection(grid.model()->index(row, 0), grid.model()->index(row, last)),
+                    QItemSelectionModel::Select);
+                times[shift] = {log.FieldByName(QStringLiteral("BegTime")).AsDateTime(),
+                                log.FieldByName(QStringLiteral("EndTime")).AsDateTime()};
+            }
+            list.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        });
+    }
+    void chooseCurrentShift()
+    {
+        expectList([](TSmenaListFrm& list) { list.CurBtnClick(); });
+    }
+    void cancelList()
+    {
+        expectList([](TSmenaListFrm& list) { list.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click(); });
+    }
+    // The statement parameters window: the user picks a client and confirms,
+    // or leaves.
+    void confirmStatementWindow(const QString& client, bool byDrivers = false)
+    {
+        dialogs.expectModal(QStringLiteral("TParamVedomFrm")).drive([this, client, byDrivers](QDialog& window) {
+            auto& params = dynamic_cast<settings::TParamVedomFrm&>(window);
+            // The car grid as the report set it up: names only, sorted within the client.
+            auto* cars = params.findChild<TDBGrid*>(QStringLiteral("AutoGrid"));
+            carTitles.clear();
+            for (int column = 0; column < cars->model()->columnCount(); ++column)
+                carTitles << cars->model()->headerData(column, Qt::Horizontal).toString();
+            carGridEnabled = cars->isEnabled();
+            carIndex = state().dataModule->VDCar.IndexFieldNames();
+            TClientDataSet& clients = *params.ClientSource()->DataSet();
+            ASSERT_TRUE(clients.Locate(QStringLiteral("Name"), Variant(client), {})) << client.toStdString();
+            params.findChild<QCheckBox*>(QStringLiteral("chbDriver"))->setChecked(byDrivers);
+            params.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        });
+    }
+    void leaveStatementWindow()
+    {
+        dialogs.expectModal(QStringLiteral("TParamVedomFrm")).drive([](QDialog& window) {
+            window.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click();
+        });
+    }
+
+    // The date-time elements of a chosen shift as the parameters show them.
+    QString begOf(int shift) { return describe(Variant::fromDate(times[shift].first)); }
+    QString endOf(int shift) { return describe(Variant::fromDate(times[shift].second)); }
+
+    // Every handler leaves the shift log closed, the station disconnected
+    // and no shift list behind.
+    void expectLeft()
+    {
+        TDBFrm& db = *state().dataModule;
+        EXPECT_FALSE(db.SmLogtable.Active());
+        EXPECT_FALSE(db.VeltaServer.Connected());
+        EXPECT_EQ(selection::SmenaListFrm(), nullptr);
+    }
+
     test::TestEnv env;
+    test::TestPayTypeList payTypes;
     TestHost host{{"&Файл", "&Настройка", "&Журналы", "&Справка"}};
     ScriptedDialogs dialogs{[](const QString& message) { ADD_FAILURE() << message.toStdString(); }};
     CurrentDialogsScope useDialogs{dialogs};
@@ -125,6 +281,11 @@ protected:
     std::unique_ptr<WireClient> connection;
     std::map<int, QThread*> threadOf;
     std::vector<Viewed> viewed;
+    std::vector<ListSeen> listsSeen;
+    std::map<int, std::pair<TDateTime, TDateTime>> times;
+    QStringList carTitles;
+    bool carGridEnabled = true;
+    QString carIndex;
 };
 
 // ---- the current shift report: no list, in the background ----
@@ -156,8 +317,7 @@ TEST_F(ShiftReportsTest, TheCurrentShiftReportRunsOnTheReportThreadWithNineEleme
     EXPECT_EQ(describe(params.at(4)), QStringLiteral("i32:0"));
     EXPECT_EQ(describe(params.at(5)), QStringLiteral("str:C:\\DEXE\\DEPT\\07\\"));
     EXPECT_EQ(describe(params.at(6)), QStringLiteral("bool:0"));
-    EXPECT_EQ(describe(params.at(7)),
-              QStringLiteral("[i32:0, i32:0, i32:0, i32:0, i32:1, i32:0, i32:0, i32:0, i32:0, i32:0, i32:0, i32:0, i32:0]"));
+    EXPECT_EQ(describe(params.at(7)), flagsAt(4));
     EXPECT_EQ(describe(params.at(8)), QStringLiteral("i32:0"));
     EXPECT_NE(threadOf[45], QCoreApplication::instance()->thread());
     EXPECT_EQ(sent[1].reportNo, kLastReportHtml);
@@ -189,6 +349,370 @@ TEST_F(ShiftReportsTest, AnUnreachableServerOnARemoteWorkplaceShowsTheErrorAsThe
     EXPECT_TRUE(viewed[0].text.startsWith(QStringLiteral("Ошибка в потоке подготовки отчета: ")))
         << viewed[0].text.toStdString();
     EXPECT_EQ(viewed[0].caption, QStringLiteral("Сменный отчет"));
+}
+
+// ---- every shift report item: one shift chosen, the report, the list again ----
+
+TEST_F(ShiftReportsTest, EveryShiftReportItemProducesItsReportForAChosenShift)
+{
+    struct Item {
+        const char* caption;
+        QString listCaption;
+        int listNumber;            // -1: no properties button
+        bool background;
+        std::vector<int> reports;  // report numbers asked for, 55 excluded
+        QString params;            // of the last report; {beg}, {end} and {composition} filled in
+        QString viewerCaption;
+    };
+    const QString choose = QStringLiteral("Выберите смену");
+    const QString none = flagsAt(-1);
+    const QString op = kShiftOperator;
+    const std::vector<Item> items = {
+        {"Сменный отчет", choose, 2, true, {45},
+         "[i32:1003, i32:1003, {composition}, i32:1, i32:0, str:, bool:0, " + flagsAt(4) + ", i32:0, [i32:104]]",
+         "Сменный отчет"},
+        {"Отчеты по бонусам и скидкам", "Выберите смену для отчета по бонусам и скидкам", 3, false, {9},
+         "[i32:1003, " + flagsAt(0) + ", bool:0, i32:1003, bool:1, bool:1, bool:0, [i32:0]]",
+         "СМЕННЫЙ ОТЧЕТ ПО БОНУСАМ И СКИДКАМ"},
+        {"Отчеты по возвратам", choose, 1, false, {35, 34},
+         "[[" + flagsAt(0) + ", i32:0, i32:1, {beg}, {end}, i32:1003, str:" + op + ", i32:1003, i32:0], [[i32:0]]]",
+         "Сменный отчет по возвратам"},
+        {"Отчеты по номерным талонам", choose, 8, false, {46}, "[{beg}, {end}, " + flagsAt(9) + ", [i32:9]]",
+         "Отливы по талонам"},
+        {"Непроизведенные возвраты на терминал",
+         "Выберите смену для отчета по непроизведенным возвратам на терминал", -1, false, {19},
+         "[i32:1003, {beg}, {end}, str:" + op + ", i32:1003]",
+         "Сменный отчет по непроизведенным возвратам на терминал"},
+        {"Отчеты по картам", choose, 4, true, {52}, "[i32:1003, i32:1003, {beg}, {end}, " + none + ", str:, bool:0, []]",
+         "Отливы по пластиковым картам"},
+        {"Сменный отчет по договорам", choose, 7, false, {25},
+         "[{beg}, {end}, str:1003, str:" + op + ", " + flagsAt(8) + ", [i32:108]]", "Сменный отпуск по договорам"},
+        {"Сменный отчет по ведомостям", choose, 6, false, {14},
+         "[{beg}, {end}, str:1003, str:" + op + ", str:1003, " + flagsAt(4) + ", str:, [i32:104]]",
+         "СМЕННЫЙ ОТПУСК ПО \"Ведомость +\""},
+        {"Сменный отчет по контрагенту", choose, -1, false, {15},
+         "[{beg}, {end}, str:СтройТранс, str:1003, str:" + op + ", str:1003, " + flagsAt(4) +
+             ", bool:1, bool:0, bool:1, [i32:104]]",
+         "СМЕННЫЙ ОТПУСК ПО КОНТРАГЕНТУ"},
+        {"Информация по перезагрузкам", choose, -1, false, {35}, "[u8:11, {beg}, {end}, i32:1003, i32:1003]",
+         "Информация по перезагрузкам"},
+        {"Отчет по мернику", choose, -1, false, {35}, "[u8:10, i32:1003, i32:1003]", "Отчет по мернику"},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.caption);
+        host.reportCalls.clear();
+        threadOf.clear();
+        viewed.clear();
+        listsSeen.clear();
+        chooseShifts({kShift});
+        if (item.background)
+            expectWaitWindow();
+        const bool statement = item.reports.front() == 15;
+        if (statement)
+            confirmStatementWindow(QStringLiteral("СтройТранс"), true);
+        expectViewer();
+        if (statement)
+            leaveStatementWindow();
+        cancelList();
+        click(QString::fromUtf8(item.caption));
+        dialogs.verify();
+        expectLeft();
+
+        const auto sent = reports();
+        ASSERT_EQ(sent.size(), item.reports.size() + 1) << reportsDescribed().join('\n').toStdString();
+        for (size_t i = 0; i < item.reports.size(); ++i)
+            EXPECT_EQ(sent[i].reportNo, item.reports[i]);
+        QString expected = item.params;
+        expected.replace(QStringLiteral("{beg}"), begOf(kShift)).replace(QStringLiteral("{end}"), endOf(kShift));
+        expected.replace(QStringLiteral("{composition}"), describe(LoadComposition().Composition));
+        EXPECT_EQ(describe(sent[sent.size() - 2].params), expected);
+        EXPECT_EQ(sent.back().reportNo, kLastReportHtml);
+        const bool onReportThread = threadOf[item.reports.back()] != QCoreApplication::instance()->thread();
+        EXPECT_EQ(onReportThread, item.background);
+
+        ASSERT_EQ(listsSeen.size(), 2u);
+        EXPECT_EQ(listsSeen[0].caption, item.listCaption);
+        EXPECT_EQ(listsSeen[0].propertiesButton, item.listNumber >= 0);
+        EXPECT_EQ(listsSeen[0].reportNumber, item.listNumber);
+        EXPECT_EQ(listsSeen[0].currentButton, QString::fromUtf8(item.caption) != QStringLiteral("Отчет по мернику"));
+        ASSERT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed[0].caption, item.viewerCaption);
+        EXPECT_TRUE(viewed[0].text.contains(QStringLiteral("ОТЧЕТ №%1").arg(item.reports.back())))
+            << viewed[0].text.toStdString();
+        EXPECT_FALSE(viewed[0].html.isEmpty());
+    }
+}
+
+// ---- the loop: OK, the current shift, cancel ----
+
+TEST_F(ShiftReportsTest, TheShiftReportTakesARangeThenTheCurrentShiftUntilCancelled)
+{
+    chooseShifts({1097, 1099, 1096}); // across the gap, in no order
+    expectWaitWindow();
+    expectViewer();
+    chooseCurrentShift();
+    expectWaitWindow();
+    expectViewer();
+    cancelList();
+    click(QStringLiteral("Сменный отчет"));
+    dialogs.verify();
+    expectLeft();
+
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 4u) << reportsDescribed().join('\n').toStdString();
+    const QString tail = ", " + describe(LoadComposition().Composition) + ", i32:1, i32:0, str:, bool:0, " + flagsAt(4) +
+                         ", i32:0, [i32:104]]";
+    EXPECT_EQ(describe(sent[0].params), "[i32:1096, i32:1099" + tail);
+    EXPECT_EQ(describe(sent[2].params), "[i8:-1, i8:-1" + tail);
+    EXPECT_EQ(viewed.size(), 2u);
+    EXPECT_TRUE(listsSeen[0].currentButton);
+}
+
+TEST_F(ShiftReportsTest, WithoutCnfIniTheChoiceIsIgnoredAndTheListComesBack)
+{
+    ASSERT_TRUE(QFile::remove(Paths::toNative(CnfIniFileName())));
+    chooseShifts({kShift});
+    cancelList();
+    click(QStringLiteral("Сменный отчет"));
+    dialogs.verify();
+    EXPECT_TRUE(reports().empty()) << reportsDescribed().join('\n').toStdString();
+    expectLeft();
+}
+
+// The current shift where it changes more than the shift numbers (the rest
+// are in the parameter builders' table).
+TEST_F(ShiftReportsTest, TheCurrentShiftResultOfEachReport)
+{
+    struct Item {
+        const char* caption;
+        bool background;
+        int reportNo;
+        QString params;
+        QString viewerCaption;
+    };
+    const QString none = flagsAt(-1);
+    const std::vector<Item> items = {
+        {"Отчеты по бонусам и скидкам", false, 9,
+         "[i32:1182, " + flagsAt(0) + ", bool:0, i32:1182, bool:1, bool:1, bool:0, [i32:0]]",
+         "СМЕННЫЙ ОТЧЕТ ПО БОНУСАМ И СКИДКАМ"},
+        {"Отчеты по возвратам", false, 34, "[[" + flagsAt(0) + ", i32:0, i32:1, i32:0], [[i32:0]]]",
+         "Сменный отчет по возвратам"},
+        {"Сменный отчет по договорам", false, 26, "[u8:0, " + flagsAt(8) + ", [i32:108]]",
+         "Текущий сменный отчет по договорам"},
+        {"Отчеты по картам", true, 52, "[u8:0, u8:0, u8:0, u8:0, " + none + ", str:, bool:0, []]",
+         "Отливы по пластиковым картам"},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.caption);
+        host.reportCalls.clear();
+        viewed.clear();
+        chooseCurrentShift();
+        if (item.background)
+            expectWaitWindow();
+        expectViewer();
+        cancelList();
+        click(QString::fromUtf8(item.caption));
+        dialogs.verify();
+        const auto sent = reports();
+        ASSERT_GE(sent.size(), 2u) << reportsDescribed().join('\n').toStdString();
+        EXPECT_EQ(sent[sent.size() - 2].reportNo, item.reportNo);
+        EXPECT_EQ(describe(sent[sent.size() - 2].params), item.params);
+        ASSERT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed[0].caption, item.viewerCaption);
+    }
+}
+
+TEST_F(ShiftReportsTest, ReturnsGoPlainWhenTheEngineDoesNotTakeTheCodes)
+{
+    host.onReport = [this](QString& text, int reportNo, const Variant& params) {
+        if (isService({reportNo, params}, kSelectorReturnsCodes))
+            text = QStringLiteral("NO");
+        else
+            forward(text, reportNo, params);
+    };
+    chooseShifts({kShift});
+    expectViewer();
+    chooseCurrentShift();
+    expectViewer();
+    cancelList();
+    click(QStringLiteral("Отчеты по возвратам"));
+    dialogs.verify();
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 6u) << reportsDescribed().join('\n').toStdString();
+    EXPECT_EQ(describe(sent[0].params), QStringLiteral("[u8:14]"));
+    EXPECT_EQ(describe(sent[1].params), "[" + flagsAt(0) + ", i32:0, i32:1, " + begOf(kShift) + ", " + endOf(kShift) +
+                                            ", i32:1003, str:" + kShiftOperator + ", i32:1003, i32:0]");
+    EXPECT_EQ(describe(sent[4].params), "[" + flagsAt(0) + ", i32:0, i32:1, i32:0]");
+}
+
+TEST_F(ShiftReportsTest, TheContragentWindowComesBackAfterEachReportAndItsListsAreClosedAfterwards)
+{
+    chooseCurrentShift();
+    confirmStatementWindow(QStringLiteral("СтройТранс"));
+    expectViewer();
+    confirmStatementWindow(QStringLiteral("Автобаза №3"), true);
+    expectViewer();
+    leaveStatementWindow();
+    cancelList();
+    click(QStringLiteral("Сменный отчет по контрагенту"));
+    dialogs.verify();
+    expectLeft();
+    TDBFrm& db = *state().dataModule;
+    EXPECT_FALSE(db.VDCnt.Active());
+    EXPECT_FALSE(db.VDCar.Active());
+    // The statement clients of the client table answer, so the older table is not asked.
+    const QStringList sql = queries();
+    ASSERT_GE(sql.size(), 2);
+    EXPECT_EQ(sql[0], QStringLiteral(
+        "SELECT c.CONTR_ID AS ID, c.NAME, ct.PARAM1 AS VIDOPL FROM CONTRAGENT c LEFT JOIN CONTRAGENTTYPE ct ON "
+        "ct.CONTR_ID = c.CONTR_ID WHERE COALESCE(c.ISDELETE, 0) = 0 AND (ct.CTYPE=1) AND (ct.PARAM1 - ct.PARAM1 / 100 "
+        "* 100 = 4) ORDER BY c.NAME"));
+    EXPECT_EQ(sql[1], QStringLiteral("SELECT * FROM VDCAR WHERE ISDELETE=0 ORDER BY NAME"));
+    EXPECT_FALSE(sql.join('\n').contains(QStringLiteral("VDCONTRACTOR")));
+
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 4u) << reportsDescribed().join('\n').toStdString();
+    EXPECT_EQ(sent[0].reportNo, 17);
+    EXPECT_EQ(describe(sent[0].params), "[str:СтройТранс, " + flagsAt(4) + ", bool:0, bool:0, bool:1, [i32:104]]");
+    EXPECT_EQ(describe(sent[2].params), "[str:Автобаза №3, " + flagsAt(4) + ", bool:1, bool:0, bool:1, [i32:104]]");
+    ASSERT_EQ(viewed.size(), 2u);
+    EXPECT_EQ(viewed[0].caption, QStringLiteral("ТЕКУЩИЙ СМЕННЫЙ ОТПУСК ПО КОНТРАГЕНТУ"));
+    EXPECT_EQ(carTitles, QStringList{QStringLiteral("Автомобиль")});
+    EXPECT_FALSE(carGridEnabled);
+    EXPECT_EQ(carIndex, QStringLiteral("CONTR_ID;NAME"));
+}
+
+TEST_F(ShiftReportsTest, WithoutStatementClientsInTheClientTableTheOlderTableIsUsed)
+{
+    // The station answers the client table's query with no row.
+    host.onReport = [this](QString& text, int reportNo, const Variant& params) {
+        Variant sent = params;
+        if (isService({reportNo, params}, kSelectorProviderData) &&
+            params.at(1).toString().contains(QStringLiteral("ct.PARAM1 AS VIDOPL")))
+            sent[1] = Variant(params.at(1).toString().replace(QStringLiteral(" ORDER BY"), QStringLiteral(" AND 1 = 0 ORDER BY")));
+        forward(text, reportNo, sent);
+    };
+    chooseShifts({kShift});
+    confirmStatementWindow(QStringLiteral("Горэлектротранс"));
+    expectViewer();
+    leaveStatementWindow();
+    cancelList();
+    click(QStringLiteral("Сменный отчет по контрагенту"));
+    dialogs.verify();
+
+    const QStringList sql = queries();
+    ASSERT_GE(sql.size(), 4);
+    EXPECT_EQ(sql[1], QStringLiteral("SELECT * FROM VDCONTRACTOR WHERE ISDELETE=0 ORDER BY NAME"));
+    EXPECT_EQ(sql[2], QStringLiteral("SELECT * FROM VDCAR WHERE ISDELETE=0 ORDER BY NAME"));
+    // The window reloads from the older table too.
+    EXPECT_TRUE(sql[3].startsWith(QStringLiteral("SELECT * FROM VDCONTRACTOR WHERE ISDELETE=0 AND ( VIDOPL = 104 )")))
+        << sql[3].toStdString();
+    EXPECT_EQ(carIndex, QStringLiteral("CID;NAME"));
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 2u) << reportsDescribed().join('\n').toStdString();
+    EXPECT_EQ(describe(sent[0].params.at(2)), QStringLiteral("str:Горэлектротранс"));
+}
+
+// ---- statements: a range sends no operator; few payment types leave the name out ----
+
+TEST_F(ShiftReportsTest, StatementsOverARangeSendNoOperatorAndFewPaymentTypesGiveAnEmptyName)
+{
+    host.privValues[19] = Variant(Variant::Array{Variant("Наличные"), Variant("Карты"), Variant("Безнал")});
+    DoSetNewUserPriv(&host.mainMenu(), &TestHost::getPrivValue);
+    chooseShifts({1001, 1003});
+    expectViewer();
+    cancelList();
+    click(QStringLiteral("Сменный отчет по ведомостям"));
+    dialogs.verify();
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 2u) << reportsDescribed().join('\n').toStdString();
+    // Position 4 is beyond the three payment types: nothing is flagged.
+    EXPECT_EQ(describe(sent[0].params), "[" + begOf(1001) + ", " + endOf(1003) +
+                                            ", str:1001, str:, str:1003, [i32:0, i32:0, i32:0], str:, []]");
+    ASSERT_EQ(viewed.size(), 1u);
+    EXPECT_EQ(viewed[0].caption, QStringLiteral("СМЕННЫЙ ОТПУСК ПО \"\""));
+}
+
+// ---- cards: the mask typed or scanned ----
+
+TEST_F(ShiftReportsTest, TheCardMaskIsTypedOrScannedAndTheScannerStopsOnLeaving)
+{
+    const QString lectra = qEnvironmentVariable("VELTA_BIN_DIR") + QStringLiteral("/../lib/liblectra.so");
+    void* scanner = ::dlopen(QFile::encodeName(lectra).constData(), RTLD_NOW);
+    ASSERT_NE(scanner, nullptr) << ::dlerror();
+    using DeliverFn = int (*)(const char*, int);
+    const auto deliver = reinterpret_cast<DeliverFn>(::dlsym(scanner, "VeltaScanDeliver"));
+    ASSERT_NE(deliver, nullptr);
+
+    chooseShifts({kShift}, [](TSmenaListFrm& list) {
+        list.findChild<QLineEdit*>(QStringLiteral("edSimpleText"))->setText(QStringLiteral("12*"));
+    });
+    expectWaitWindow();
+    expectViewer();
+    chooseShifts({kShift}, [deliver](TSmenaListFrm& list) {
+        // The scanner library's own thread hands the code over.
+        ASSERT_EQ(deliver("7789*0*", 7), 1);
+        auto* edit = list.findChild<QLineEdit*>(QStringLiteral("edSimpleText"));
+        EXPECT_TRUE(test::spinUntil([edit] { return edit->text() == QStringLiteral("7789*0*"); }));
+    });
+    expectWaitWindow();
+    expectViewer();
+    cancelList();
+    click(QStringLiteral("Отчеты по картам"));
+    dialogs.verify();
+    expectLeft();
+    EXPECT_EQ(deliver("1", 1), 0); // no event procedure installed any more
+    ::dlclose(scanner);
+
+    const auto sent = reports();
+    ASSERT_EQ(sent.size(), 4u) << reportsDescribed().join('\n').toStdString();
+    EXPECT_EQ(describe(sent[0].params.at(5)), QStringLiteral("str:12%"));
+    EXPECT_EQ(describe(sent[2].params.at(5)), QStringLiteral("str:7789%0%"));
+    ASSERT_EQ(viewed.size(), 2u);
+    EXPECT_EQ(viewed[0].caption, QStringLiteral("Отливы по номеру карты"));
+    ASSERT_FALSE(listsSeen.empty());
+    EXPECT_EQ(listsSeen[0].minimumWidth, 567);
+}
+
+// ---- leaving after an error, and an empty shift log ----
+
+TEST_F(ShiftReportsTest, AReportErrorReachesTheHostAfterTheListIsGoneAndTheServerDisconnected)
+{
+    host.onReport = [this](QString& text, int reportNo, const Variant& params) {
+        if (reportNo == kBonusReportNo)
+            throw Exception(QStringLiteral("отчет сломан"));
+        forward(text, reportNo, params);
+    };
+    chooseShifts({kShift});
+    try {
+        click(QStringLiteral("Отчеты по бонусам и скидкам"));
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("отчет сломан"));
+    }
+    dialogs.verify();
+    expectLeft();
+    EXPECT_TRUE(viewed.empty());
+}
+
+TEST_F(ShiftReportsTest, AnEmptyShiftLogDisablesTheChoiceAndOkEndsTheReportAtOnce)
+{
+    TClientDataSet& log = state().dataModule->SmLogtable;
+    log.SetFilter(QStringLiteral("SmNum < 0"));
+    log.SetFiltered(true);
+    expectList([](TSmenaListFrm& list) { static_cast<QDialog&>(list).done(mrOk); });
+    click(QStringLiteral("Отчеты по номерным талонам"));
+    // The terminal returns keep the choice enabled; OK on the empty log ends them too.
+    expectList([](TSmenaListFrm& list) { static_cast<QDialog&>(list).done(mrOk); });
+    click(QStringLiteral("Непроизведенные возвраты на терминал"));
+    log.SetFiltered(false);
+    log.SetFilter(QString());
+    dialogs.verify();
+    EXPECT_TRUE(reports().empty()) << reportsDescribed().join('\n').toStdString();
+    ASSERT_EQ(listsSeen.size(), 2u);
+    EXPECT_FALSE(listsSeen[0].choiceEnabled);
+    EXPECT_TRUE(listsSeen[1].choiceEnabled);
+    expectLeft();
 }
 
 } // namespace

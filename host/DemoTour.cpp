@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <cstdio>
 
 namespace velta::host {
@@ -198,7 +200,7 @@ QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps)
     int next = 0;
     bool busy = false;
     bool closing = false;
-    QDialog* last = nullptr;
+    QPointer<QDialog> last; // windows may be destroyed once closed
     bool lastHidden = true;
     QString failure;
     QElapsedTimer waited;
@@ -213,7 +215,7 @@ QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps)
                 modal->reject();
             return;
         }
-        if (last && !last->isVisible())
+        if (!last || !last->isVisible())
             lastHidden = true;
         if (next >= steps.size())
             return;
@@ -297,7 +299,16 @@ void DemoTour::runShiftReports(HostWindow& window)
           {list, cancel}}},
         {"Сменный отчет по контрагенту",
          {{list, then(choose(3), ok)},
-          {statement, then(photograph(QStringLiteral("13-statement-parameters.png"), 500), ok)},
+          {statement, then(
+                          [](QDialog& shown) {
+                              // Every statement payment type ticked, one client picked.
+                              if (auto* types = shown.findChild<QListWidget*>(QStringLiteral("clbVidOplList")))
+                                  for (int i = 0; i < types->count(); ++i)
+                                      types->item(i)->setCheckState(Qt::Checked);
+                              settleFor(300);
+                              pickRow(shown, "OrgGrid", 1);
+                          },
+                          then(photograph(QStringLiteral("13-statement-parameters.png"), 500), ok))},
           {viewer, then(photograph(QStringLiteral("14-contragent-report.png"), 800), closeViewer)},
           {statement, cancel},
           {list, cancel}}},

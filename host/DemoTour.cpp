@@ -194,9 +194,8 @@ void DemoTour::save(const QPixmap& image, const QString& name)
     written_ << path;
 }
 
-QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps)
+QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps, int deadlineMs)
 {
-    constexpr int kDeadlineMs = 30000;
     int next = 0;
     bool busy = false;
     bool closing = false;
@@ -233,7 +232,7 @@ QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps)
             lastHidden = false;
             ++next;
             waited.restart();
-        } else if (waited.elapsed() > kDeadlineMs) {
+        } else if (waited.elapsed() > deadlineMs) {
             failure = QStringLiteral("the window %1 did not open").arg(steps[next].window);
             closing = true;
         }

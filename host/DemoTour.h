@@ -34,16 +34,17 @@ public:
     // folder or a screenshot cannot be written.
     QStringList run(HostWindow& window);
 
+    // Clicks the menu item and runs the steps as their windows show. A window
+    // that does not come in time, or a failing step, ends the script: the
+    // open modal windows are then closed so that the command returns. Returns
+    // what went wrong, or an empty text.
+    QString runCommand(QtMenuItem& item, const QList<TourStep>& steps, int deadlineMs = 30000);
+
 private:
     void save(const QPixmap& image, const QString& name);
     // The open report viewer in its text view, text preview and HTML view
     // with the options panel; closes it afterwards.
     void photographViewer(QDialog& viewer);
-    // Clicks the menu item and runs the steps as their windows show. A window
-    // that does not come in time, or a failing step, ends the script: the
-    // open modal windows are then closed so that the command returns. Returns
-    // what went wrong, or an empty text.
-    QString runCommand(QtMenuItem& item, const QList<TourStep>& steps);
     // The shift reports: the shift list, the statement parameters window and
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".

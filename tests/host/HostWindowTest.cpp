@@ -11,11 +11,13 @@
 #include "tests/support/TestEnv.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace velta::host {
@@ -159,6 +161,55 @@ TEST_F(HostWindowTest, TourOpensAReportsSubmenuWhenThereIsOne)
     const QStringList files = DemoTour(env.path("out")).run(*window);
     EXPECT_TRUE(files.contains(QDir(env.path("out")).filePath(QStringLiteral("03-reports-submenu.png"))));
     EXPECT_TRUE(files.contains(QDir(env.path("out")).filePath(QStringLiteral("02-journals-menu.png"))));
+}
+
+TEST_F(HostWindowTest, TourCommandsWorkEachWindowAsItShowsEvenOneShownAgainOrDestroyed)
+{
+    // A command as a report handler runs one: a list shown twice around a
+    // viewer that is destroyed once closed, then a window that never shows.
+    QtMenuItem* command = window->mainMenu().childByCaption(QStringLiteral("&Журналы"))->insertChild(-1, QStringLiteral("Отчет"));
+    QStringList results;
+    command->setOnClick([&results](plugin::MenuItem&) {
+        QDialog list;
+        list.setObjectName(QStringLiteral("List"));
+        auto* ok = new QPushButton(QStringLiteral("Выбор"), &list);
+        ok->setObjectName(QStringLiteral("BitBtn1"));
+        QObject::connect(ok, &QPushButton::clicked, &list, &QDialog::accept);
+        while (list.exec() == QDialog::Accepted) {
+            auto viewer = std::make_unique<QDialog>();
+            viewer->setObjectName(QStringLiteral("Viewer"));
+            results << QString::number(viewer->exec());
+        }
+        results << QStringLiteral("cancelled");
+    });
+    QStringList acted;
+    const auto act = [&acted](const QString& what, std::function<void(QDialog&)> then) {
+        return [&acted, what, then](QDialog& shown) {
+            acted << what;
+            then(shown);
+        };
+    };
+    const auto pressOk = [](QDialog& shown) { shown.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click(); };
+    const auto reject = [](QDialog& shown) { shown.reject(); };
+    DemoTour tour(env.path("out"));
+    EXPECT_EQ(tour.runCommand(*command, {{QStringLiteral("List"), act(QStringLiteral("list"), pressOk)},
+                                         {QStringLiteral("Viewer"), act(QStringLiteral("viewer"), reject)},
+                                         {QStringLiteral("List"), act(QStringLiteral("list again"), pressOk)},
+                                         {QStringLiteral("Viewer"), act(QStringLiteral("viewer again"), reject)},
+                                         {QStringLiteral("List"), act(QStringLiteral("list last"), reject)}}),
+              QString());
+    EXPECT_EQ(acted, (QStringList{"list", "viewer", "list again", "viewer again", "list last"}));
+    EXPECT_EQ(results, (QStringList{"0", "0", "cancelled"}));
+
+    // A window that does not come: the open ones are closed so the command ends.
+    acted.clear();
+    results.clear();
+    EXPECT_EQ(tour.runCommand(*command, {{QStringLiteral("List"), act(QStringLiteral("list"), pressOk)},
+                                         {QStringLiteral("Absent"), act(QStringLiteral("absent"), reject)}},
+                              1000),
+              QStringLiteral("the window Absent did not open"));
+    EXPECT_EQ(acted, QStringList{"list"});
+    EXPECT_EQ(results, (QStringList{"0", "cancelled"}));
 }
 
 TEST_F(HostWindowTest, TourIntoAnUnwritableFolderRaises)

@@ -19,6 +19,7 @@ inline constexpr std::uint16_t kSelectorPrologue = 1000;
 inline constexpr std::uint8_t kSelectorProviderData = 2;
 inline constexpr std::uint8_t kSelectorLimitBalances = 12;
 inline constexpr std::uint8_t kSelectorCallFunction = 17;
+inline constexpr std::uint8_t kSelectorPriceHistory = 18;
 
 // The class of the station's application server.
 inline constexpr char kVeltaServerName[] = "VeltaServer.ServerVeltaDCOM";

@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "plugin/core/ReportCalls.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/selection/ChoosePeriodFrm.h"
 #include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
@@ -78,10 +79,21 @@ void TReport::LimitBalancesReport(MenuItem&)
     viewer::ShowReport(text, html, QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
 }
 
-void TReport::PriceHistoryReport(MenuItem& sender)
+void TReport::PriceHistoryReport(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    // The period chooser comes back after each report until it is cancelled.
+    TDateTime begin = 0;
+    TDateTime end = 0;
+    while (selection::ChoosePeriod(begin, end)) {
+        QString text;
+        RunReport(kServiceReport,
+                  Variant(Variant::Array{Variant(kSelectorPriceHistory), Variant::fromDate(begin), Variant::fromDate(end)}),
+                  text);
+        QString html;
+        RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
+        viewer::ShowReport(text, html, QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ"));
+    }
 }
 
 void TReport::DiscountCardsList(MenuItem& sender)

@@ -11,10 +11,12 @@
 #include "plugin/core/VeltaRep.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/menu/EntryPoints.h"
+#include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
 #include "plugin/menu/ShiftReportParams.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/SiblingLibrary.h"
+#include "plugin/selection/ChoosePeriodFrm.h"
 #include "plugin/selection/SmenaListForm.h"
 #include "plugin/settings/ParamVedomForm.h"
 #include "plugin/ui/DBGrid.h"
@@ -713,6 +715,36 @@ TEST_F(ShiftReportsTest, AnEmptyShiftLogDisablesTheChoiceAndOkEndsTheReportAtOnc
     EXPECT_FALSE(listsSeen[0].choiceEnabled);
     EXPECT_TRUE(listsSeen[1].choiceEnabled);
     expectLeft();
+}
+
+// The price history takes its period from the period chooser, which comes back
+// after each report until it is cancelled.
+TEST_F(ShiftReportsTest, ThePriceHistoryTakesEachChosenPeriodUntilTheChooserIsCancelled)
+{
+    const TDateTime begin = 45366.0;             // 15.03.2024 0:00
+    const TDateTime end = 45382.999999988425926; // 31.03.2024 23:59:59.999
+    dialogs.expectModal(QStringLiteral("TChoosePeriodForm")).drive([=](QDialog& window) {
+        auto& chooser = static_cast<selection::TChoosePeriodForm&>(window);
+        chooser.SetBegin(begin);
+        chooser.SetEnd(end);
+        window.done(mrOk);
+    });
+    expectViewer();
+    dialogs.expectModal(QStringLiteral("TChoosePeriodForm")).drive([](QDialog& window) { window.reject(); });
+    // The item is an office workplace's; the handler itself does not look at its sender.
+    test::TestMenuItem* anyItem = host.mainMenu().child(ReportMenuCaption())->child(QStringLiteral("Сменный отчет"));
+    ASSERT_NE(anyItem, nullptr);
+    report().PriceHistoryReport(*anyItem);
+    dialogs.verify();
+    const std::vector<TestHost::ReportCall> sent = reports();
+    ASSERT_EQ(sent.size(), 2u) << reportsDescribed().join('\n').toStdString();
+    EXPECT_EQ(sent[0].reportNo, kServiceReport);
+    EXPECT_EQ(describe(sent[0].params), QStringLiteral("[u8:18, date:%1, date:%2]")
+                                            .arg(QString::number(begin, 'f', 6), QString::number(end, 'f', 6)));
+    EXPECT_EQ(sent[1].reportNo, kLastReportHtml);
+    ASSERT_EQ(viewed.size(), 1u);
+    EXPECT_EQ(viewed[0].caption, QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ"));
+    EXPECT_FALSE(viewed[0].text.isEmpty());
 }
 
 } // namespace

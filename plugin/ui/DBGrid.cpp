@@ -62,6 +62,9 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* titles = horizontalHeader();
     titles->setHighlightSections(false);
+    // Titles start at the column's left edge, as the framework's grid puts
+    // them: a centred title of a column wider than the grid falls out of view.
+    titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titles->setSectionsClickable(true);
     // A title click is the window's (sorting, say), never a column selection.
     disconnect(titles, SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));

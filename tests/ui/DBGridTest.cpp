@@ -140,6 +140,32 @@ TEST_F(DBGridTest, ColumnsComeFromTheFields)
     EXPECT_EQ(titles->sectionSize(1), 12 * digit + 4);
 }
 
+TEST_F(DBGridTest, TheTitleOfAColumnWiderThanTheGridIsInView)
+{
+    // The statement window's car grid: one 100-character column in a narrow grid.
+    ds.Close();
+    for (int i = 0; i < ds.FieldCount(); ++i)
+        ds.Fields(i).SetVisible(ds.Fields(i).FieldName() == "Oper");
+    ds.FieldByName("Oper").SetDisplayWidth(100);
+    ds.FieldByName("Oper").SetDisplayLabel("Автомобиль");
+    ds.CreateDataSet();
+    grid.resize(280, 200);
+    ASSERT_EQ(grid.Model().columnCount(), 1);
+    QHeaderView* titles = grid.horizontalHeader();
+    ASSERT_GT(titles->sectionSize(0), titles->width());
+
+    // The title's letters are the darkest pixels of the header; the style's
+    // lines and shading are far lighter.
+    const QImage shot = titles->grab().toImage();
+    const QRect title(0, 0, std::min(titles->sectionSize(0), titles->width()), titles->height());
+    int letters = 0;
+    for (int y = title.top() + 2; y < title.bottom() - 1; ++y) {
+        for (int x = title.left() + 2; x < title.right() - 1; ++x)
+            letters += shot.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    }
+    EXPECT_GT(letters, 20) << "the title shows in the visible part of the column";
+}
+
 TEST_F(DBGridTest, GridAndDatasetMoveTogether)
 {
     EXPECT_EQ(grid.currentIndex().row(), 0);

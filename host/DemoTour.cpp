@@ -1,6 +1,7 @@
 #include "host/DemoTour.h"
 
 #include "common/Exception.h"
+#include "host/HostConfig.h"
 #include "host/HostWindow.h"
 #include "host/QtMenuItem.h"
 #include "plugin/platform/SiblingLibrary.h"
@@ -326,6 +327,51 @@ void DemoTour::runShiftReports(HostWindow& window)
     }
 }
 
+void DemoTour::runPriceHistory(HostWindow& window)
+{
+    const QString caption = QStringLiteral("История изменения цен на ГСМ...");
+    const QString chooser = QStringLiteral("TChoosePeriodForm");
+    const QList<TourStep> steps = {
+        {chooser,
+         [this](QDialog& shown) {
+             settleFor(300);
+             save(shown.grab(), QStringLiteral("17-period-chooser.png"));
+             press(shown, "btnOK");
+         }},
+        {QStringLiteral("TRptFrm"),
+         [this](QDialog& shown) {
+             settleFor(800);
+             save(shown.grab(), QStringLiteral("18-price-history.png"));
+             shown.reject();
+         }},
+        {chooser, [](QDialog& shown) { press(shown, "btnCancel"); }},
+    };
+    const auto runOn = [&](HostWindow& host) {
+        QtMenuItem* item = findItem(host.mainMenu(), caption);
+        if (!item)
+            return;
+        const QString failure = runCommand(*item, steps);
+        if (!failure.isEmpty())
+            std::fprintf(stderr, "velta-host: %s on the tour: %s\n", caption.toUtf8().constData(), failure.toUtf8().constData());
+    };
+    if (findItem(window.mainMenu(), caption) || !window.pluginLoaded() || window.config().workplaceKind == 3) {
+        runOn(window);
+        return;
+    }
+    // The plug-in builds this item only on an office workplace, so a second
+    // host of an office workplace loads it; the plug-in then answers that host.
+    HostConfig office = window.config();
+    office.workplaceKind = 3;
+    HostWindow officeWindow(office, [](const QString& message) {
+        std::fprintf(stderr, "velta-host: %s\n", message.toUtf8().constData());
+    });
+    if (!officeWindow.loadPlugin(window.pluginPath()))
+        return;
+    officeWindow.show();
+    settle();
+    runOn(officeWindow);
+}
+
 QStringList DemoTour::run(HostWindow& window)
 {
     written_.clear();
@@ -390,6 +436,7 @@ QStringList DemoTour::run(HostWindow& window)
             std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
     }
     runShiftReports(window);
+    runPriceHistory(window);
     return written_;
 }
 

@@ -4,7 +4,8 @@
 // screenshots of the window and of each open menu into a folder; then opens
 // one report in the viewer and photographs its views, and runs four shift
 // reports through their choice windows, photographing each window and each
-// viewer. Whatever menus exist are photographed, so the tour also works
+// viewer, and the fuel price history through the period chooser on an office
+// workplace. Whatever menus exist are photographed, so the tour also works
 // without the plug-in.
 #include <QList>
 #include <QString>
@@ -49,6 +50,11 @@ private:
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".
     void runShiftReports(HostWindow& window);
+    // "История изменения цен на ГСМ...": the period chooser, the viewer, then
+    // the chooser cancelled. The item exists only on an office workplace, so
+    // on another one the step opens a second host window of an office
+    // workplace; it comes last, as the plug-in then belongs to that window.
+    void runPriceHistory(HostWindow& window);
 
     QString folder_;
     QStringList written_;

@@ -130,6 +130,11 @@ bool HostWindow::loadPlugin(const QString& path)
     return plugin_ != nullptr;
 }
 
+QString HostWindow::pluginPath() const
+{
+    return plugin_ ? plugin_->path() : QString();
+}
+
 void HostWindow::changeUser(const QString& name)
 {
     config_.currentUser = name;

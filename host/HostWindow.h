@@ -35,12 +35,15 @@ public:
     // order; a failure is reported and leaves the host's own menus.
     bool loadPlugin(const QString& path);
     bool pluginLoaded() const { return plugin_ != nullptr; }
+    // The loaded plug-in's file, or an empty text.
+    QString pluginPath() const;
     // Logs the named user on: the plug-in fits its menu again (SetNewUserPriv).
     void changeUser(const QString& name);
     // Shows an error as the host does.
     void reportError(const QString& message);
 
     QtMenuItem& mainMenu() { return *root_; }
+    HostConfig& config() { return config_; }
     PrintJournal& journal() { return *journal_; }
     MenuStateRegistry& menuStates() { return *menuStates_; }
     QPlainTextEdit* journalView() const { return journalView_; }

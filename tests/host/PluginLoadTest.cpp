@@ -2,15 +2,18 @@
 // above the host's own journal items, and unloading leaves the host sound.
 #include "common/Codecs.h"
 #include "common/Exception.h"
+#include "host/DemoTour.h"
 #include "host/HostConfig.h"
 #include "host/HostWindow.h"
 #include "host/PluginLibrary.h"
 #include "host/QtMenuItem.h"
 #include "plugin/platform/SiblingLibrary.h"
+#include "tests/support/StationServer.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QMenu>
 #include <gtest/gtest.h>
 
@@ -52,6 +55,52 @@ TEST(PluginLoad, ReportMenuGoesAboveTheHostItems)
     // The library is unloaded with the window; a new host window still works.
     HostWindow again(config, [&](const QString& m) { errors << m; });
     EXPECT_EQ(again.mainMenu().count(), 4);
+}
+
+// Points the host and the plug-in at a station server while it lives.
+struct StationPort {
+    explicit StationPort(quint16 port) { qputenv("VELTA_STATION_PORT", QByteArray::number(port)); }
+    ~StationPort() { qunsetenv("VELTA_STATION_PORT"); }
+};
+
+// The fuel price history is built only on an office workplace: the tour of a
+// station workplace photographs its period chooser and viewer through a second
+// host of an office workplace, and the station's own menu stays without it.
+TEST(PluginLoad, TourShowsThePriceHistoryThroughAnOfficeHost)
+{
+    const QString library = QDir::cleanPath(qEnvironmentVariable("VELTA_BIN_DIR") + QStringLiteral("/../lib/libVeltaReports9.so"));
+    if (!QFileInfo::exists(library) || !test::StationServer::available())
+        GTEST_SKIP() << "the plug-in library or the station server is not built";
+    const auto station = test::StationServer::overNewStation(200);
+    ASSERT_NE(station->port(), 0) << station->error().toStdString();
+    test::TestEnv env;
+    const QString path = env.path("root/host.ini");
+    // The host and the plug-in's own connections both find the station by this port.
+    const StationPort port(station->port());
+    test::writeFileBytes(path, codec::toCp1251(defaultHostConfigText()));
+    HostConfig config(path);
+    ASSERT_EQ(config.workplaceKind, 0);
+    QStringList errors;
+    HostWindow window(config, [&](const QString& m) { errors << m; });
+    ASSERT_TRUE(window.loadPlugin(library)) << errors.join(QLatin1Char('\n')).toStdString();
+    const QString caption = QStringLiteral("История изменения цен на ГСМ...");
+    QtMenuItem* reports = window.mainMenu().childByCaption(QStringLiteral("&Журналы/Отчеты"));
+    ASSERT_NE(reports, nullptr);
+    EXPECT_EQ(reports->childByCaption(caption), nullptr);
+
+    const QString out = env.path("out");
+    const QStringList files = DemoTour(out).run(window);
+    ASSERT_GE(files.size(), 2);
+    EXPECT_EQ(QFileInfo(files[files.size() - 2]).fileName(), QStringLiteral("17-period-chooser.png"));
+    EXPECT_EQ(QFileInfo(files.last()).fileName(), QStringLiteral("18-price-history.png"));
+    const QImage chooser(QDir(out).filePath(QStringLiteral("17-period-chooser.png")));
+    const QImage viewer(QDir(out).filePath(QStringLiteral("18-price-history.png")));
+    ASSERT_FALSE(chooser.isNull());
+    ASSERT_FALSE(viewer.isNull());
+    EXPECT_NE(chooser.size(), viewer.size()) << "the viewer is not the chooser photographed twice";
+    EXPECT_EQ(config.workplaceKind, 0) << "the office host works on a copy of the configuration";
+    EXPECT_EQ(reports->childByCaption(caption), nullptr);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
 }
 
 // The department library is the host's to load, and only when host.ini names

@@ -1,10 +1,13 @@
-// The four exports of libVeltaReports9.so and the library's load and unload.
+// The four exports of libVeltaReports9.so, its load and unload, and one
+// export only tests use.
 #include "plugin/api/velta_plugin.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/menu/EntryPoints.h"
 #include "plugin/selection/SmenaListForm.h"
+#include "plugin/ui/Dialogs.h"
 
 #include <QCoreApplication>
+#include <memory>
 
 namespace {
 
@@ -22,6 +25,9 @@ __attribute__((destructor)) void pluginUnloaded()
         velta::selection::FreeShiftList();
     velta::core::ShutDown();
 }
+
+// The dialogs a test installed through VeltaInstallDialogs.
+std::unique_ptr<velta::CurrentDialogsScope> testDialogs;
 
 } // namespace
 
@@ -46,6 +52,17 @@ void SetNewUserPriv(velta::plugin::MenuItem* mainMenu, velta::plugin::GetPrivVal
 void UpdateVidOpl()
 {
     velta::core::UpdateVidOpl();
+}
+
+// For tests only, never called by a host: makes dialogs (the test's scripted
+// ones) the library's current dialogs, so that a test program holding its own
+// copy of the Dialogs service can answer this library's windows; null puts the
+// real dialogs back.
+__attribute__((visibility("default"))) void VeltaInstallDialogs(velta::Dialogs* dialogs)
+{
+    testDialogs.reset();
+    if (dialogs)
+        testDialogs = std::make_unique<velta::CurrentDialogsScope>(*dialogs);
 }
 
 }

@@ -10,8 +10,6 @@
 namespace velta::core {
 namespace {
 
-const QString kReportsKey = QStringLiteral("SOFTWARE\\Kastelmark\\Velta\\Reports\\");
-
 Variant int32(int value)
 {
     return Variant(value);
@@ -53,7 +51,7 @@ bool readBool(const TRegistry& registry, const QString& name, bool defaultValue)
 void EnsureReportKey(const QString& keyName)
 {
     TRegistry registry(RootKey::LocalMachine);
-    const QString key = kReportsKey + keyName;
+    const QString key = ReportOptionsKey(keyName);
     if (registry.keyExists(key))
         return;
     if (registry.openKey(key, true)) {
@@ -109,7 +107,7 @@ BonusRepSettings ReadBonusRepSettings()
     settings.Flags = ReadPayTypeFlags(QStringLiteral("BonusRep"), -1);
     settings.Codes = SelectedPayTypeCodes(settings.Flags);
     TRegistry registry(RootKey::LocalMachine);
-    if (registry.openKey(kReportsKey + QStringLiteral("BonusRep"), true)) {
+    if (registry.openKey(ReportOptionsKey(QStringLiteral("BonusRep")), true)) {
         settings.NullStr = readOnFlag(registry, QStringLiteral("NullStr"));
         settings.CBAllVO = readOnFlag(registry, QStringLiteral("CBAllVO"));
         settings.ShowGSMItog = readBool(registry, QStringLiteral("ShowGSMItog"), true);
@@ -141,7 +139,7 @@ BackRepSettings ReadBackRepSettings()
     settings.Flags = ReadPayTypeFlags(QStringLiteral("BackRep"), -1);
     settings.Codes = SelectedPayTypeCodes(settings.Flags);
     TRegistry registry(RootKey::LocalMachine);
-    if (registry.openKey(kReportsKey + QStringLiteral("BackRep"), true)) {
+    if (registry.openKey(ReportOptionsKey(QStringLiteral("BackRep")), true)) {
         if (registry.valueExists(QStringLiteral("RepProp")))
             settings.Options = registry.readInteger(QStringLiteral("RepProp"));
         if (readOnFlag(registry, QStringLiteral("NullStr")))
@@ -246,7 +244,7 @@ CardRepSettings ReadCardRepSettings()
     settings.Flags = ReadPayTypeFlags(QStringLiteral("CardRep"), -1);
     settings.Codes = SelectedPayTypeCodes(settings.Flags);
     TRegistry registry(RootKey::LocalMachine);
-    const QString key = kReportsKey + QStringLiteral("CardRep");
+    const QString key = ReportOptionsKey(QStringLiteral("CardRep"));
     if (registry.keyExists(key) && registry.openKeyReadOnly(key)) {
         settings.LogTranDsc = readOnFlag(registry, QStringLiteral("PayTypeLOGTRANDSC"));
         registry.closeKey();

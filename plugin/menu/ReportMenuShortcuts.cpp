@@ -2,6 +2,7 @@
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/HostValues.h"
+#include "plugin/core/ReportCalls.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
 #include "plugin/core/VeltaRep.h"
@@ -12,9 +13,6 @@ namespace velta::core {
 using plugin::MenuItem;
 
 namespace {
-
-const QString kServerName = QStringLiteral("VeltaServer.ServerVeltaDCOM");
-const QString kServerGuid = QStringLiteral("{D7D34493-E6FD-11D4-97BA-00C0DFF6EEA1}");
 
 StationConfigSource& configSource()
 {
@@ -79,8 +77,8 @@ Variant FetchStationConfig()
     if (state().dataModule) {
         connectionPtr = &state().dataModule->VeltaServer;
     } else {
-        own.SetServerName(kServerName);
-        own.SetServerGUID(kServerGuid);
+        own.SetServerName(QString::fromLatin1(kVeltaServerName));
+        own.SetServerGUID(QString::fromLatin1(kVeltaServerGUID));
         own.BeforeConnect = [](TDCOMConnection& sender) {
             const Variant station = HostValues::privValue(11);
             if (station.isEmptyOrNull() || !HostValues::isOrdinal(station) || station.toInt64() != 1)

@@ -127,7 +127,6 @@ void addLowerRows(MenuItem* menu, PluginState& s)
     s.periodItems.append(addSame(menu, QStringLiteral("Сменный отчет по контрагенту"), 71, bind(&TReport::ContragentShiftReport)));
     s.periodItems.append(addSame(menu, QStringLiteral("Сменный отчет по ведомостям"), 73, bind(&TReport::StatementShiftReport)));
     addTop(menu, QStringLiteral("-"), QString(), 0, {});
-    addSeparatorUnlessTopIsOne(menu);
 }
 
 void addUpperRows(MenuItem* menu, PluginState& s)

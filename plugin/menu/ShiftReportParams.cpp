@@ -60,6 +60,26 @@ void EnsureReportKey(const QString& keyName)
     }
 }
 
+// The shift report's parameters before the payment type codes, for a range
+// of shifts or (first and last -1) the open one.
+Variant::Array shiftReportParams(const Variant& first, const Variant& last, const ShiftReportSettings& settings)
+{
+    return {first,
+            last,
+            settings.Composition,
+            settings.StationValue,
+            int32(settings.RoundRVal),
+            text(settings.DepartmentPath),
+            Variant(settings.IsOfficeWorkplace),
+            settings.Flags,
+            int32(settings.SiloReportSortField)};
+}
+
+Variant::Array currentShiftReportParams(const ShiftReportSettings& settings)
+{
+    return shiftReportParams(Variant(std::int8_t(-1)), Variant(std::int8_t(-1)), settings);
+}
+
 } // namespace
 
 ShiftReportSettings ReadShiftReportSettings()
@@ -79,25 +99,15 @@ ShiftReportSettings ReadShiftReportSettings()
 
 ShiftReportRequest ShiftReportRequestFor(const ShiftChoice& choice, const ShiftReportSettings& settings)
 {
-    Variant::Array params;
-    if (choice.current)
-        params << Variant(std::int8_t(-1)) << Variant(std::int8_t(-1));
-    else
-        params << int32(choice.BegShift) << int32(choice.EndShift);
-    params << settings.Composition << settings.StationValue << int32(settings.RoundRVal)
-           << text(settings.DepartmentPath) << Variant(settings.IsOfficeWorkplace) << settings.Flags
-           << int32(settings.SiloReportSortField) << settings.Codes;
+    Variant::Array params = choice.current ? currentShiftReportParams(settings)
+                                           : shiftReportParams(int32(choice.BegShift), int32(choice.EndShift), settings);
+    params << settings.Codes;
     return {kShiftReportNo, Variant(params), QStringLiteral("Сменный отчет")};
 }
 
 ShiftReportRequest CurrentShiftReportRequest(const ShiftReportSettings& settings)
 {
-    const Variant::Array params{Variant(std::int8_t(-1)),    Variant(std::int8_t(-1)),
-                                settings.Composition,        settings.StationValue,
-                                int32(settings.RoundRVal),   text(settings.DepartmentPath),
-                                Variant(settings.IsOfficeWorkplace), settings.Flags,
-                                int32(settings.SiloReportSortField)};
-    return {kShiftReportNo, Variant(params), QStringLiteral("Сменный отчет")};
+    return {kShiftReportNo, Variant(currentShiftReportParams(settings)), QStringLiteral("Сменный отчет")};
 }
 
 BonusRepSettings ReadBonusRepSettings()

@@ -109,7 +109,6 @@ Replacement::Replacement(Replacement&& other) noexcept
     , synced_(other.synced_)
     , target_(std::move(other.target_))
     , temp_(std::exchange(other.temp_, {}))
-    , tempPath_(std::exchange(other.tempPath_, {}))
 {
 }
 
@@ -121,7 +120,6 @@ Replacement& Replacement::operator=(Replacement&& other) noexcept
         synced_ = other.synced_;
         target_ = std::move(other.target_);
         temp_ = std::exchange(other.temp_, {});
-        tempPath_ = std::exchange(other.tempPath_, {});
     }
     return *this;
 }
@@ -165,7 +163,6 @@ bool Replacement::open(const QByteArray& target, const QByteArray& temp, bool ex
         return false;
     target_ = target;
     temp_ = temp;
-    tempPath_ = QFile::decodeName(temp);
     synced_ = true;
     if (exists) {
         ::fchmod(fd_, old.st_mode & 07777);
@@ -174,6 +171,11 @@ bool Replacement::open(const QByteArray& target, const QByteArray& temp, bool ex
         }
     }
     return true;
+}
+
+QString Replacement::tempPath() const
+{
+    return QFile::decodeName(temp_);
 }
 
 bool Replacement::write(QByteArrayView bytes)
@@ -206,7 +208,6 @@ bool Replacement::finish(bool keepOpen, RenameSync renameSync, FileSync fileSync
         return false;
     }
     temp_.clear();
-    tempPath_.clear();
     if (renameSync == RenameSync::Folder)
         syncFolder(target_);
     return true;
@@ -230,7 +231,6 @@ void Replacement::discard() noexcept
     if (!temp_.isEmpty())
         ::unlink(temp_.constData());
     temp_.clear();
-    tempPath_.clear();
     errno = error;
 }
 

@@ -61,7 +61,7 @@ public:
     int commitKeepingOpen(RenameSync renameSync = RenameSync::Folder, FileSync fileSync = FileSync::BeforeRename);
 
     int fd() const { return fd_; }
-    const QString& tempPath() const { return tempPath_; }
+    QString tempPath() const;
 
 private:
     bool open(const QByteArray& target, const QByteArray& temp, bool exclusive);
@@ -72,7 +72,6 @@ private:
     bool synced_ = true;
     QByteArray target_;
     QByteArray temp_;
-    QString tempPath_;
 };
 
 // Where a whole-file write stopped.

@@ -16,14 +16,6 @@
 
 namespace velta::test {
 
-inline QString stationProgram()
-{
-    return StationServer::program();
-}
-
-// The station tests' name for the shared server helper.
-using ServerProcess = StationServer;
-
 // A demo station and one server over it for a whole test suite.
 struct ServedStation {
     explicit ServedStation(bool legacy = false, int sales = 1500)
@@ -32,7 +24,7 @@ struct ServedStation {
     {
     }
     DemoStation station;
-    ServerProcess server;
+    StationServer server;
 };
 
 struct Opened {

@@ -172,9 +172,7 @@ bool writeString(const QString& fileName, const std::optional<QString>& section,
                  const std::optional<QString>& key, const std::optional<QString>& value)
 {
     if (!section) {
-        struct stat st {};
-        int statErrno = 0;
-        IniFileCache::instance().forget(IniFileIO::resolvePath(fileName, st, statErrno));
+        IniFileCache::instance().forget(nativePathOf(fileName));
         setLastError(SystemError::Success);
         return true;
     }
@@ -242,9 +240,7 @@ struct DeferredWrites::State : Pending {
 
 DeferredWrites::DeferredWrites(const QString& fileName)
 {
-    struct stat st {};
-    int statErrno = 0;
-    const QString path = IniFileIO::resolvePath(fileName, st, statErrno);
+    const QString path = nativePathOf(fileName);
     if (t_pending && t_pending->path == path) {
         ++t_pending->depth; // nested: the outermost commits
         return;

@@ -127,7 +127,7 @@ TEST_F(ServerBadInput, KeyedServerServesOnlyClientsWithTheKey)
     writeFileBytes(keyFile, "s3cret\n");
     // A station of its own: the suite's server holds the shared one.
     const DemoStation station(false, 200);
-    ServerProcess keyed(station.root(), {QStringLiteral("--key"), keyFile});
+    StationServer keyed(station.root(), {QStringLiteral("--key"), keyFile});
     ASSERT_NE(keyed.port(), 0) << keyed.firstOutput().constData();
 
     EXPECT_EQ(keyed.connect(QStringLiteral("s3cret"))->call(QStringLiteral("GetNewContragentNumber")).isNumeric(), true);
@@ -145,7 +145,7 @@ TEST_F(ServerBadInput, KeyedServerServesOnlyClientsWithTheKey)
 TEST_F(ServerBadInput, OpenAddressWithoutKeyAndMissingStationAreRefusedAtStart)
 {
     QProcess open;
-    open.start(stationProgram(), {QStringLiteral("serve"), QStringLiteral("--root"), served_->station.root(),
+    open.start(StationServer::program(), {QStringLiteral("serve"), QStringLiteral("--root"), served_->station.root(),
                                   QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0")});
     ASSERT_TRUE(open.waitForFinished(20000));
     EXPECT_NE(open.exitCode(), 0);
@@ -153,7 +153,7 @@ TEST_F(ServerBadInput, OpenAddressWithoutKeyAndMissingStationAreRefusedAtStart)
 
     TestEnv env;
     QProcess missing;
-    missing.start(stationProgram(), {QStringLiteral("serve"), QStringLiteral("--root"), env.path(QStringLiteral("none"))});
+    missing.start(StationServer::program(), {QStringLiteral("serve"), QStringLiteral("--root"), env.path(QStringLiteral("none"))});
     ASSERT_TRUE(missing.waitForFinished(20000));
     EXPECT_NE(missing.exitCode(), 0);
     EXPECT_TRUE(missing.readAllStandardError().contains("init")) << "the message says how to make the station";
@@ -209,7 +209,7 @@ TEST_F(ServerBadInput, ClientKilledMidRequestDisturbsNobody)
 TEST_F(ServerBadInput, TerminationStopsTheServerCleanly)
 {
     const DemoStation station(false, 200);
-    ServerProcess own(station.root());
+    StationServer own(station.root());
     ASSERT_NE(own.port(), 0);
     auto client = own.connect();
     openProvider(*client, QStringLiteral("DSPRepTTNID"), {}, 1); // leaves a cursor open
@@ -243,7 +243,7 @@ protected:
     static void ask(WireClient& client) { client.call(QString::fromLatin1(station::kGetAZSConfig)); }
     // A client served once a slot is free again: a closed connection's slot
     // comes back when its thread has let go of the attachment, a moment later.
-    static std::unique_ptr<WireClient> connectWhenFree(const ServerProcess& server)
+    static std::unique_ptr<WireClient> connectWhenFree(const StationServer& server)
     {
         const QDeadlineTimer deadline(10000);
         for (;;) {
@@ -264,7 +264,7 @@ DemoStation* ServerLimits::station_ = nullptr;
 
 TEST_F(ServerLimits, ConnectionsOverTheLimitAreRefusedWithoutAnAttachmentUntilASlotIsFree)
 {
-    ServerProcess server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2")});
+    StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
     auto first = server.connect();
     auto second = server.connect();
@@ -304,7 +304,7 @@ TEST_F(ServerLimits, ConnectionsOverTheLimitAreRefusedWithoutAnAttachmentUntilAS
 
 TEST_F(ServerLimits, IdleConnectionIsClosedWithItsCursorWhileOneInUseStays)
 {
-    ServerProcess server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
+    StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
                                             QStringLiteral("--idle-timeout"), QStringLiteral("1")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
     auto busy = server.connect();

@@ -11,7 +11,6 @@
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -49,13 +48,11 @@ int listenSocket(std::string& path)
 {
     velta::devices::ensureSocketFolder();
     path = velta::devices::scannerSocketPath();
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
+    sockaddr_un address;
+    if (!velta::devices::socketAddress(path, address)) {
         report("the socket path " + path + " is too long; velta-scan cannot reach this scanner");
         return -1;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;

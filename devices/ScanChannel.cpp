@@ -5,7 +5,6 @@
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace velta::devices {
@@ -17,6 +16,16 @@ std::string scannerSocketPath()
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return folder + "/lectra-scanner.sock";
+}
+
+bool socketAddress(const std::string& path, sockaddr_un& address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
 }
 
 namespace {
@@ -44,13 +53,11 @@ void ensureSocketFolder()
 SendResult sendCode(const std::string& code, std::string& message)
 {
     const std::string path = scannerSocketPath();
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
+    sockaddr_un address;
+    if (!socketAddress(path, address)) {
         message = "the socket path " + path + " is too long";
         return SendResult::Failed;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
 
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {

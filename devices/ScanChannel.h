@@ -6,6 +6,7 @@
 // loads into any program without bringing anything else along.
 #include <cstddef>
 #include <string>
+#include <sys/un.h>
 
 namespace velta::devices {
 
@@ -14,6 +15,9 @@ inline constexpr std::size_t kMaxCodeLength = 255;
 
 // The socket's path (the lock folder may be given with trailing slashes).
 std::string scannerSocketPath();
+
+// The address of the socket at `path`; false when the path is too long for one.
+bool socketAddress(const std::string& path, sockaddr_un& address);
 
 // Creates the lock folder when missing, world-writable with the sticky bit as
 // the named locks make it.

@@ -317,14 +317,18 @@ void DemoTour::runShiftReports(HostWindow& window)
           {viewer, then(photograph(QStringLiteral("16-meter-report.png"), 800), closeViewer)},
           {list, cancel}}},
     };
-    for (const Command& command : commands) {
-        QtMenuItem* item = findItem(window.mainMenu(), QString::fromUtf8(command.caption));
-        if (!item)
-            continue;
-        const QString failure = runCommand(*item, command.steps);
-        if (!failure.isEmpty())
-            std::fprintf(stderr, "velta-host: %s on the tour: %s\n", command.caption, failure.toUtf8().constData());
-    }
+    for (const Command& command : commands)
+        runItem(window, QString::fromUtf8(command.caption), command.steps);
+}
+
+void DemoTour::runItem(HostWindow& window, const QString& caption, const QList<TourStep>& steps)
+{
+    QtMenuItem* item = findItem(window.mainMenu(), caption);
+    if (!item)
+        return;
+    const QString failure = runCommand(*item, steps);
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "velta-host: %s on the tour: %s\n", caption.toUtf8().constData(), failure.toUtf8().constData());
 }
 
 void DemoTour::runPriceHistory(HostWindow& window)
@@ -346,16 +350,8 @@ void DemoTour::runPriceHistory(HostWindow& window)
          }},
         {chooser, [](QDialog& shown) { press(shown, "btnCancel"); }},
     };
-    const auto runOn = [&](HostWindow& host) {
-        QtMenuItem* item = findItem(host.mainMenu(), caption);
-        if (!item)
-            return;
-        const QString failure = runCommand(*item, steps);
-        if (!failure.isEmpty())
-            std::fprintf(stderr, "velta-host: %s on the tour: %s\n", caption.toUtf8().constData(), failure.toUtf8().constData());
-    };
     if (findItem(window.mainMenu(), caption) || !window.pluginLoaded() || window.config().workplaceKind == 3) {
-        runOn(window);
+        runItem(window, caption, steps);
         return;
     }
     // The plug-in builds this item only on an office workplace, so a second
@@ -369,7 +365,7 @@ void DemoTour::runPriceHistory(HostWindow& window)
         return;
     officeWindow.show();
     settle();
-    runOn(officeWindow);
+    runItem(officeWindow, caption, steps);
 }
 
 QStringList DemoTour::run(HostWindow& window)

@@ -46,6 +46,9 @@ private:
     // The open report viewer in its text view, text preview and HTML view
     // with the options panel; closes it afterwards.
     void photographViewer(QDialog& viewer);
+    // Runs the command of the item of that caption when the menu has one;
+    // what went wrong is told on stderr and the tour goes on.
+    void runItem(HostWindow& window, const QString& caption, const QList<TourStep>& steps);
     // The shift reports: the shift list, the statement parameters window and
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".

@@ -4,26 +4,10 @@
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/RowDiff.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 namespace velta {
-
-namespace {
-
-// Marks the time the model spends telling views of a change.
-class Flag {
-public:
-    explicit Flag(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-    ~Flag() { flag_ = saved_; }
-    Flag(const Flag&) = delete;
-    Flag& operator=(const Flag&) = delete;
-
-private:
-    bool& flag_;
-    bool saved_;
-};
-
-} // namespace
 
 DatasetModel::DatasetModel(TDataSource* source, QObject* parent) : QAbstractTableModel(parent), link_(*this)
 {
@@ -59,7 +43,7 @@ void DatasetModel::loadColumns()
 
 void DatasetModel::reload()
 {
-    Flag notifying(notifying_);
+    const QScopedValueRollback notifying(notifying_, true);
     beginResetModel();
     loadColumns();
     endResetModel();
@@ -258,8 +242,8 @@ void DatasetModel::setCurrentRow(int row)
     if (!ds || row < 0 || row >= rowCount() || row == currentRow_ || moving_ || notifying_)
         return;
     const int record = recordAt(row);
-    moving_ = true;
-    try {
+    {
+        const QScopedValueRollback moving(moving_, true);
         ds->CheckBrowseMode();
         // Posting or dropping a new record shifts the rows below it: the
         // record clicked is looked up again.
@@ -267,17 +251,13 @@ void DatasetModel::setCurrentRow(int row)
         const auto it = std::find(rows.begin(), rows.end(), record);
         if (it != rows.end() && ds->State() == dsBrowse)
             ds->MoveBy(static_cast<int>(it - rows.begin()) - ds->currentDisplayRow());
-    } catch (...) {
-        moving_ = false;
-        throw;
     }
-    moving_ = false;
     followCurrentRow();
 }
 
 void DatasetModel::onDataChange(const DataChange& change)
 {
-    Flag notifying(notifying_);
+    const QScopedValueRollback notifying(notifying_, true);
     switch (change.kind) {
     case DataChange::ActiveChanged:
     case DataChange::LayoutChanged:

@@ -92,8 +92,8 @@ private:
     // begin/end notifications so that views never see a half-told change.
     std::vector<int> records_;
     int currentRow_ = -1;
-    bool moving_ = false;
-    bool notifying_ = false;
+    bool moving_ = false;    // set while the model moves the dataset
+    bool notifying_ = false; // set while views are told of a change
     bool editable_ = false;
 };
 

@@ -2,24 +2,14 @@
 
 #include "common/Exception.h"
 
+#include <QScopedValueRollback>
+
 namespace velta {
 
 namespace {
 
 // The tick state an item had when last seen.
 constexpr int kKnownStateRole = Qt::UserRole + 1;
-
-// Counts the changes made by code so that they are not taken for the user's.
-class CodeChange {
-public:
-    explicit CodeChange(int& depth) : depth_(depth) { ++depth_; }
-    ~CodeChange() { --depth_; }
-    CodeChange(const CodeChange&) = delete;
-    CodeChange& operator=(const CodeChange&) = delete;
-
-private:
-    int& depth_;
-};
 
 } // namespace
 
@@ -42,7 +32,7 @@ QStringList TCheckListBox::Items() const
 
 void TCheckListBox::SetItems(const QStringList& items)
 {
-    CodeChange change(settingState_);
+    const QScopedValueRollback change(settingState_, true);
     clear();
     for (const QString& text : items)
         AddItem(text);
@@ -50,7 +40,7 @@ void TCheckListBox::SetItems(const QStringList& items)
 
 int TCheckListBox::AddItem(const QString& text, bool checked)
 {
-    CodeChange change(settingState_);
+    const QScopedValueRollback change(settingState_, true);
     auto* entry = new QListWidgetItem(text);
     entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren);
     entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
@@ -61,7 +51,7 @@ int TCheckListBox::AddItem(const QString& text, bool checked)
 
 void TCheckListBox::Clear()
 {
-    CodeChange change(settingState_);
+    const QScopedValueRollback change(settingState_, true);
     clear();
 }
 
@@ -81,13 +71,13 @@ bool TCheckListBox::Checked(int index) const
 void TCheckListBox::SetChecked(int index, bool checked)
 {
     QListWidgetItem* entry = itemAtIndex(index);
-    CodeChange change(settingState_);
+    const QScopedValueRollback change(settingState_, true);
     entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void TCheckListBox::SetAllChecked(bool checked)
 {
-    CodeChange change(settingState_);
+    const QScopedValueRollback change(settingState_, true);
     for (int i = 0; i < count(); ++i)
         item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
@@ -110,7 +100,7 @@ void TCheckListBox::itemChangedByUser(QListWidgetItem* entry)
     if (entry->data(kKnownStateRole) == state)
         return;
     entry->setData(kKnownStateRole, state);
-    if (settingState_ == 0)
+    if (!settingState_)
         emit clickCheck(row(entry));
 }
 

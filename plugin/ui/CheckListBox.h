@@ -42,7 +42,7 @@ private:
 
     int checkedCount_ = 0;
     int countedTotal_ = 0;
-    int settingState_ = 0; // changes made by code, not by the user
+    bool settingState_ = false; // changes made by code, not by the user
 };
 
 } // namespace velta

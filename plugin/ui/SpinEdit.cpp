@@ -118,9 +118,7 @@ void TSpinEdit::textEdited()
 
 void TSpinEdit::normalise()
 {
-    const QString shown = QString::number(Value());
-    if (text() != shown)
-        lineEdit()->setText(shown);
+    SetValue(Value());
 }
 
 } // namespace velta

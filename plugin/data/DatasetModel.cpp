@@ -106,7 +106,10 @@ TBookmark DatasetModel::bookmarkAt(int row) const
 
 int DatasetModel::rowOf(const TBookmark& bookmark) const
 {
-    if (bookmark.isNull() || bookmarkAt(0).store != bookmark.store)
+    // The bookmark's own record tells whether it is of this data: row 0 may
+    // be a record being inserted, which has no bookmark yet.
+    const TClientDataSet* ds = dataSet();
+    if (bookmark.isNull() || !ds || ds->bookmarkOf(bookmark.record).store != bookmark.store)
         return -1;
     const auto it = std::find(records_.begin(), records_.end(), bookmark.record);
     return it == records_.end() ? -1 : static_cast<int>(it - records_.begin());

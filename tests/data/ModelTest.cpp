@@ -146,6 +146,14 @@ TEST_F(ModelTest, InsertPostCancelAndDelete)
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
 
+    ds.First();
+    const TBookmark first = ds.GetBookmark();
+    ds.Insert();
+    EXPECT_EQ(model.rowOf(first), 1) << "a new record at the top has no bookmark, the others keep theirs";
+    ds.Cancel();
+    inserted.clear();
+    removed.clear();
+
     ds.SetRecNo(3);
     ds.Insert();
     ASSERT_EQ(inserted.size(), 1);

@@ -155,11 +155,14 @@ TEST(SafeIniProcesses, ReadersNeverSeeATornValueWhileAnotherProcessWrites)
     test::TestEnv env;
     const QString file = env.path(QStringLiteral("cnf.ini"));
     const QString expected[] = {asRead(sharedValue(0)), asRead(sharedValue(1)), asRead(sharedValue(2))};
+    // A value is there before the writer starts, so every read has one to
+    // check, however soon the writer is done.
+    TSafeIniFile(file).WriteString(kSection, kKey, sharedValue(2));
     auto child = test::startChild(QStringLiteral("ini-writer"), {file, QStringLiteral("40")});
     int reads = 0;
     int torn = 0;
     int seenValues = 0;
-    while (child->state() != QProcess::NotRunning && reads < 3000) {
+    do {
         const QString value = TSafeIniFile(file).ReadString(kSection, kKey, QString());
         ++reads;
         if (value.isEmpty())
@@ -170,7 +173,7 @@ TEST(SafeIniProcesses, ReadersNeverSeeATornValueWhileAnotherProcessWrites)
         if (reads % 10 == 0) // this process writes too
             TSafeIniFile(file).WriteString(kSection, kKey, sharedValue(2));
         child->waitForFinished(0);
-    }
+    } while (child->state() != QProcess::NotRunning && reads < 3000);
     EXPECT_EQ(finishedExitCode(*child), 0);
     EXPECT_EQ(torn, 0) << "of " << seenValues << " values read";
     EXPECT_GT(seenValues, 0);

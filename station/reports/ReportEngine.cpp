@@ -2,8 +2,11 @@
 
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
+#include "station/reports/ReportCatalog.h"
+#include "station/reports/ReportHtmlRenderer.h"
 #include "station/reports/ReportMemory.h"
 #include "station/reports/ReportService.h"
+#include "station/reports/ReportTextRenderer.h"
 
 namespace velta::station {
 
@@ -67,8 +70,14 @@ QString ReportEngine::produce(int reportNo, const Variant& params, const QString
 
 ReportRendering ReportEngine::render(int reportNo, const Variant& params)
 {
-    // The real reports come later; until then every report lists what it received.
-    return ReportPlaceholder(reportNo, params).render();
+    const int selector = reportNo == kServiceReport ? ReportService::selectorOf(params) : -1;
+    const ReportEntry* entry = findReport(reportNo, selector);
+    // A number the engine does not compute answers the list of what it received.
+    if (!entry)
+        return ReportPlaceholder(reportNo, params).render();
+    const ReportContext context(db_, ReportFormats::fromCnfIni());
+    const ReportDocument document = entry->produce(context, ReportParams(reportNo, params));
+    return {renderReportText(document), renderReportHtml(document, {context.formats().repeatHead})};
 }
 
 void ReportEngine::remember(const QString& html, const QString& workplace, bool shareWithWorkplace)

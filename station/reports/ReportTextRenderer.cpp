@@ -1,0 +1,162 @@
+#include "station/reports/ReportTextRenderer.h"
+
+#include <algorithm>
+
+namespace velta::station {
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+bool inDosCyrillic(char16_t c)
+{
+    if (c >= 0x20 && c < 0x7F)
+        return true;
+    if ((c >= 0x0410 && c <= 0x044F) || c == 0x0401 || c == 0x0451)
+        return true;
+    switch (c) {
+    case 0x00A0: // no-break space
+    case 0x00B0: // degree sign
+    case 0x00B7: // middle dot
+    case 0x2116: // numero sign
+    case 0x00A4: // currency sign
+    case 0x0404: case 0x0454: case 0x0407: case 0x0457: case 0x040E: case 0x045E:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QStringList cellLines(const QString& text)
+{
+    return text.split(QLatin1Char('\n'));
+}
+
+QString aligned(const QString& text, qsizetype width, CellAlign align)
+{
+    const qsizetype gap = std::max<qsizetype>(0, width - text.size());
+    switch (align) {
+    case CellAlign::Right:
+        return QString(gap, QLatin1Char(' ')) + text;
+    case CellAlign::Center:
+        return QString(gap / 2, QLatin1Char(' ')) + text + QString(gap - gap / 2, QLatin1Char(' '));
+    case CellAlign::Left:
+        break;
+    }
+    return text + QString(gap, QLatin1Char(' '));
+}
+
+// One cell per column: missing cells are blank, extra cells are dropped.
+QString cellAt(const QStringList& cells, qsizetype column)
+{
+    if (column >= cells.size())
+        return QString();
+    QString text = cells[column];
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+QString dosCyrillicSafe(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (!inDosCyrillic(c.unicode()) && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            c = QLatin1Char('?');
+    }
+    return out;
+}
+
+QStringList renderTextTable(const ReportTable& table)
+{
+    const qsizetype columns = table.columns.size();
+    QVector<qsizetype> widths(columns, 0);
+    int headLines = 1;
+    for (qsizetype c = 0; c < columns; ++c) {
+        const QStringList title = cellLines(table.columns[c].title);
+        headLines = std::max<int>(headLines, int(title.size()));
+        for (const QString& line : title)
+            widths[c] = std::max(widths[c], line.size());
+    }
+    for (const auto* rows : {&table.rows, &table.totals}) {
+        for (const QStringList& row : *rows) {
+            for (qsizetype c = 0; c < columns; ++c)
+                widths[c] = std::max(widths[c], cellAt(row, c).size());
+        }
+    }
+
+    QString rule = QStringLiteral("+");
+    for (qsizetype c = 0; c < columns; ++c)
+        rule += QString(widths[c] + 2, QLatin1Char('-')) + QLatin1Char('+');
+
+    const auto line = [&](const auto& cellText, bool heading) {
+        QString out = QStringLiteral("|");
+        for (qsizetype c = 0; c < columns; ++c) {
+            const CellAlign align = heading ? CellAlign::Center : table.columns[c].align;
+            out += QLatin1Char(' ') + aligned(cellText(c), widths[c], align) + QStringLiteral(" |");
+        }
+        return out;
+    };
+
+    QStringList lines;
+    lines << rule;
+    for (int l = 0; l < headLines; ++l) {
+        lines << line(
+            [&](qsizetype c) {
+                const QStringList title = cellLines(table.columns[c].title);
+                return l < title.size() ? title[l] : QString();
+            },
+            true);
+    }
+    lines << rule;
+    for (const QStringList& row : table.rows)
+        lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+    if (!table.totals.isEmpty()) {
+        if (!table.rows.isEmpty())
+            lines << rule;
+        for (const QStringList& row : table.totals)
+            lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+    }
+    lines << rule;
+    return lines;
+}
+
+QString renderReportText(const ReportDocument& document)
+{
+    QStringList body;
+    for (const ReportBlock& block : document.blocks()) {
+        if (const auto* table = std::get_if<ReportTable>(&block)) {
+            body << renderTextTable(*table);
+        } else if (const auto* heading = std::get_if<ReportHeading>(&block)) {
+            if (!body.isEmpty())
+                body << QString();
+            body << heading->text;
+        } else if (const auto* paragraph = std::get_if<ReportParagraph>(&block)) {
+            body << paragraph->text.split(QLatin1Char('\n'));
+        } else if (const auto* html = std::get_if<ReportHtmlBlock>(&block)) {
+            body << html->textFallback.split(QLatin1Char('\n'));
+        }
+    }
+    qsizetype width = 0;
+    for (const QString& line : body)
+        width = std::max(width, line.size());
+
+    QStringList lines;
+    const QString& title = document.title();
+    lines << QString(std::max<qsizetype>(0, (width - title.size()) / 2), QLatin1Char(' ')) + title;
+    lines << QString();
+    if (!document.head().isEmpty()) {
+        lines << document.head();
+        lines << QString();
+    }
+    lines << body;
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return dosCyrillicSafe(lines.join(kLineEnd) + kLineEnd);
+}
+
+} // namespace velta::station

@@ -5,6 +5,7 @@
 #include "station/demo/DemoContragents.h"
 #include "station/demo/DemoFuelMovement.h"
 #include "station/demo/DemoScanDocs.h"
+#include "station/demo/DemoShiftEvents.h"
 #include "station/demo/DemoShiftsSales.h"
 #include "station/db/StationDatabase.h"
 
@@ -19,6 +20,7 @@ DemoSummary writeStationDemo(StationDatabase& db, const SchemaOptions& options, 
     const DemoFuelMovement movement = writeFuelMovement(db, contragents);
     const DemoNotes notes = writeConsignmentNotes(db, contragents, sales, options);
     const DemoScanDocs scans = writeScanDocs(db, contragents);
+    const DemoShiftEvents events = writeShiftEvents(db);
 
     summary.shifts = demo::kShiftCount;
     summary.sales = sales.sales;
@@ -31,6 +33,9 @@ DemoSummary writeStationDemo(StationDatabase& db, const SchemaOptions& options, 
     summary.notes = notes.notes;
     summary.noteLines = notes.lines;
     summary.scanDocs = scans.documents;
+    summary.returnActs = events.returnActs;
+    summary.meterChecks = events.meterChecks;
+    summary.reloads = events.reloads;
     return summary;
 }
 

@@ -20,6 +20,9 @@ struct DemoSummary {
     qint64 notes = 0;
     qint64 noteLines = 0;
     qint64 scanDocs = 0;
+    qint64 returnActs = 0;
+    qint64 meterChecks = 0;
+    qint64 reloads = 0;
 };
 
 // Fills an empty station database (tables created with the same options).

@@ -1,5 +1,8 @@
 #include "station/reports/ReportCatalog.h"
 
+#include "station/reports/ShiftEventReports.h"
+#include "station/reports/ShiftSalesReports.h"
+
 
 namespace velta::station {
 namespace {
@@ -7,6 +10,19 @@ namespace {
 // One line per report; keep them in report number order.
 const ReportEntry kReports[] = {
     {-1, -1, nullptr},
+    {9, -1, bonusShiftReport},
+    {14, -1, statementShiftReport},
+    {15, -1, contragentShiftReport},
+    {16, -1, currentStatementShiftReport},
+    {17, -1, currentContragentShiftReport},
+    {19, -1, terminalReturnsShiftReport},
+    {25, -1, contractsShiftReport},
+    {26, -1, currentContractsShiftReport},
+    {34, -1, returnsShiftReport},
+    {35, 10, meterShiftReport},
+    {35, 11, reloadsShiftReport},
+    {46, -1, talonsShiftReport},
+    {52, -1, cardsShiftReport},
 };
 
 } // namespace

@@ -278,7 +278,7 @@ ReportDocument meterShiftReport(const ReportContext& context, const ReportParams
                                        {QStringLiteral("По мернику,\nл"), CellAlign::Right},
                                        {QStringLiteral("Отклонение,\nл"), CellAlign::Right},
                                        {QStringLiteral("Отклонение,\n%"), CellAlign::Right},
-                                       {QStringLiteral("Допуск ±0,5%")}, {QStringLiteral("Оператор")}});
+                                       {QStringLiteral("Допуск 0,5%")}, {QStringLiteral("Оператор")}});
     int checks = 0;
     int outside = 0;
     double byDispensers = 0;

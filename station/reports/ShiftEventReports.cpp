@@ -271,14 +271,15 @@ ReportDocument meterShiftReport(const ReportContext& context, const ReportParams
     query.addBindValue(span.lastShift);
     execPrepared(query, QStringLiteral("Meter checks"));
     const ReportFormats& f = context.formats();
-    ReportTable& table = doc.addTable({{QStringLiteral("Дата, время")}, {QStringLiteral("Смена"), CellAlign::Right},
+    const QVector<ReportColumn> columns{{QStringLiteral("Дата, время")}, {QStringLiteral("Смена"), CellAlign::Right},
                                        {QStringLiteral("ТРК"), CellAlign::Center},
                                        {QStringLiteral("Пист."), CellAlign::Center}, {QStringLiteral("ГСМ")},
                                        {QStringLiteral("По ТРК, л"), CellAlign::Right},
                                        {QStringLiteral("По мернику,\nл"), CellAlign::Right},
                                        {QStringLiteral("Отклонение,\nл"), CellAlign::Right},
                                        {QStringLiteral("Отклонение,\n%"), CellAlign::Right},
-                                       {QStringLiteral("Допуск 0,5%")}, {QStringLiteral("Оператор")}});
+                                       {QStringLiteral("Допуск 0,5%")}, {QStringLiteral("Оператор")}};
+    ReportTable* table = nullptr;
     int checks = 0;
     int outside = 0;
     double byDispensers = 0;
@@ -288,7 +289,9 @@ ReportDocument meterShiftReport(const ReportContext& context, const ReportParams
         const double measured = amountOf(query.value(6));
         const double percent = dispensed != 0 ? (measured - dispensed) / dispensed * 100.0 : 0.0;
         const bool beyond = std::abs(percent) > kMeterTolerancePercent + 1e-9;
-        if (!doc.addRow(table, {shownTimestamp(query.value(0)), query.value(1).toString(), query.value(2).toString().trimmed(),
+        if (!table)
+            table = &doc.addTable(columns);
+        if (!doc.addRow(*table, {shownTimestamp(query.value(0)), query.value(1).toString(), query.value(2).toString().trimmed(),
                                 query.value(3).toString(), query.value(4).toString().trimmed(), f.litres(dispensed),
                                 f.litres(measured), f.litres(measured - dispensed), f.fixed(percent, 2),
                                 beyond ? QStringLiteral("превышен") : QStringLiteral("в норме"),
@@ -303,7 +306,7 @@ ReportDocument meterShiftReport(const ReportContext& context, const ReportParams
         doc.addParagraph(QStringLiteral("Проверок мерником не было."));
         return doc;
     }
-    table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(), f.litres(byDispensers),
+    table->totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(), f.litres(byDispensers),
                                 f.litres(byMeter), f.litres(byMeter - byDispensers), QString(),
                                 QStringLiteral("превышен: %1").arg(outside), QString()};
     doc.addParagraph(QStringLiteral("Проверок: %1, с отклонением сверх допуска: %2.").arg(checks).arg(outside));
@@ -323,12 +326,14 @@ ReportDocument reloadsShiftReport(const ReportContext& context, const ReportPara
     query.addBindValue(period.from);
     query.addBindValue(period.to);
     execPrepared(query, QStringLiteral("Reloads"));
-    ReportTable& table = doc.addTable({{QStringLiteral("Дата, время")}, {QStringLiteral("Смена"), CellAlign::Right},
-                                       {QStringLiteral("Оборудование")}, {QStringLiteral("Причина")},
-                                       {QStringLiteral("Оператор")}});
+    ReportTable* table = nullptr;
     int count = 0;
     while (query.next()) {
-        if (!doc.addRow(table, {shownTimestamp(query.value(0)), query.value(1).toString(),
+        if (!table)
+            table = &doc.addTable({{QStringLiteral("Дата, время")}, {QStringLiteral("Смена"), CellAlign::Right},
+                                   {QStringLiteral("Оборудование")}, {QStringLiteral("Причина")},
+                                   {QStringLiteral("Оператор")}});
+        if (!doc.addRow(*table, {shownTimestamp(query.value(0)), query.value(1).toString(),
                                 query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
                                 query.value(4).toString().trimmed()}))
             return doc;
@@ -337,7 +342,7 @@ ReportDocument reloadsShiftReport(const ReportContext& context, const ReportPara
     if (count == 0)
         doc.addParagraph(QStringLiteral("Перезагрузок не было."));
     else
-        table.totals << QStringList{QStringLiteral("Всего перезагрузок"), QString::number(count), QString(), QString(),
+        table->totals << QStringList{QStringLiteral("Всего перезагрузок"), QString::number(count), QString(), QString(),
                                     QString()};
     return doc;
 }

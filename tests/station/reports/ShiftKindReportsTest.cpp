@@ -196,6 +196,10 @@ TEST_F(ShiftKindReportsTest, MeterChecks)
     expectReference("shift-35-10-meter", 35, {Variant(std::uint8_t{10}), Variant(kFirstShift), Variant(kLastShift)});
     const QString text = produce(35, {Variant(std::uint8_t{10}), Variant(1001), Variant(1181)});
     EXPECT_TRUE(text.contains(litres(QStringLiteral("SELECT SUM(METERLITER) FROM METERCHECK"))));
+    // A night shift has no checks: a sentence instead of an empty table.
+    const QString none = produce(35, {Variant(std::uint8_t{10}), Variant(1002), Variant(1002)});
+    EXPECT_TRUE(none.contains(QStringLiteral("Проверок мерником не было.")));
+    EXPECT_FALSE(none.contains(QStringLiteral("+--")));
 }
 
 TEST_F(ShiftKindReportsTest, Reloads)

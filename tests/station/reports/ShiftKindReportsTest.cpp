@@ -5,9 +5,11 @@
 
 #include "common/DateTime.h"
 #include "common/Exception.h"
+#include "station/reports/ReportCatalog.h"
 #include "station/reports/ReportEngine.h"
 #include "station/reports/ReportFormats.h"
 #include "station/reports/ReportMemory.h"
+#include "station/reports/ReportTextRenderer.h"
 #include "tests/support/ReferenceFile.h"
 
 using namespace velta;
@@ -246,6 +248,30 @@ TEST_F(ShiftKindReportsTest, MalformedArraysNameTheReportAndTheElement)
               std::string("Отчет №34 ожидает параметров: 9 или 4, получено: 1"));
     EXPECT_EQ(message(35, {Variant(std::uint8_t{10}), Variant(QStringLiteral("1003")), Variant(1008)}),
               std::string("Отчет №35: параметр 1 должен быть целым числом, а не OleStr"));
+}
+
+TEST_F(ShiftKindReportsTest, RowLimitStopsTheReportsWithItsMessage)
+{
+    station::ReportFormats formats;
+    formats.limits.maxRows = 5;
+    const station::ReportContext context(*db_, formats);
+    const Variant::Array cards{Variant(1001), Variant(1180), at(2024, 1, 1, 8, 0), at(2024, 3, 31, 7, 58), flags({1, 2}),
+                               Variant(QString()), Variant(true), codes({1, 2})};
+    const Variant::Array bonus{Variant(1001), flags({}), Variant(false), Variant(1180), Variant(true), Variant(true),
+                               Variant(true), codes({})};
+    for (const auto& [reportNo, params] : {std::pair{52, cards}, std::pair{9, bonus}}) {
+        const station::ReportDocument doc =
+            station::findReport(reportNo, -1)->produce(context, station::ReportParams(reportNo, Variant(params)));
+        EXPECT_TRUE(doc.truncated()) << reportNo;
+        const QString text = station::renderReportText(doc);
+        EXPECT_TRUE(text.contains(station::reportLimitMessage(formats.limits, true))) << reportNo;
+        qsizetype rows = 0;
+        for (const station::ReportBlock& block : doc.blocks()) {
+            if (const auto* table = std::get_if<station::ReportTable>(&block))
+                rows += table->rows.size();
+        }
+        EXPECT_EQ(rows, formats.limits.maxRows) << reportNo;
+    }
 }
 
 TEST_F(ShiftKindReportsTest, DemoReturnActsFollowTheirSales)

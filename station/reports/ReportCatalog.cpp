@@ -1,11 +1,14 @@
 #include "station/reports/ReportCatalog.h"
 
+#include "station/reports/ShiftReport.h"
+
 
 namespace velta::station {
 namespace {
 
 // One line per report; keep them in report number order.
 const ReportEntry kReports[] = {
+    {45, -1, shiftReport},
     {-1, -1, nullptr},
 };
 

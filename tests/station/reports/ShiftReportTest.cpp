@@ -132,6 +132,32 @@ QString editorTable(const QVector<FinColumn>& columns, std::array<bool, 3> group
         l << QStringLiteral("<td colspan=%1 bgcolor=\"#c0c0c0\">").arg(totals)
           << QStringLiteral("<font size=2>Итого отпущено по операциям продажи</font></td>");
     l << QStringLiteral("</tr>");
+    const char* const groupNames[] = {"Наличный расчет", "Безналичный расчет", "Всего"};
+    if (totals > 0) {
+        l << QStringLiteral("<tr style=\"FONT-WEIGHT: bolder\" align=center bgColor=#c0c0c0>");
+        for (int g = 0; g < 3; ++g) {
+            if (groups[g])
+                l << QStringLiteral("<td colspan=%1>").arg(m)
+                  << QStringLiteral("<font size=2>%1</font></td>").arg(QString::fromUtf8(groupNames[g]));
+        }
+        l << QStringLiteral("</tr>");
+    }
+    const char* const measureNames[] = {"Кол-во, л", "Масса, кг", "Сумма, &lt;#valuta&gt;"};
+    l << QStringLiteral("<tr style=\"FONT-WEIGHT: bolder\" align=middle>");
+    for (const FinColumn& col : columns) {
+        const bool on[] = {col.volume, col.mass, col.sum};
+        for (int k = 0; k < 3; ++k) {
+            if (on[k])
+                l << QStringLiteral("<td><font size=2>%1</font></td>").arg(QString::fromUtf8(measureNames[k]));
+        }
+    }
+    for (int g = 0; g < 3 && totals > 0; ++g) {
+        for (int k = 0; k < 3; ++k) {
+            if (groups[g] && measures[k])
+                l << QStringLiteral("<td bgcolor=\"#c0c0c0\"><font size=2>%1</font></td>").arg(QString::fromUtf8(measureNames[k]));
+        }
+    }
+    l << QStringLiteral("</tr>");
     wide(QStringLiteral("&lt;#Repeat&gt;"));
     l << QStringLiteral("<tr align=right>") << QStringLiteral("<td width=\"%1%\" align=left>").arg(w)
       << QStringLiteral("<font size=2>&lt;#GSM&gt;</font></td>") << QStringLiteral("<td width=\"%1%\">").arg(w)

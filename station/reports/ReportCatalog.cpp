@@ -2,14 +2,13 @@
 
 #include "station/reports/ShiftEventReports.h"
 #include "station/reports/ShiftSalesReports.h"
-
+#include "station/reports/ShiftReport.h"
 
 namespace velta::station {
 namespace {
 
 // One line per report; keep them in report number order.
 const ReportEntry kReports[] = {
-    {-1, -1, nullptr},
     {9, -1, bonusShiftReport},
     {14, -1, statementShiftReport},
     {15, -1, contragentShiftReport},
@@ -21,6 +20,7 @@ const ReportEntry kReports[] = {
     {34, -1, returnsShiftReport},
     {35, 10, meterShiftReport},
     {35, 11, reloadsShiftReport},
+    {45, -1, shiftReport},
     {46, -1, talonsShiftReport},
     {52, -1, cardsShiftReport},
 };

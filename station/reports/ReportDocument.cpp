@@ -14,8 +14,14 @@ ReportTable& ReportDocument::addTable(QVector<ReportColumn> columns)
 {
     ReportTable table;
     table.columns = std::move(columns);
-    blocks_.push_back(std::move(table));
+    push(std::move(table));
     return std::get<ReportTable>(blocks_.back());
+}
+
+void ReportDocument::push(ReportBlock block)
+{
+    blocks_.push_back(std::move(block));
+    outputs_.push_back(output_);
 }
 
 bool ReportDocument::addRow(ReportTable& table, const QStringList& cells)
@@ -30,7 +36,11 @@ bool ReportDocument::addRow(ReportTable& table, const QStringList& cells)
     const bool bySize = sizeEstimate_ + rowSize > qint64(limits_.maxSizeMb) * 1024 * 1024;
     if (byRows || bySize) {
         truncated_ = true;
+        // The stop shows in both renderings, whichever the table belongs to.
+        const ReportOutput output = output_;
+        output_ = ReportOutput::Both;
         addParagraph(reportLimitMessage(limits_, byRows));
+        output_ = output;
         return false;
     }
     ++rowCount_;

@@ -48,6 +48,10 @@ struct ReportHtmlBlock {
 
 using ReportBlock = std::variant<ReportHeading, ReportParagraph, ReportTable, ReportHtmlBlock>;
 
+// Which rendering shows a block: both, or only the text or only the HTML one
+// (a report whose text and HTML forms are composed differently).
+enum class ReportOutput { Both, Text, Html };
+
 struct ReportLimits {
     // cnf.ini [Reports] MaxRows and MaxSize (megabytes) as read; the defaults
     // are those of the settings window.
@@ -64,9 +68,14 @@ public:
     const QStringList& head() const { return head_; }
     void addHeadLine(const QString& line) { head_ << line; }
 
-    void addHeading(const QString& text) { blocks_.push_back(ReportHeading{text}); }
-    void addParagraph(const QString& text) { blocks_.push_back(ReportParagraph{text}); }
-    void addHtml(const QString& html, const QString& textFallback) { blocks_.push_back(ReportHtmlBlock{html, textFallback}); }
+    void addHeading(const QString& text) { push(ReportHeading{text}); }
+    void addParagraph(const QString& text) { push(ReportParagraph{text}); }
+    void addHtml(const QString& html, const QString& textFallback) { push(ReportHtmlBlock{html, textFallback}); }
+    // Blocks added from now on show in the given renderings only.
+    void setOutput(ReportOutput output) { output_ = output; }
+    // Whether the block at this index shows in the text (or the HTML) rendering.
+    bool inText(std::size_t block) const { return outputs_.at(block) != ReportOutput::Html; }
+    bool inHtml(std::size_t block) const { return outputs_.at(block) != ReportOutput::Text; }
     // Starts a table and returns it for filling; the reference stays valid
     // for the document's life (blocks never move).
     ReportTable& addTable(QVector<ReportColumn> columns);
@@ -81,9 +90,13 @@ public:
     const ReportLimits& limits() const { return limits_; }
 
 private:
+    void push(ReportBlock block);
+
     QString title_;
     QStringList head_;
     std::deque<ReportBlock> blocks_;
+    std::deque<ReportOutput> outputs_;
+    ReportOutput output_ = ReportOutput::Both;
     ReportLimits limits_;
     qint64 rowCount_ = 0;
     qint64 sizeEstimate_ = 0;

@@ -22,8 +22,9 @@ struct ReportFormats {
     int repSmType = 0;
     // [SmenaRep] SiloReportSortField: 0 tanks by number, 1 by fuel name.
     int siloReportSortField = 0;
-    // [SmenaRep] RoundRVal, read as an integer: non-zero rounds tank volumes
-    // to whole litres.
+    // [SmenaRep] RoundRVal, read as an integer: 0 (the settings window's
+    // "round to whole litres" ticked) rounds tank volumes, non-zero keeps
+    // their decimals. The shift report takes it from its parameters.
     int roundRVal = 0;
     bool finPrcDelim = false; // [Reports] FinPrcDelim: fuels split by price
     bool rezGrGSM = false;    // [Reports] RezGrGSM: tank volumes grouped by fuel

@@ -74,7 +74,10 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
             lines << escaped(line);
         html += QStringLiteral("<p>") + lines.join(QStringLiteral("<br>") + kLineEnd) + QStringLiteral("</p>") + kLineEnd;
     }
-    for (const ReportBlock& block : document.blocks()) {
+    for (std::size_t i = 0; i < document.blocks().size(); ++i) {
+        if (!document.inHtml(i))
+            continue;
+        const ReportBlock& block = document.blocks()[i];
         if (const auto* table = std::get_if<ReportTable>(&block))
             html += renderHtmlTable(*table);
         else if (const auto* heading = std::get_if<ReportHeading>(&block))

@@ -126,7 +126,10 @@ QStringList renderTextTable(const ReportTable& table)
 QString renderReportText(const ReportDocument& document)
 {
     QStringList body;
-    for (const ReportBlock& block : document.blocks()) {
+    for (std::size_t i = 0; i < document.blocks().size(); ++i) {
+        if (!document.inText(i))
+            continue;
+        const ReportBlock& block = document.blocks()[i];
         if (const auto* table = std::get_if<ReportTable>(&block)) {
             body << renderTextTable(*table);
         } else if (const auto* heading = std::get_if<ReportHeading>(&block)) {

@@ -143,12 +143,13 @@ TEST_F(ReportServer, HostConnectionRendersItsLastReport)
     EXPECT_EQ(report(*client_, station::kGetReport, 55, Variant(Variant::Array{}), QStringLiteral("host-only")), QString());
     const Variant params(Variant::Array{Variant(std::uint8_t{1}), Variant(-1), Variant(QStringLiteral("Смена 5")),
                                         Variant(Variant::Array{Variant(true)})});
-    const QString text = report(*client_, station::kGetReport, 45, params, QStringLiteral("host-only"));
-    EXPECT_TRUE(matchesReference(QStringLiteral("station/reports/reference/server-45.txt"), text));
+    // 200 is a number the engine does not compute: it answers the placeholder.
+    const QString text = report(*client_, station::kGetReport, 200, params, QStringLiteral("host-only"));
+    EXPECT_TRUE(matchesReference(QStringLiteral("station/reports/reference/server-200.txt"), text));
     // The prologue that goes before every report changes nothing.
     report(*client_, station::kGetReport, 35, Variant(Variant::Array{Variant(std::uint16_t{1000}), Variant(0)}));
     const QString html = report(*client_, station::kGetReport, 55, Variant(Variant::Array{}), QStringLiteral("host-only"));
-    EXPECT_TRUE(matchesReference(QStringLiteral("station/reports/reference/server-45.html"), html));
+    EXPECT_TRUE(matchesReference(QStringLiteral("station/reports/reference/server-200.html"), html));
     // A new connection has no last report of its own.
     EXPECT_EQ(report(*served_->server.connect(), station::kGetReport, 55, Variant(Variant::Array{}),
                      QStringLiteral("host-only")),

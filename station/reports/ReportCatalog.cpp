@@ -1,5 +1,7 @@
 #include "station/reports/ReportCatalog.h"
 
+#include "station/reports/FuelJournalReport.h"
+
 
 namespace velta::station {
 namespace {
@@ -7,6 +9,9 @@ namespace {
 // One line per report; keep them in report number order.
 const ReportEntry kReports[] = {
     {-1, -1, nullptr},
+    {0, -1, receiptJournalReport},
+    {31, -1, pumpOutJournalReport},
+    {35, 19, transferJournalReport},
 };
 
 } // namespace

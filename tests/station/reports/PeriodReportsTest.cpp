@@ -1,0 +1,110 @@
+// The fuel journals, the sales history and the period reports on a demo
+// station: each report rendered with fixed parameters and compared, as text
+// and as HTML, with its reference files; a few totals checked against the
+// station's own rows.
+#include "tests/station/StationFixture.h"
+
+#include "common/Exception.h"
+#include "station/db/FixedPoint.h"
+#include "station/reports/ReportEngine.h"
+#include "station/reports/ReportMemory.h"
+#include "tests/support/ReferenceFile.h"
+
+#include <QRegularExpression>
+
+namespace velta::test {
+namespace {
+
+using station::ReportConnectionState;
+using station::ReportEngine;
+using station::ReportWorkplaceMemory;
+
+constexpr int kSales = 3000;
+
+struct Rendered {
+    QString text;
+    QString html;
+};
+
+class PeriodReportsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        station_ = new DemoStation(false, kSales);
+        db_ = station_->open().release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete db_;
+        delete station_;
+        db_ = nullptr;
+        station_ = nullptr;
+    }
+
+    // The report through the engine, then its HTML through report 55.
+    Rendered render(int reportNo, const Variant::Array& params)
+    {
+        ReportEngine engine(*db_, connection_, memory_);
+        Rendered out;
+        out.text = engine.getReport({Variant(reportNo), Variant(params)});
+        out.html = engine.getReport({Variant(55), Variant(Variant::Array{})});
+        return out;
+    }
+
+    static ::testing::AssertionResult matches(const char* name, const Rendered& rendered)
+    {
+        const QString base = QStringLiteral("station/reports/reference/period-") + QLatin1String(name);
+        ::testing::AssertionResult text = matchesReference(base + QStringLiteral(".txt"), rendered.text);
+        if (!text)
+            return text;
+        return matchesReference(base + QStringLiteral(".html"), rendered.html);
+    }
+
+    // A sum of an amount column, as the reports print it (two decimals, no groups).
+    static QString sumOf(const QString& sql)
+    {
+        const QString text = db_->scalar(sql).toString();
+        const std::int64_t scaled = station::parseFixed(text.isEmpty() ? QStringLiteral("0") : text).scaled;
+        const std::int64_t rounded = (scaled + (scaled < 0 ? -50 : 50)) / 100;
+        return QStringLiteral("%1,%2").arg(rounded / 100).arg(std::abs(rounded % 100), 2, 10, QLatin1Char('0'));
+    }
+
+    // The text with digit groups taken out, to find plain totals in it.
+    static QString ungrouped(const QString& text)
+    {
+        QString out = text;
+        out.remove(QChar(0x00A0));
+        return out;
+    }
+
+    static Variant byte(int value) { return Variant(std::uint8_t(value)); }
+
+    static inline DemoStation* station_ = nullptr;
+    static inline station::StationDatabase* db_ = nullptr;
+    ReportConnectionState connection_;
+    ReportWorkplaceMemory memory_;
+};
+
+TEST_F(PeriodReportsTest, FuelJournals)
+{
+    // Receipts by operation numbers, either order.
+    const Rendered receipts = render(0, {Variant(1), Variant(12)});
+    EXPECT_TRUE(matches("0-receipts", receipts));
+    EXPECT_EQ(render(0, {Variant(12), Variant(1)}).text, receipts.text);
+    EXPECT_TRUE(ungrouped(receipts.text).contains(sumOf(QStringLiteral(
+        "SELECT CAST(SUM(FACT1) AS VARCHAR(32)) FROM PRX WHERE OPNUM BETWEEN 1 AND 12 AND PRIHOD = 1 AND AUTO <> 4"))));
+
+    // Pump-outs: the shift form [last, first], shifts without operations, the current shift.
+    EXPECT_TRUE(matches("31-pump-outs", render(31, {Variant(200), Variant(1)})));
+    EXPECT_TRUE(matches("31-no-operations", render(31, {Variant(1), Variant(0)})));
+    EXPECT_TRUE(matches("0-current-shift", render(0, {Variant(-1), Variant(-1)})));
+
+    // Transfers: every one of the demo's.
+    const Rendered transfers = render(35, {byte(19), Variant(1), Variant(500)});
+    EXPECT_TRUE(matches("35-19-transfers", transfers));
+    EXPECT_TRUE(transfers.text.contains(
+        QStringLiteral("Всего операций: %1").arg(count(*db_, QStringLiteral("SELECT COUNT(*) FROM PRX WHERE AUTO = 4")))));
+}
+
+} // namespace
+} // namespace velta::test

@@ -1,6 +1,7 @@
 #include "station/reports/ReportCatalog.h"
 
 #include "station/reports/FuelJournalReport.h"
+#include "station/reports/SalesHistoryReport.h"
 
 
 namespace velta::station {
@@ -10,6 +11,7 @@ namespace {
 const ReportEntry kReports[] = {
     {-1, -1, nullptr},
     {0, -1, receiptJournalReport},
+    {10, -1, salesHistoryReport},
     {31, -1, pumpOutJournalReport},
     {35, 19, transferJournalReport},
 };

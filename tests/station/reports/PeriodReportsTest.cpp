@@ -4,6 +4,7 @@
 // station's own rows.
 #include "tests/station/StationFixture.h"
 
+#include "common/DateTime.h"
 #include "common/Exception.h"
 #include "station/db/FixedPoint.h"
 #include "station/reports/ReportEngine.h"
@@ -78,6 +79,8 @@ protected:
     }
 
     static Variant byte(int value) { return Variant(std::uint8_t(value)); }
+    static Variant date(int y, int m, int d, int h = 0, int n = 0) { return Variant::fromDate(EncodeDateTime(y, m, d, h, n, 0, 0)); }
+    static Variant floating(int y, int m, int d, int h = 0, int n = 0) { return Variant(EncodeDateTime(y, m, d, h, n, 0, 0)); }
 
     static inline DemoStation* station_ = nullptr;
     static inline station::StationDatabase* db_ = nullptr;
@@ -104,6 +107,29 @@ TEST_F(PeriodReportsTest, FuelJournals)
     EXPECT_TRUE(matches("35-19-transfers", transfers));
     EXPECT_TRUE(transfers.text.contains(
         QStringLiteral("Всего операций: %1").arg(count(*db_, QStringLiteral("SELECT COUNT(*) FROM PRX WHERE AUTO = 4")))));
+}
+
+TEST_F(PeriodReportsTest, SalesHistoryOfADispenser)
+{
+    const Variant::Array dayShift = {Variant(QStringLiteral("3")), Variant(std::int8_t{-1}), date(2024, 1, 15, 8),
+                                     date(2024, 1, 15, 20), Variant(false)};
+    const Rendered shift = render(10, dayShift);
+    EXPECT_TRUE(matches("10-dispenser-3", shift));
+    EXPECT_TRUE(ungrouped(shift.text).contains(sumOf(QStringLiteral(
+        "SELECT CAST(SUM(LITERS) AS VARCHAR(32)) FROM TRK WHERE TRK = '3' AND OP1 <> 999 "
+        "AND \"TIME\" BETWEEN '2024-01-15 08:00' AND '2024-01-15 20:00'"))));
+
+    // One nozzle only: the other nozzle's fuel is gone, the status rows stay.
+    Variant::Array oneNozzle = dayShift;
+    oneNozzle[1] = Variant(std::int8_t{2});
+    const Rendered nozzle = render(10, oneNozzle);
+    EXPECT_TRUE(nozzle.text.contains(QStringLiteral("АИ-98")));
+    EXPECT_FALSE(nozzle.text.contains(QStringLiteral("| ДТ ")));
+    EXPECT_TRUE(nozzle.text.contains(QStringLiteral("Открытие смены")));
+
+    // The current shift: the last shift of the log within the period.
+    EXPECT_TRUE(matches("10-current", render(10, {Variant(QStringLiteral("10")), Variant(std::int8_t{-1}),
+                                                  date(2024, 3, 30), date(2024, 4, 1), Variant(true)})));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "station/reports/ReportCatalog.h"
 
 #include "station/reports/FuelJournalReport.h"
+#include "station/reports/PeriodReleaseReport.h"
 #include "station/reports/SalesHistoryReport.h"
 
 
@@ -12,8 +13,12 @@ const ReportEntry kReports[] = {
     {-1, -1, nullptr},
     {0, -1, receiptJournalReport},
     {10, -1, salesHistoryReport},
+    {11, -1, statementReleaseReport},
+    {12, -1, contragentReleaseReport},
+    {13, -1, carReleaseReport},
     {31, -1, pumpOutJournalReport},
     {35, 19, transferJournalReport},
+    {53, -1, driverReleaseReport},
 };
 
 } // namespace

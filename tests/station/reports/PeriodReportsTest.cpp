@@ -132,5 +132,39 @@ TEST_F(PeriodReportsTest, SalesHistoryOfADispenser)
                                                   date(2024, 3, 30), date(2024, 4, 1), Variant(true)})));
 }
 
+TEST_F(PeriodReportsTest, PeriodReleases)
+{
+    const Variant flags(Variant::Array{Variant(0), Variant(0), Variant(0), Variant(0), Variant(1)});
+    const Variant codes(Variant::Array{Variant(104), Variant(204)});
+    const Variant noCodes(Variant::Array{});
+
+    // Statement: whole dates (the end date counts whole), every client of the chosen payment types.
+    const Rendered statement = render(11, {floating(2024, 1, 8), floating(2024, 1, 14), flags, codes});
+    EXPECT_TRUE(matches("11-statement", statement));
+    EXPECT_TRUE(ungrouped(statement.text).contains(sumOf(QStringLiteral(
+        "SELECT CAST(SUM(SUMMA) AS VARCHAR(32)) FROM LOGTRAN WHERE VIDOPL IN (104, 204) "
+        "AND DATA >= '2024-01-08' AND DATA < '2024-01-15'"))));
+
+    // Contragent, 8 elements: by cars, then drivers within each car.
+    const QString client = QStringLiteral("СтройТранс");
+    const Rendered grouped = render(12, {floating(2024, 2, 1), floating(2024, 2, 29), Variant(client), Variant(true),
+                                         Variant(true), Variant(false), flags, codes});
+    EXPECT_TRUE(matches("12-contragent-cars-drivers", grouped));
+    EXPECT_LT(grouped.text.indexOf(QStringLiteral("Автомобиль: ")), grouped.text.indexOf(QStringLiteral("Водитель: ")));
+    // 7 elements (no Codes: the flags choose), drivers only, with a time of day in the period.
+    const Rendered drivers = render(12, {floating(2024, 2, 1, 8), floating(2024, 2, 15, 20), Variant(client),
+                                         Variant(true), Variant(false), Variant(true), flags});
+    EXPECT_TRUE(matches("12-contragent-drivers", drivers));
+    EXPECT_FALSE(drivers.text.contains(QStringLiteral("Автомобиль: ")));
+
+    // One car and one driver of the client.
+    const QString car = column(*db_, QStringLiteral("SELECT NAME FROM VDCAR WHERE CID = 4 ORDER BY ID")).value(0);
+    const QString driver = column(*db_, QStringLiteral("SELECT NAME FROM VDDRIVER WHERE CID = 4 ORDER BY ID")).value(0);
+    EXPECT_TRUE(matches("13-car", render(13, {floating(2024, 1, 1), floating(2024, 1, 31), Variant(client), Variant(car),
+                                              flags, noCodes})));
+    EXPECT_TRUE(matches("53-driver", render(53, {floating(2024, 3, 1), floating(2024, 3, 31), Variant(client),
+                                                 Variant(driver), flags, codes})));
+}
+
 } // namespace
 } // namespace velta::test

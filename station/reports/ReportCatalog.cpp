@@ -2,6 +2,7 @@
 
 #include "station/reports/FuelJournalReport.h"
 #include "station/reports/PeriodReleaseReport.h"
+#include "station/reports/PriceHistoryReport.h"
 #include "station/reports/SalesHistoryReport.h"
 
 
@@ -17,6 +18,7 @@ const ReportEntry kReports[] = {
     {12, -1, contragentReleaseReport},
     {13, -1, carReleaseReport},
     {31, -1, pumpOutJournalReport},
+    {35, 18, priceHistoryReport},
     {35, 19, transferJournalReport},
     {53, -1, driverReleaseReport},
 };

@@ -166,5 +166,18 @@ TEST_F(PeriodReportsTest, PeriodReleases)
                                                  Variant(driver), flags, codes})));
 }
 
+TEST_F(PeriodReportsTest, PriceHistory)
+{
+    // A period over the demo's price change: each change against the price it replaced.
+    const Rendered history = render(35, {byte(18), date(2024, 2, 1), date(2024, 3, 1)});
+    EXPECT_TRUE(matches("35-18-price-history", history));
+    EXPECT_EQ(history.text.count(QStringLiteral("Петров С.А.")),
+              count(*db_, QStringLiteral("SELECT COUNT(*) FROM PRICEHIST WHERE DATA BETWEEN '2024-02-01' AND '2024-03-01'")));
+    // Before any change: nothing changed, the first prices stand.
+    const Rendered quiet = render(35, {byte(18), date(2024, 1, 2), date(2024, 1, 3)});
+    EXPECT_TRUE(quiet.text.contains(QStringLiteral("За период цены не менялись")));
+    EXPECT_TRUE(quiet.text.contains(QStringLiteral("| АИ-92 | 47,50 |")));
+}
+
 } // namespace
 } // namespace velta::test

@@ -41,32 +41,6 @@ struct Amounts {
     }
 };
 
-// The period as the window sends it. An end at midnight takes in its whole day,
-// so a period of whole dates runs to the end of its last date.
-struct Period {
-    TDateTime begin = 0;
-    TDateTime end = 0;
-    bool wholeLastDay = false;
-
-    QString sqlEnd() const { return sqlTimestamp(wholeLastDay ? end + 1 : end); }
-    QString shown() const
-    {
-        return QStringLiteral("Период: с %1 по %2")
-            .arg(shownDateTime(begin), wholeLastDay ? shownDateTime(end + 1 - 1.0 / 1440) : shownDateTime(end));
-    }
-};
-
-Period periodOf(const ReportParams& params, int beginIndex)
-{
-    Period period;
-    period.begin = params.dateTime(beginIndex);
-    period.end = params.dateTime(beginIndex + 1);
-    period.wholeLastDay = TimeOf(period.end) == 0;
-    if (period.end < period.begin)
-        throw EDatabaseError(QStringLiteral("Отчет №%1: конец периода раньше его начала").arg(params.reportNo()));
-    return period;
-}
-
 // Which sales a report takes: payment types always, a client's numbers, car or driver numbers when given.
 struct SaleFilter {
     QVector<int> payCodes;
@@ -75,7 +49,7 @@ struct SaleFilter {
     QVector<int> drivers;
 };
 
-QVector<Sale> fetchSales(StationDatabase& db, const Period& period, const SaleFilter& filter)
+QVector<Sale> fetchSales(StationDatabase& db, const ReportPeriod& period, const SaleFilter& filter)
 {
     QString sql = QStringLiteral(
         "SELECT CAST(l.DATA AS VARCHAR(24)), l.SMNUM, l.TRK, l.GSMNAME, l.VIDOPL, l.IDCNT, car.NAME, drv.NAME, "
@@ -237,7 +211,7 @@ QVector<const Sale*> pointersTo(const QVector<Sale>& sales)
 ReportDocument statementReleaseReport(const ReportContext& context, const ReportParams& params)
 {
     params.expectCount({4});
-    const Period period = periodOf(params, 0);
+    const ReportPeriod period = ReportPeriod::read(params, 0);
     StationDatabase& db = context.db();
     const PayTypeNames payTypes(db);
     SaleFilter filter;
@@ -296,7 +270,7 @@ ReportDocument statementReleaseReport(const ReportContext& context, const Report
 ReportDocument contragentReleaseReport(const ReportContext& context, const ReportParams& params)
 {
     params.expectCount({7, 8});
-    const Period period = periodOf(params, 0);
+    const ReportPeriod period = ReportPeriod::read(params, 0);
     const QString name = params.text(2);
     const bool byDrivers = params.boolean(3);
     const bool byCars = params.boolean(4);
@@ -408,7 +382,7 @@ namespace {
 ReportDocument oneDetailReport(const ReportContext& context, const ReportParams& params, bool car)
 {
     params.expectCount({6});
-    const Period period = periodOf(params, 0);
+    const ReportPeriod period = ReportPeriod::read(params, 0);
     const QString name = params.text(2);
     const QString detail = params.text(3);
     StationDatabase& db = context.db();

@@ -1,6 +1,7 @@
 #include "station/reports/ReportCatalog.h"
 
 #include "station/reports/FuelJournalReport.h"
+#include "station/reports/LimitReports.h"
 #include "station/reports/PeriodReleaseReport.h"
 #include "station/reports/PriceHistoryReport.h"
 #include "station/reports/SalesHistoryReport.h"
@@ -18,6 +19,8 @@ const ReportEntry kReports[] = {
     {12, -1, contragentReleaseReport},
     {13, -1, carReleaseReport},
     {31, -1, pumpOutJournalReport},
+    {35, 12, limitBalancesReport},
+    {35, 13, limitDetailReport},
     {35, 18, priceHistoryReport},
     {35, 19, transferJournalReport},
     {53, -1, driverReleaseReport},

@@ -5,6 +5,7 @@
 #include "common/SysUtils.h"
 #include "station/db/FixedPoint.h"
 #include "station/db/StationDatabase.h"
+#include "station/reports/ReportParams.h"
 
 #include <QSet>
 
@@ -40,6 +41,23 @@ std::int64_t scaledAmount(const QVariant& text)
 std::int64_t massOf(std::int64_t litres, std::int64_t density)
 {
     return multiplyFixed(Currency{litres}, Currency{density}).scaled;
+}
+
+ReportPeriod ReportPeriod::read(const ReportParams& params, int beginIndex)
+{
+    ReportPeriod period;
+    period.begin = params.dateTime(beginIndex);
+    period.end = params.dateTime(beginIndex + 1);
+    period.wholeLastDay = TimeOf(period.end) == 0;
+    if (period.end < period.begin)
+        throw EDatabaseError(QStringLiteral("Отчет №%1: конец периода раньше его начала").arg(params.reportNo()));
+    return period;
+}
+
+QString ReportPeriod::shown() const
+{
+    const TDateTime last = wholeLastDay ? end + 1 - 1.0 / 1440 : end;
+    return QStringLiteral("Период: с %1 по %2").arg(shownDateTime(begin), shownDateTime(last));
 }
 
 QString placeholders(int n)

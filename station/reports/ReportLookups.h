@@ -13,6 +13,7 @@
 namespace velta::station {
 
 class StationDatabase;
+class ReportParams;
 
 // "2024-01-31 08:00:00.000": the text bound into CAST(? AS TIMESTAMP).
 QString sqlTimestamp(TDateTime value);
@@ -26,6 +27,22 @@ std::int64_t scaledAmount(const QVariant& databaseText);
 inline double units(std::int64_t scaled) { return double(scaled) / 10000.0; }
 // litres * density kept at four decimals.
 std::int64_t massOf(std::int64_t litres, std::int64_t density);
+
+// A period as the statement parameters window sends it (two date-times). An
+// end at midnight takes in its whole day, so a period of whole dates runs to
+// the end of its last date. Raises EDatabaseError when the end is before the begin.
+struct ReportPeriod {
+    TDateTime begin = 0;
+    TDateTime end = 0;
+    bool wholeLastDay = false;
+
+    static ReportPeriod read(const ReportParams& params, int beginIndex);
+    QString sqlBegin() const { return sqlTimestamp(begin); }
+    // The first moment after the period (bound as "DATA < ?").
+    QString sqlEnd() const { return sqlTimestamp(wholeLastDay ? end + 1 : end); }
+    // "Период: с 01.02.2024 00:00 по 29.02.2024 23:59"
+    QString shown() const;
+};
 
 // "?, ?, ?" for n values (n > 0).
 QString placeholders(int n);

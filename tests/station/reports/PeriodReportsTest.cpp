@@ -179,5 +179,26 @@ TEST_F(PeriodReportsTest, PriceHistory)
     EXPECT_TRUE(quiet.text.contains(QStringLiteral("| АИ-92 | 47,50 |")));
 }
 
+TEST_F(PeriodReportsTest, DecreasingLimits)
+{
+    // Balances: what was granted less what the client took on the limit payment type.
+    const Rendered balances = render(35, {byte(12)});
+    EXPECT_TRUE(matches("35-12-limit-balances", balances));
+    EXPECT_TRUE(ungrouped(balances.text).contains(sumOf(QStringLiteral(
+        "SELECT CAST(SUM(LITER) AS VARCHAR(32)) FROM LOGTRAN WHERE VIDOPL = 204 AND GSMNAME = 'ДТ' "
+        "AND DATA >= '2024-01-01 08:00'"))));
+
+    // Detail over a week with a monthly grant in it: the running balance from the opening one.
+    const Rendered detail = render(35, {byte(13), Variant(QStringLiteral("Хлебозавод №2")), floating(2024, 2, 1),
+                                        floating(2024, 2, 7)});
+    EXPECT_TRUE(matches("35-13-limit-detail", detail));
+    EXPECT_EQ(detail.text.count(QStringLiteral("Выдача лимита")), 4);
+
+    // A contragent without limits is told so.
+    const Rendered none = render(35, {byte(13), Variant(QStringLiteral("СтройТранс")), floating(2024, 2, 1),
+                                      floating(2024, 2, 7)});
+    EXPECT_TRUE(none.text.contains(QStringLiteral("У контрагента нет убывающих лимитов")));
+}
+
 } // namespace
 } // namespace velta::test

@@ -6,6 +6,8 @@
 
 #include "common/DateTime.h"
 #include "common/Exception.h"
+#include "plugin/foundation/ini/SafeIniFiles.h"
+#include "plugin/foundation/text/Tools.h"
 #include "station/db/FixedPoint.h"
 #include "station/reports/ReportEngine.h"
 #include "station/reports/ReportMemory.h"
@@ -198,6 +200,52 @@ TEST_F(PeriodReportsTest, DecreasingLimits)
     const Rendered none = render(35, {byte(13), Variant(QStringLiteral("СтройТранс")), floating(2024, 2, 1),
                                       floating(2024, 2, 7)});
     EXPECT_TRUE(none.text.contains(QStringLiteral("У контрагента нет убывающих лимитов")));
+}
+
+TEST_F(PeriodReportsTest, BadArraysAreRefusedWithTheirReason)
+{
+    const Variant flags(Variant::Array{Variant(1)});
+    const Variant codes(Variant::Array{Variant(104)});
+    const struct {
+        int reportNo;
+        Variant::Array params;
+        const char* message;
+    } cases[] = {
+        {0, {Variant(1), Variant(2), Variant(3)}, "Отчет №0 ожидает параметров: 2, получено: 3"},
+        {31, {Variant(QStringLiteral("1")), Variant(2)}, "Отчет №31: параметр 0 должен быть целым числом, а не OleStr"},
+        {35, {byte(19), Variant(1)}, "Отчет №35 ожидает параметров: 3, получено: 2"},
+        {10, {Variant(3), Variant(-1), date(2024, 1, 1), date(2024, 1, 2), Variant(false)},
+         "Отчет №10: параметр 0 должен быть строкой, а не Integer"},
+        {11, {floating(2024, 2, 1), floating(2024, 1, 1), flags, codes}, "Отчет №11: конец периода раньше его начала"},
+        {12, {floating(2024, 1, 1), floating(2024, 1, 2), Variant(QStringLiteral("Нет такого")), Variant(true),
+              Variant(true), Variant(true), flags},
+         "Контрагент \"Нет такого\" не найден в справочнике"},
+        {12, {floating(2024, 1, 1), floating(2024, 1, 2), Variant(QStringLiteral("СтройТранс")), Variant(true)},
+         "Отчет №12 ожидает параметров: 7 или 8, получено: 4"},
+        {13, {floating(2024, 1, 1), floating(2024, 1, 2), Variant(QStringLiteral("СтройТранс")),
+              Variant(QStringLiteral("А000АА 00")), flags, codes},
+         "Автомобиль \"А000АА 00\" контрагента \"СтройТранс\" не найден"},
+        {35, {byte(13), Variant(QStringLiteral("СтройТранс")), floating(2024, 1, 1)}, "Отчет №35 ожидает параметров: 4, получено: 3"},
+        {35, {byte(18), Variant(QStringLiteral("01.01.2024")), date(2024, 1, 2)},
+         "Отчет №35: параметр 1 должен быть датой и временем, а не OleStr"},
+    };
+    for (const auto& c : cases) {
+        try {
+            render(c.reportNo, c.params);
+            ADD_FAILURE() << "report " << c.reportNo << " accepted " << c.message;
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.message().toStdString(), c.message) << c.reportNo;
+        }
+    }
+}
+
+TEST_F(PeriodReportsTest, JournalStopsAtTheRowLimitOfTheSettings)
+{
+    TSafeIniFile(CnfIniFileName()).WriteInteger(QStringLiteral("Reports"), QStringLiteral("MaxRows"), 3);
+    const Rendered limited = render(0, {Variant(1), Variant(200)});
+    TSafeIniFile(CnfIniFileName()).DeleteKey(QStringLiteral("Reports"), QStringLiteral("MaxRows"));
+    EXPECT_TRUE(limited.text.contains(QStringLiteral("Отчет остановлен: число строк превысило 3")));
+    EXPECT_EQ(limited.text.count(QStringLiteral("ТН-")), 3);
 }
 
 } // namespace

@@ -416,6 +416,19 @@ const char* const kFixedTables[] = {
   OPERATOR VARCHAR(30)
 ))",
 
+    // Decreasing limits: a volume of a fuel granted to a client on a limit
+    // payment type; the client's sales of that fuel on it draw the grants down.
+    R"(CREATE TABLE VDLIMIT (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  CONTR_ID INTEGER NOT NULL,
+  VIDOPL INTEGER NOT NULL,
+  GSMNAME VARCHAR(20) NOT NULL,
+  DATA TIMESTAMP NOT NULL,
+  LITERS T_NUMBER NOT NULL,
+  OPERATOR VARCHAR(30),
+  PRIM VARCHAR(100)
+))",
+
     R"(CREATE TABLE SCANDOCTYPE (
   ID INTEGER NOT NULL PRIMARY KEY,
   NAME VARCHAR(100) NOT NULL,
@@ -458,6 +471,7 @@ const char* const kIndexStatements[] = {
     "CREATE INDEX IX_BACKACT_SMNUM ON BACKACT (SMNUM)",
     "CREATE INDEX IX_METERCHECK_SMNUM ON METERCHECK (SMNUM)",
     "CREATE INDEX IX_RELOADLOG_DATA ON RELOADLOG (DATA)",
+    "CREATE INDEX IX_VDLIMIT_CONTR ON VDLIMIT (CONTR_ID, VIDOPL, GSMNAME)",
 };
 
 const QVector<GeneratorKey> kGenerators = {
@@ -471,6 +485,7 @@ const QVector<GeneratorKey> kGenerators = {
     {"GEN_VDCONTRACTOR_ID", "VDCONTRACTOR", "ID"},
     {"GEN_VDCAR_ID", "VDCAR", "ID"},
     {"GEN_VDDRIVER_ID", "VDDRIVER", "ID"},
+    {"GEN_VDLIMIT_ID", "VDLIMIT", "ID"},
     {"GEN_TTN_ID", "TTN", "TTN_ID"},
     {"GEN_SCANDOC_ID", "SCANDOC", "ID"},
     {"GEN_SCANDOCTYPE_ID", "SCANDOCTYPE", "ID"},

@@ -17,6 +17,7 @@ DemoSummary writeStationDemo(StationDatabase& db, const SchemaOptions& options, 
     writeStationConfig(db);
     const DemoContragents contragents = writeContragents(db);
     const DemoSales sales = writeShiftsAndSales(db, contragents, salesCount, options);
+    writeLimits(db, contragents, sales);
     const DemoFuelMovement movement = writeFuelMovement(db, contragents);
     const DemoNotes notes = writeConsignmentNotes(db, contragents, sales, options);
     const DemoScanDocs scans = writeScanDocs(db, contragents);

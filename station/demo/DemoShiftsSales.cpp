@@ -270,4 +270,44 @@ DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contra
     return result;
 }
 
+void writeLimits(StationDatabase& db, const DemoContragents& contragents, const DemoSales& sales)
+{
+    const QVector<QDateTime> grants = {QDateTime(QDate(2024, 1, 1), QTime(8, 0), Qt::UTC),
+                                       QDateTime(QDate(2024, 2, 1), QTime(8, 0), Qt::UTC),
+                                       QDateTime(QDate(2024, 3, 1), QTime(8, 0), Qt::UTC)};
+    BatchInserter rows(db, QStringLiteral("VDLIMIT"),
+                       {{"ID", ColumnKind::Integer}, {"CONTR_ID", ColumnKind::Integer}, {"VIDOPL", ColumnKind::Integer},
+                        {"GSMNAME", ColumnKind::Text, 20}, {"DATA", ColumnKind::Timestamp}, {"LITERS", ColumnKind::Fixed},
+                        {"OPERATOR", ColumnKind::Text, 30}, {"PRIM", ColumnKind::Text, 100}});
+    int id = 0;
+    for (const DemoClient& client : contragents.clients) {
+        if (client.payType != kLimitStatement)
+            continue;
+        // Litres taken per month (from one grant to the next) and fuel.
+        std::map<std::pair<int, int>, std::int64_t> taken;
+        for (const DemoAccountSale& sale : sales.accountSales) {
+            if (sale.clientId != client.id)
+                continue;
+            int month = -1;
+            for (int m = 0; m < grants.size(); ++m)
+                if (sale.time >= grants[m])
+                    month = m;
+            if (month >= 0)
+                taken[{month, sale.fuelId}] += sale.liters;
+        }
+        for (int m = 0; m < grants.size(); ++m) {
+            for (const DemoFuel& fuel : fuels()) {
+                const auto found = taken.find({m, fuel.id});
+                const std::int64_t volume = found == taken.end() ? 0 : found->second;
+                // A margin of about 15 per cent, in whole 500 litres, at least 500.
+                const std::int64_t step = 500 * kUnit;
+                const std::int64_t grant = std::max<std::int64_t>(step, (volume * 115 / 100 + step - 1) / step * step);
+                rows.add({++id, client.id, kLimitStatement, fuel.name, grants[m], qlonglong(grant), operators().front(),
+                          QStringLiteral("Лимит на %1").arg(grants[m].date().toString(QStringLiteral("MM.yyyy")))});
+            }
+        }
+    }
+    rows.finish();
+}
+
 } // namespace velta::station

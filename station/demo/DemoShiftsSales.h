@@ -33,6 +33,10 @@ struct DemoSales {
     QVector<DemoAccountSale> accountSales;
 };
 
+// The decreasing limits of the clients on limit statements: a grant of each
+// fuel at the start of every month, a little above what the client takes.
+void writeLimits(StationDatabase& db, const DemoContragents& contragents, const DemoSales& sales);
+
 // Writes the shifts (with one gap in their numbering) and salesCount sales
 // spread over them.
 DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contragents, int salesCount,

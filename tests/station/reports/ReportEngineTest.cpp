@@ -72,12 +72,11 @@ TEST_F(ReportEngineTest, ReportFiftyFiveIsEmptyBeforeAnyReport)
 TEST_F(ReportEngineTest, ReportFiftyFiveRendersTheLastReportOfTheConnection)
 {
     ReportEngine e = engine(host_);
-    // 200 is a number the engine does not compute: it answers the placeholder.
     const QString text = e.getReport(call(200, {Variant(-1), Variant(QStringLiteral("Смена"))}));
     EXPECT_TRUE(matchesReport("engine-200.txt", text));
-    e.getReport(call(31, {Variant(7)}));
+    e.getReport(call(21, {Variant(7)}));
     const QString html = e.getReport(call(55, {}));
-    EXPECT_TRUE(matchesReport("engine-55-after-31.html", html));
+    EXPECT_TRUE(matchesReport("engine-55-after-21.html", html));
     // Asking again gives the same page; report 55 does not replace what it renders.
     EXPECT_EQ(e.getReport(call(55, {})), html);
 }
@@ -85,7 +84,7 @@ TEST_F(ReportEngineTest, ReportFiftyFiveRendersTheLastReportOfTheConnection)
 TEST_F(ReportEngineTest, ServiceCallsLeaveTheLastReportAlone)
 {
     ReportEngine e = engine(host_);
-    e.getReport(call(10, {Variant(1)}));
+    e.getReport(call(20, {Variant(1)}));
     const QString html = e.getReport(call(55, {}));
     EXPECT_EQ(e.getReport(call(35, kPrologue)), QStringLiteral("OK"));
     EXPECT_EQ(host_.prologueValue, 3);
@@ -96,20 +95,20 @@ TEST_F(ReportEngineTest, ServiceCallsLeaveTheLastReportAlone)
 TEST_F(ReportEngineTest, OtherSelectorsOfReportThirtyFiveAreReports)
 {
     ReportEngine e = engine(host_);
-    const QString text = e.getReport(call(35, {Variant(std::uint8_t{19}), Variant(4), Variant(9)}));
-    EXPECT_TRUE(matchesReport("engine-35-selector-19.txt", text));
-    EXPECT_TRUE(matchesReport("engine-35-selector-19.html", e.getReport(call(55, {}))));
+    const QString text = e.getReport(call(35, {Variant(std::uint8_t{20}), Variant(4), Variant(9)}));
+    EXPECT_TRUE(matchesReport("engine-35-selector-20.txt", text));
+    EXPECT_TRUE(matchesReport("engine-35-selector-20.html", e.getReport(call(55, {}))));
 }
 
 TEST_F(ReportEngineTest, FailedReportLeavesNoEarlierRenderingForFiftyFive)
 {
     ReportEngine e = engine(host_);
-    e.getReport(call(10, {}));
+    e.getReport(call(20, {}));
     ASSERT_FALSE(e.getReport(call(55, {})).isEmpty());
     Variant deep(Variant::Array{});
     for (int i = 0; i <= kMaxVariantNesting; ++i)
         deep = Variant(Variant::Array{deep});
-    EXPECT_THROW(e.getReport(call(11, {deep})), EVariantError);
+    EXPECT_THROW(e.getReport(call(24, {deep})), EVariantError);
     EXPECT_EQ(e.getReport(call(55, {})), QString());
 }
 
@@ -117,18 +116,18 @@ TEST_F(ReportEngineTest, RemoteReportReachesTheHostConnectionOfTheSameWorkplace)
 {
     // The plug-in's remote path: a report over a connection of its own, then
     // report 55 through the host's connection.
-    engine(host_).getReport(call(10, {}, QStringLiteral("WS-1")));
+    engine(host_).getReport(call(20, {}, QStringLiteral("WS-1")));
     engine(remote_).getReportEx(call(200, {Variant(5)}, QStringLiteral("WS-1")));
     EXPECT_TRUE(engine(host_).getReport(call(55, {}, QStringLiteral("WS-1"))).contains(QStringLiteral("ОТЧЕТ №200")));
 
     // Another workplace's remote reports do not reach it.
     ReportConnectionState other;
-    engine(other).getReportEx(call(12, {}, QStringLiteral("WS-2")));
+    engine(other).getReportEx(call(23, {}, QStringLiteral("WS-2")));
     EXPECT_TRUE(engine(host_).getReport(call(55, {}, QStringLiteral("WS-1"))).contains(QStringLiteral("ОТЧЕТ №200")));
 
     // A later report of the host's own wins over the earlier remote one.
-    engine(host_).getReport(call(0, {Variant(1), Variant(2)}, QStringLiteral("WS-1")));
-    EXPECT_TRUE(engine(host_).getReport(call(55, {}, QStringLiteral("WS-1"))).contains(QStringLiteral("ОТЧЕТ №0")));
+    engine(host_).getReport(call(22, {Variant(1), Variant(2)}, QStringLiteral("WS-1")));
+    EXPECT_TRUE(engine(host_).getReport(call(55, {}, QStringLiteral("WS-1"))).contains(QStringLiteral("ОТЧЕТ №22")));
 }
 
 TEST_F(ReportEngineTest, ClientsThatNameNoWorkplaceShareOnePlace)
@@ -155,7 +154,7 @@ TEST_F(ReportEngineTest, MalformedArgumentsAreRefused)
         EXPECT_THROW(e.getReport(args), EProtocolError) << args.size();
     // Any integer type carries the number; a Null workplace names none.
     EXPECT_NO_THROW(e.getReport({Variant(std::uint8_t{255}), Variant(Variant::Array{})}));
-    EXPECT_NO_THROW(e.getReportEx({Variant(std::int16_t{0}), Variant(Variant::Array{}), Variant::null()}));
+    EXPECT_NO_THROW(e.getReportEx({Variant(std::int16_t{20}), Variant(Variant::Array{}), Variant::null()}));
 }
 
 TEST_F(ReportEngineTest, ReportThirtyFiveNeedsAnIntegerSelector)

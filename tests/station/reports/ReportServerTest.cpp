@@ -159,16 +159,16 @@ TEST_F(ReportServer, HostConnectionRendersItsLastReport)
 TEST_F(ReportServer, RemoteReportOverItsOwnConnectionReachesTheHostsReportFiftyFive)
 {
     const QString workplace = QStringLiteral("remote-workplace");
-    report(*client_, station::kGetReport, 10, Variant(Variant::Array{}), workplace);
+    report(*client_, station::kGetReport, 20, Variant(Variant::Array{}), workplace);
     {
         // ProduceReport on a remote workplace: one connection per report.
         const auto remote = served_->server.connect();
         report(*remote, station::kGetReportEx, 31, Variant(Variant::Array{Variant(7), Variant(9)}), workplace);
     }
     const QString html = report(*client_, station::kGetReport, 55, Variant(Variant::Array{}), workplace);
-    EXPECT_TRUE(html.contains(QStringLiteral("<title>ОТЧЕТ №31</title>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<title>Журнал откачки топлива</title>")));
     // Another workplace's remote report does not reach this one.
-    report(*served_->server.connect(), station::kGetReportEx, 12, Variant(Variant::Array{}), QStringLiteral("elsewhere"));
+    report(*served_->server.connect(), station::kGetReportEx, 23, Variant(Variant::Array{}), QStringLiteral("elsewhere"));
     EXPECT_EQ(report(*client_, station::kGetReport, 55, Variant(Variant::Array{}), workplace), html);
 }
 

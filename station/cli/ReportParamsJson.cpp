@@ -31,13 +31,13 @@ QString shown(const QJsonValue& value)
     return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
 }
 
-// A whole number in [low, high]: a JSON number without a fraction, or (for
-// values past the exact range of doubles) its decimal text.
+// A whole number in [low, high]: a JSON number without a fraction, or for
+// int64 (whose values pass the exact range of doubles) also its decimal text.
 std::int64_t wholeNumber(const QJsonValue& value, const QString& position, const QString& word, std::int64_t low,
                          std::int64_t high)
 {
     std::int64_t n = 0;
-    if (value.isString()) {
+    if (value.isString() && word == QLatin1String("int64")) {
         bool ok = false;
         n = value.toString().toLongLong(&ok);
         if (!ok)

@@ -411,8 +411,14 @@ int runReport(const QStringList& args)
         return 0;
     }
     const ReportAnswer answer = stationOnce().produce(request);
-    if (!options.htmlFile.isEmpty())
+    if (!options.htmlFile.isEmpty()) {
+        if (answer.html.isEmpty())
+            writeOut(stderr, QStringLiteral("velta-station report: the station gave no HTML page for report %1; %2 is empty\n")
+                                 .arg(request.reportNo)
+                                 .arg(options.htmlFile)
+                                 .toUtf8());
         writeFile(options.htmlFile, htmlBytes(answer.html));
+    }
     if (!options.pdfFile.isEmpty())
         writeReportPdf(answer.text, options.pdfFile, QStringLiteral("Report %1").arg(request.reportNo));
     if (options.text) {

@@ -48,7 +48,11 @@ QList<QStringList> paginate(const QString& text, int linesPerPage)
             line = line.mid(feed + 1);
         }
     }
-    while (pages.size() > 1 && pages.last().isEmpty())
+    // A form feed at the end leaves no blank page behind.
+    const auto blank = [](const QStringList& page) {
+        return std::all_of(page.begin(), page.end(), [](const QString& l) { return l.trimmed().isEmpty(); });
+    };
+    while (pages.size() > 1 && blank(pages.last()))
         pages.removeLast();
     return pages;
 }

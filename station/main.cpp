@@ -105,7 +105,10 @@ void dropRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, co
 {
     if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
         return;
-    gDefaultMessageHandler(type, context, message);
+    if (gDefaultMessageHandler)
+        gDefaultMessageHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
 }
 
 bool wantsPdf(int argc, char** argv)

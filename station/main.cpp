@@ -2,13 +2,17 @@
 // the table below: a name, its usage and a function over its arguments.
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
+#include "station/cli/ReportCommand.h"
 #include "station/server/ServeCommand.h"
 #include "station/demo/StationInit.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -83,6 +87,7 @@ const std::vector<Command>& commands()
              .arg(ServerConfig::kDefaultMaxConnections)
              .arg(ServerConfig::kDefaultIdleTimeoutSeconds),
          velta::station::runServe},
+        {"report", velta::station::reportUsage(), velta::station::runReport},
     };
     return table;
 }
@@ -94,11 +99,44 @@ void printUsage(FILE* stream)
         print(stream, QStringLiteral("  velta-station ") + c.usage);
 }
 
+QtMessageHandler gDefaultMessageHandler = nullptr;
+
+void dropRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    if (gDefaultMessageHandler)
+        gDefaultMessageHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+}
+
+bool wantsPdf(int argc, char** argv)
+{
+    for (int i = 2; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--pdf")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The report command draws PDF pages, which needs fonts: a GUI application
+    // on the offscreen platform unless another is asked for (cron has no display).
+    std::unique_ptr<QCoreApplication> application;
+    if (argc > 1 && std::string_view(argv[1]) == "report" && wantsPdf(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A scheduled job has no runtime folder; the platform's note about it is noise there.
+        gDefaultMessageHandler = qInstallMessageHandler(dropRuntimeFolderNote);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h")) {
         printUsage(args.isEmpty() ? stderr : stdout);

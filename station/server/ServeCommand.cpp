@@ -150,6 +150,11 @@ int runServe(const QStringList& args)
                             .arg(config.databasePath, options.root));
     if (!options.keyFile.isEmpty())
         config.key = readServeKey(options.keyFile);
+    const StationFolderHold hold(options.root);
+    if (!hold.held())
+        throw Exception(QStringLiteral("The station folder %1 is in use by another velta-station (a server, or a "
+                                       "report made directly on the folder); %2 is locked")
+                            .arg(options.root, hold.lockPath()));
     // Attach once before listening, so a damaged file is reported at start.
     { const StationDatabase probe(config.databasePath); }
 

@@ -31,14 +31,6 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-// Readable failures of text list comparisons.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QStringList& texts, std::ostream* out)
-{
-    *out << '{' << texts.join(QStringLiteral(" | ")).toStdString() << '}';
-}
-QT_END_NAMESPACE
-
 using namespace velta;
 using namespace velta::settings;
 

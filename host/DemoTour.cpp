@@ -316,6 +316,13 @@ void DemoTour::runShiftReports(HostWindow& window)
          {{list, then(choose(4), then(photograph(QStringLiteral("15-meter-list.png"), 300), ok))},
           {viewer, then(photograph(QStringLiteral("16-meter-report.png"), 800), closeViewer)},
           {list, cancel}}},
+        // The shift report's properties, from the list's "Свойства": the
+        // button is pressed once this step has returned, as the window it
+        // opens is modal.
+        {"Сменный отчет",
+         {{list, [](QDialog& shown) { QTimer::singleShot(0, &shown, [&shown] { press(shown, "PropBtn"); }); }},
+          {QStringLiteral("TPropFrm"), then(photograph(QStringLiteral("19-shift-report-properties.png"), 300), cancel)},
+          {list, cancel}}},
     };
     for (const Command& command : commands)
         runItem(window, QString::fromUtf8(command.caption), command.steps);

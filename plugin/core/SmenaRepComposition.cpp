@@ -4,6 +4,8 @@
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Paths.h"
 
+#include <QRegularExpression>
+
 #include <array>
 #include <cstdlib>
 #include <utility>
@@ -238,6 +240,66 @@ ShiftReportComposition LoadComposition()
     elements.append(Variant()); // the last element stays unassigned
     result.Composition = Variant(std::move(elements));
     return result;
+}
+
+bool SmenaRepSectionEditable(int section)
+{
+    return section >= 0 && section < kSmenaRepSectionCount && (section < 6 || section > 9);
+}
+
+std::vector<CompositionVariant> ReadEditableComposition()
+{
+    std::vector<CompositionVariant> variants;
+    TSafeIniFile ini(CnfIniFileName());
+    const QString section = SmenaRepSection();
+    ini.Atomically([&] {
+        for (int i = 0; i < kSmenaRepSectionCount; ++i) {
+            if (!SmenaRepSectionEditable(i))
+                continue;
+            for (int j = 0; ini.ValueExists(section, SmenaRepPositionKey(i, j)); ++j) {
+                CompositionVariant variant;
+                variant.section = i;
+                variant.position =
+                    ini.ReadInteger(section, SmenaRepPositionKey(i, j), static_cast<int>(variants.size()) + 1);
+                variant.path = ini.ReadString(section, SmenaRepPathKey(i, j), SmenaRepDefaultPath(i));
+                variant.webPath = ini.ReadString(section, SmenaRepWebPathKey(i, j), SmenaRepDefaultWebPath(i));
+                variants.push_back(std::move(variant));
+            }
+        }
+    });
+    return variants;
+}
+
+void SaveComposition(const std::vector<CompositionVariant>& variants)
+{
+    TSafeIniFile ini(CnfIniFileName());
+    const QString section = SmenaRepSection();
+    static const QRegularExpression variantKey(QStringLiteral("^(?:Rep|RepPath|WebRepPath)(\\d+)_\\d+$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    ini.Atomically([&] {
+        if (Paths::fileExists(CnfIniFileName())) {
+            QStringList keys;
+            ini.ReadSection(section, keys);
+            for (const QString& key : keys) {
+                const QRegularExpressionMatch match = variantKey.match(key);
+                bool number = false;
+                const int owner = match.hasMatch() ? match.captured(1).toInt(&number) : -1;
+                if (number && SmenaRepSectionEditable(owner))
+                    ini.DeleteKey(section, key);
+            }
+        }
+        std::array<int, kSmenaRepSectionCount> next{};
+        for (const CompositionVariant& variant : variants) {
+            if (!SmenaRepSectionEditable(variant.section))
+                continue;
+            const int j = next[static_cast<std::size_t>(variant.section)]++;
+            ini.WriteInteger(section, SmenaRepPositionKey(variant.section, j), variant.position);
+            if (variant.webPath)
+                ini.WriteString(section, SmenaRepWebPathKey(variant.section, j), *variant.webPath);
+            if (variant.path)
+                ini.WriteString(section, SmenaRepPathKey(variant.section, j), *variant.path);
+        }
+    });
 }
 
 } // namespace velta::core

@@ -7,6 +7,8 @@
 #include "common/Variant.h"
 
 #include <QString>
+#include <optional>
+#include <vector>
 
 namespace velta {
 class TCustomIniFile;
@@ -67,5 +69,32 @@ struct ShiftReportComposition {
 // Reads the composition of the shift report from cnf.ini (a missing file gives
 // no entry) with every printed variant's text and HTML entry.
 ShiftReportComposition LoadComposition();
+
+// The sections the report properties window edits: all but 6 to 9.
+bool SmenaRepSectionEditable(int section);
+
+// One variant of an editable section as the properties window reads and
+// writes it, in list order (sections ascending, variants in key order).
+struct CompositionVariant {
+    int section = 0;
+    // Read: the stored position (a non-numeric value reads as the number of
+    // variants read so far + 1). Written: the position, negative when off.
+    int position = 0;
+    // The templates; read with the section's defaults for missing keys.
+    // Written only when present (a template found missing is not written).
+    std::optional<QString> path;
+    std::optional<QString> webPath;
+};
+
+// The variants of the editable sections: for each, variant 0, 1, ... while
+// its position key exists.
+std::vector<CompositionVariant> ReadEditableComposition();
+
+// Replaces the composition of the editable sections as one change of cnf.ini:
+// every position and template key of those sections goes (when the file
+// exists) and the given variants are written, numbered again from 0 per
+// section, in one write under one hold of the lock. Other keys of [SmenaRep]
+// stay. A reader sees the old composition or the new one, whole.
+void SaveComposition(const std::vector<CompositionVariant>& variants);
 
 } // namespace velta::core

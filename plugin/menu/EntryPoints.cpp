@@ -8,6 +8,8 @@
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
+#include "plugin/selection/SmenaListForm.h"
+#include "plugin/settings/PropFrm.h"
 
 namespace velta::core {
 
@@ -23,6 +25,8 @@ void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMe
     host().newMenuItem = newMenuItem;
     host().getReport = getReport;
     BuildReportMenu(mainMenu);
+    // The shift list's "Свойства" opens the report properties window.
+    selection::SetPropertiesOpener(&settings::ShowReportProperties);
 }
 
 void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue)

@@ -127,7 +127,18 @@ ScannerLink& scannerLink()
     return *link;
 }
 
+PropertiesOpener& propertiesOpener()
+{
+    static PropertiesOpener opener;
+    return opener;
+}
+
 } // namespace
+
+void SetPropertiesOpener(PropertiesOpener opener)
+{
+    propertiesOpener() = std::move(opener);
+}
 
 TSmenaListFrm* SmenaListFrm()
 {
@@ -381,9 +392,11 @@ void TSmenaListFrm::PropBtnClick()
 {
     if (reportNumber_ < 0)
         return;
+    const PropertiesOpener& opener = propertiesOpener();
+    if (!opener)
+        return;
     try {
-        dialogs_.messageBox(QStringLiteral("Окно свойств отчета пока недоступно"), QStringLiteral("Информация"),
-                            MB_OK | MB_ICONINFORMATION);
+        opener(dialogs_, reportNumber_, this);
     } catch (const Exception&) {
         // The list stays whatever happened in the properties.
     }

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -115,6 +116,12 @@ private:
     QString paintedField_; // the column the gap rule paints, empty when off
     int memoHeight_ = 0;
 };
+
+// What the properties button opens for the list's report number: the report
+// properties window, which lives in a library above this one, so the menu
+// installs it. Without one the button does nothing.
+using PropertiesOpener = std::function<void(Dialogs& dialogs, int reportNumber, QWidget* parent)>;
+void SetPropertiesOpener(PropertiesOpener opener);
 
 // The one shift list, or null.
 TSmenaListFrm* SmenaListFrm();

@@ -19,6 +19,7 @@
 #include "plugin/selection/ChoosePeriodFrm.h"
 #include "plugin/selection/SmenaListForm.h"
 #include "plugin/settings/ParamVedomForm.h"
+#include "plugin/settings/PropFrm.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/viewer/window/RptForm.h"
@@ -30,7 +31,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QThread>
@@ -351,6 +354,67 @@ TEST_F(ShiftReportsTest, AnUnreachableServerOnARemoteWorkplaceShowsTheErrorAsThe
     EXPECT_TRUE(viewed[0].text.startsWith(QStringLiteral("Ошибка в потоке подготовки отчета: ")))
         << viewed[0].text.toStdString();
     EXPECT_EQ(viewed[0].caption, QStringLiteral("Сменный отчет"));
+}
+
+// ---- the shift report's properties window, opened from the shift list ----
+
+TEST_F(ShiftReportsTest, ACompositionChangedInThePropertiesWindowChangesTheNextShiftReport)
+{
+    host.privValues[5] = Variant(true);
+    // The default templates are on the station, so the save warns of nothing.
+    for (int s = 0; s < kSmenaRepSectionCount; ++s) {
+        for (const QString& form : {SmenaRepFormsFolder() + SmenaRepDefaultPath(s),
+                                    SmenaRepWebFormsFolder() + SmenaRepDefaultWebPath(s)}) {
+            if (Paths::extractFileName(form).isEmpty())
+                continue;
+            const QString native = Paths::toNative(form);
+            QDir().mkpath(QFileInfo(native).path());
+            QFile file(native);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << native.toStdString();
+        }
+    }
+    const QString before = describe(LoadComposition().Composition);
+
+    // In the list: "Свойства" opens the window for report 2; the financial
+    // report is switched off and the header moved below the dispensers; then
+    // a shift is chosen.
+    chooseShifts({kShift}, [](TSmenaListFrm& list) {
+        list.findChild<QPushButton*>(QStringLiteral("PropBtn"))->click();
+    });
+    dialogs.expectModal(QStringLiteral("TPropFrm")).drive([](QDialog& window) {
+        auto& form = dynamic_cast<settings::TPropFrm&>(window);
+        EXPECT_EQ(form.Kind(), 2);
+        for (const auto& row : form.Variants()) {
+            if (row->section == kSmenaRepFinancial)
+                row->box->setChecked(false);
+        }
+        settings::TPropFrm::Row* header = form.VariantAt(1);
+        ASSERT_NE(header, nullptr);
+        ASSERT_EQ(header->section, 0);
+        form.DragStart(*header, 5);
+        form.DragMove(*header, 30);
+        form.DragEnd();
+        form.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    });
+    expectWaitWindow();
+    expectViewer();
+    cancelList();
+    click(QStringLiteral("Сменный отчет"));
+    dialogs.verify();
+
+    const auto sent = reports();
+    ASSERT_FALSE(sent.empty());
+    ASSERT_EQ(sent[0].reportNo, 45);
+    const Variant& composition = sent[0].params.at(2);
+    EXPECT_NE(describe(composition), before);
+    EXPECT_EQ(describe(composition), describe(LoadComposition().Composition));
+    // Positions closed up from 1: the dispensers first, the header second,
+    // and no entry of the financial report.
+    ASSERT_GT(composition.arrayCount(), 12);
+    EXPECT_EQ(describe(composition.at(0)) + describe(composition.at(1)), QStringLiteral("i32:1i32:2"));
+    EXPECT_EQ(describe(composition.at(6)) + describe(composition.at(7)), QStringLiteral("i32:2i32:0"));
+    for (int i = 1; i < composition.arrayCount(); i += 3)
+        EXPECT_NE(composition.at(i).toInt() % kSmenaRepHtmlKind, kSmenaRepFinancial) << describe(composition).toStdString();
 }
 
 // ---- every shift report item: one shift chosen, the report, the list again ----

@@ -6,6 +6,7 @@
 
 #include "common/DataPacket.h"
 #include "common/DateTime.h"
+#include "common/Exception.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostContext.h"
 #include "plugin/core/VeltaRep.h"
@@ -481,14 +482,27 @@ TEST_F(SmenaListTest, HelpPanelPropertiesButtonAndPlacement)
         settle();
         EXPECT_EQ(panel->height(), 15);
 
-        // No report number: the button is hidden and does nothing.
+        // No report number: the button is hidden and does nothing. With one,
+        // it opens the installed properties window for that number, over the
+        // list; an error of that window leaves the list as it was.
+        QList<int> opened;
+        SetPropertiesOpener([&](Dialogs& used, int reportNumber, QWidget* parent) {
+            EXPECT_EQ(&used, &dialogs);
+            EXPECT_EQ(parent, &form);
+            opened << reportNumber;
+            if (opened.size() == 2)
+                throw Exception(QStringLiteral("сбой окна свойств"));
+        });
         form.PropBtnClick();
+        EXPECT_TRUE(opened.isEmpty());
         form.SetReportNumber(2);
         EXPECT_TRUE(child<QPushButton>("PropBtn")->isVisible());
-        dialogs.expectMessageBox(QStringLiteral("Окно свойств отчета пока недоступно"))
-            .withCaption(QStringLiteral("Информация"))
-            .answer(IDOK);
         child<QPushButton>("PropBtn")->click();
+        form.SetReportNumber(7);
+        child<QPushButton>("PropBtn")->click();
+        SetPropertiesOpener({});
+        child<QPushButton>("PropBtn")->click();
+        EXPECT_EQ(opened, QList<int>({2, 7}));
         EXPECT_TRUE(form.isVisible());
         form.resize(610, 455);
         form.BitBtn2Click();

@@ -43,6 +43,19 @@ void booleanFromText(TField& field, const QString& typed)
     field.SetAsBoolean(first == u'1' || first == u'T' || first == u'Y' || first == u'Д');
 }
 
+// The base name is derived: the user cannot type it, the code sets it.
+class DerivedWrite {
+public:
+    explicit DerivedWrite(TField& field) : field_(field), was_(field.ReadOnly()) { field_.SetReadOnly(false); }
+    ~DerivedWrite() { field_.SetReadOnly(was_); }
+    DerivedWrite(const DerivedWrite&) = delete;
+    DerivedWrite& operator=(const DerivedWrite&) = delete;
+
+private:
+    TField& field_;
+    bool was_;
+};
+
 bool flagOf(const TField& field)
 {
     return !field.IsNull() && field.AsBoolean();
@@ -111,13 +124,16 @@ void TFinRepEditorForm::createColumns()
     }
     columns_.FieldByName(kBaseName).SetReadOnly(true);
     columns_.FieldByName(kVidOpl).OnChange = [](TField& code) {
-        code.DataSet().FieldByName(kBaseName).SetAsString(BaseVidOplName(code.AsInteger()));
+        TField& base = code.DataSet().FieldByName(kBaseName);
+        const DerivedWrite write(base);
+        base.SetAsString(BaseVidOplName(code.AsInteger()));
     };
     columns_.SetIndexFieldNames(kOrderNum);
 }
 
 void TFinRepEditorForm::appendRow(const FinRepColumn& column)
 {
+    const DerivedWrite write(columns_.FieldByName(kBaseName));
     columns_.AppendRecord({Variant(column.orderNum), Variant(column.enabled), Variant(column.columnName),
                            Variant(column.vidOpl), Variant(BaseVidOplName(column.vidOpl)), Variant(column.visVolume),
                            Variant(column.visMassa), Variant(column.visSumma)});

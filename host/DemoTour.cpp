@@ -363,7 +363,8 @@ void DemoTour::runReportSettings(HostWindow& window)
                  throw EInOutError(QStringLiteral("no demo template %1").arg(demoTemplate));
              auto& dialog = static_cast<QFileDialog&>(shown);
              dialog.selectFile(demoTemplate);
-             dialog.accept();
+             // The dialog's own confirmation, as its Open button does.
+             QMetaObject::invokeMethod(&dialog, "accept");
          }},
         {QStringLiteral("TFinRepEditorForm"),
          [this](QDialog& shown) {

@@ -4,6 +4,7 @@
 #include "host/HostConfig.h"
 #include "host/HostWindow.h"
 #include "host/QtMenuItem.h"
+#include "plugin/platform/Paths.h"
 #include "plugin/platform/SiblingLibrary.h"
 
 #include <QAbstractButton>
@@ -11,6 +12,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableView>
@@ -114,11 +118,12 @@ QAbstractButton* viewerButton(QDialog& viewer, const char* name)
     return viewer.findChild<QAbstractButton*>(QString::fromLatin1(name));
 }
 
-// The visible window of that object name, or null.
+// The visible window of that object name (or of that class, for the
+// toolkit's own dialogs), or null.
 QDialog* visibleWindow(const QString& name)
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == name && widget->isVisible())
+        if ((widget->objectName() == name || widget->inherits(name.toLatin1().constData())) && widget->isVisible())
             if (auto* dialog = qobject_cast<QDialog*>(widget))
                 return dialog;
     return nullptr;
@@ -338,6 +343,49 @@ void DemoTour::runItem(HostWindow& window, const QString& caption, const QList<T
         std::fprintf(stderr, "velta-host: %s on the tour: %s\n", caption.toUtf8().constData(), failure.toUtf8().constData());
 }
 
+void DemoTour::runReportSettings(HostWindow& window)
+{
+    QtMenuItem* settings = topLevel(window.mainMenu(), QStringLiteral("&Настройка"));
+    QtMenuItem* item = settings ? settings->childByCaption(QStringLiteral("Отчеты")) : nullptr;
+    if (!item)
+        return;
+    const QString form = QStringLiteral("TRepPropForm");
+    const QString demoTemplate = Paths::toNative(QStringLiteral("C:\\DEXE\\FORMS\\WEBREP\\Финансовый отчет.html"));
+    const QList<TourStep> steps = {
+        {form,
+         [this](QDialog& shown) {
+             if (auto* pages = shown.findChild<QTabWidget*>(QStringLiteral("PageControl1")); pages && pages->isTabVisible(1))
+                 pages->setCurrentIndex(1);
+             settleFor(300);
+             save(shown.grab(), QStringLiteral("19-report-settings.png"));
+             // The button opens a modal file dialog: pressed once this step has returned.
+             auto* button = shown.findChild<QAbstractButton*>(QStringLiteral("Button1"));
+             if (!button)
+                 throw EInOutError(QStringLiteral("TRepPropForm has no button Button1"));
+             QTimer::singleShot(0, button, &QAbstractButton::click);
+         }},
+        {QStringLiteral("QFileDialog"),
+         [demoTemplate](QDialog& shown) {
+             if (!QFileInfo::exists(demoTemplate))
+                 throw EInOutError(QStringLiteral("no demo template %1").arg(demoTemplate));
+             auto& dialog = static_cast<QFileDialog&>(shown);
+             dialog.selectFile(demoTemplate);
+             // The dialog's own confirmation, as its Open button does.
+             QMetaObject::invokeMethod(&dialog, "accept");
+         }},
+        {QStringLiteral("TFinRepEditorForm"),
+         [this](QDialog& shown) {
+             settleFor(300);
+             save(shown.grab(), QStringLiteral("20-financial-editor.png"));
+             press(shown, "BitBtn2");
+         }},
+        {form, [](QDialog& shown) { press(shown, "BitBtn2"); }},
+    };
+    const QString failure = runCommand(*item, steps);
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "velta-host: Отчеты on the tour: %s\n", failure.toUtf8().constData());
+}
+
 void DemoTour::runPriceHistory(HostWindow& window)
 {
     const QString caption = QStringLiteral("История изменения цен на ГСМ...");
@@ -439,6 +487,7 @@ QStringList DemoTour::run(HostWindow& window)
             std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
     }
     runShiftReports(window);
+    runReportSettings(window);
     runPriceHistory(window);
     return written_;
 }

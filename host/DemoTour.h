@@ -53,6 +53,10 @@ private:
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".
     void runShiftReports(HostWindow& window);
+    // "&Настройка" -> "Отчеты": the report settings window on its common
+    // page, then its financial template button with the demo template chosen
+    // in the file dialog, and the editor; everything closed by "Отмена".
+    void runReportSettings(HostWindow& window);
     // "История изменения цен на ГСМ...": the period chooser, the viewer, then
     // the chooser cancelled. The item exists only on an office workplace, so
     // on another one the step opens a second host window of an office

@@ -4,6 +4,7 @@
 #include "common/StationProtocol.h"
 #include "station/cli/ReportCommand.h"
 #include "station/server/ServeCommand.h"
+#include "station/demo/DemoForms.h"
 #include "station/demo/StationInit.h"
 
 #include <QCoreApplication>
@@ -39,15 +40,25 @@ QString optionValue(const QStringList& args, qsizetype& i)
     return args[++i];
 }
 
+// The forms folder of the suite root named by VELTA_ROOT, or empty without one.
+QString formsFolderFromEnvironment()
+{
+    const QString root = qEnvironmentVariable("VELTA_ROOT");
+    return root.isEmpty() ? QString() : velta::station::formsFolderOf(root);
+}
+
 int runInit(const QStringList& args)
 {
     InitOptions options;
+    options.formsFolder = formsFolderFromEnvironment();
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--root")) {
             options.root = optionValue(args, i);
         } else if (a == QLatin1String("--legacy")) {
             options.legacy = true;
+        } else if (a == QLatin1String("--forms")) {
+            options.formsFolder = optionValue(args, i);
         } else if (a == QLatin1String("--force")) {
             options.force = true;
         } else if (a == QLatin1String("--sales")) {
@@ -70,15 +81,37 @@ int runInit(const QStringList& args)
                       .arg(s.shifts).arg(s.sales).arg(s.discounts).arg(s.journalRows));
     print(stdout, QStringLiteral("%1 receipts, %2 pump-outs, %3 transfers; %4 contragents; %5 consignment notes (%6 lines); %7 scanned documents")
                       .arg(s.receipts).arg(s.pumpOuts).arg(s.transfers).arg(s.contragents).arg(s.notes).arg(s.noteLines).arg(s.scanDocs));
+    if (!options.formsFolder.isEmpty())
+        print(stdout, QStringLiteral("Report forms: %1 new in %2").arg(r.forms.size()).arg(options.formsFolder));
     print(stdout, QStringLiteral("Done in %1 ms").arg(r.milliseconds));
+    return 0;
+}
+
+// Installs the shipped report forms that the forms folder does not hold yet.
+int runForms(const QStringList& args)
+{
+    QString folder = formsFolderFromEnvironment();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--to"))
+            folder = optionValue(args, i);
+        else
+            throw velta::Exception(QStringLiteral("Unknown option %1").arg(args[i]));
+    }
+    if (folder.isEmpty())
+        throw velta::Exception(QStringLiteral("--to DIR is required when VELTA_ROOT is not set"));
+    const QStringList written = velta::station::installDemoForms(folder);
+    print(stdout, QStringLiteral("Report forms: %1 new in %2").arg(written.size()).arg(folder));
     return 0;
 }
 
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"init", QStringLiteral("init --root DIR [--legacy] [--sales N] [--force]   create the demo station and head-office databases"),
+        {"init", QStringLiteral("init --root DIR [--legacy] [--sales N] [--force] [--forms DIR]   create the demo station and head-office\n"
+                                "      databases, and install the report forms (default $VELTA_ROOT/C/DEXE/FORMS)"),
          runInit},
+        {"forms", QStringLiteral("forms [--to DIR]   install the report forms the folder lacks (default $VELTA_ROOT/C/DEXE/FORMS)"),
+         runForms},
         {"serve",
          QStringLiteral("serve --root DIR [--listen ADDR:PORT] [--key FILE] [--max-connections N] [--idle-timeout SECONDS]\n"
                         "      serve the station to clients (default 127.0.0.1:%1); at most N clients at once (default %2),\n"

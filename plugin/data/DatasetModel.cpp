@@ -159,7 +159,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         if (!dataSource()->Edit())
             return false;
         try {
-            field->SetAsString(text);
+            field->SetText(text);
             if (started)
                 ds->Post();
         } catch (...) {

@@ -205,6 +205,14 @@ void TField::SetValue(const Variant& value)
     dataSet_->setFieldValue(*this, value);
 }
 
+void TField::SetText(const QString& text)
+{
+    if (OnSetText)
+        OnSetText(*this, text);
+    else
+        SetAsString(text);
+}
+
 void TField::SetAsString(const QString& text)
 {
     switch (dataType_) {

@@ -22,6 +22,8 @@ public:
     // Fills `text` with the text to show (displayText) or to edit.
     using GetTextHandler = std::function<void(TField& sender, QString& text, bool displayText)>;
     using FieldEvent = std::function<void(TField& sender)>;
+    // Takes a text typed into a grid cell in place of SetAsString.
+    using SetTextHandler = std::function<void(TField& sender, const QString& text)>;
 
     TField(TClientDataSet& dataSet, QString fieldName, FieldType dataType, int size = 0);
     TField(const TField&) = delete;
@@ -70,6 +72,7 @@ public:
     QString LookupResultField;
 
     GetTextHandler OnGetText;
+    SetTextHandler OnSetText;
     FieldEvent OnChange;
 
     // Value of the current record.
@@ -95,6 +98,8 @@ public:
     // An empty text makes a non-text field Null; other texts are read with the
     // process-wide format settings.
     void SetAsString(const QString& text);
+    // A text typed by the user: the set-text handler's, else SetAsString.
+    void SetText(const QString& text);
     void SetAsInteger(int value) { SetValue(Variant(value)); }
     void SetAsFloat(double value) { SetValue(Variant(value)); }
     void SetAsCurrency(velta::Currency value) { SetValue(Variant(value)); }

@@ -4,6 +4,8 @@
 #include "plugin/core/ReportCalls.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/selection/ChoosePeriodFrm.h"
+#include "plugin/settings/RepPropForm.h"
+#include "plugin/ui/Dialogs.h"
 #include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
@@ -102,10 +104,10 @@ void TReport::DiscountCardsList(MenuItem& sender)
     RaiseCommandNotAvailable(sender.caption());
 }
 
-void TReport::ReportSettings(MenuItem& sender)
+void TReport::ReportSettings(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    settings::ShowReportSettings(currentDialogs());
 }
 
 void TReport::OpenSalesHistory(MenuItem& sender)

@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "station/demo/DemoCatalog.h"
+#include "station/demo/DemoForms.h"
 #include "station/db/FirebirdFile.h"
 #include "station/db/Schema.h"
 #include "station/db/StationDatabase.h"
@@ -87,6 +88,8 @@ InitResult initStation(const InitOptions& options)
         writeOfficeStations(office);
     }
     created.release();
+    if (!options.formsFolder.isEmpty())
+        result.forms = installDemoForms(options.formsFolder);
     result.milliseconds = timer.elapsed();
     return result;
 }

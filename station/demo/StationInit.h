@@ -5,6 +5,7 @@
 #include "station/demo/DemoData.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace velta::station {
 
@@ -13,6 +14,9 @@ struct InitOptions {
     bool legacy = false; // an older station: without note lines and the later columns
     bool force = false;  // replace existing databases
     int sales = 36000;
+    // Where the shipped report forms go (C:\DEXE\FORMS of the station's
+    // drive, native path); empty: none are installed.
+    QString formsFolder;
 };
 
 struct InitResult {
@@ -20,6 +24,7 @@ struct InitResult {
     QString officePath;
     DemoSummary summary;
     qint64 milliseconds = 0;
+    QStringList forms; // the form files written
 };
 
 // Creates both databases. Refuses (Exception) to replace an existing database

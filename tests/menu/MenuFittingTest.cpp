@@ -8,9 +8,12 @@
 #include "plugin/menu/EntryPoints.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
+#include "plugin/ui/ScriptedDialogs.h"
 #include "tests/support/TestHost.h"
 #include "tests/support/TestEnv.h"
 
+#include <QCheckBox>
+#include <QDialog>
 #include <gtest/gtest.h>
 
 namespace velta::core {
@@ -277,6 +280,29 @@ TEST_F(MenuFittingTest, ShortcutClickNamesItsDispenser)
     } catch (const Exception& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Команда \"История продаж: 2\" пока недоступна"));
     }
+}
+
+TEST_F(MenuFittingTest, TheSettingsItemOpensTheReportSettingsAfterReloadingPaymentTypes)
+{
+    testHost.values[46] = Variant(3);
+    testHost.privValues[15] = Variant(3);
+    build();
+    logOn();
+    testHost.privValues[19] = Variant(Variant::Array{Variant("Нал"), Variant("Карты")});
+    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
+    CurrentDialogsScope scope(dialogs);
+    int payTypesSeen = -1;
+    dialogs.expectModal(QStringLiteral("TRepPropForm")).drive([&payTypesSeen](QDialog& window) {
+        payTypesSeen = state().payTypeCount;
+        window.findChild<QCheckBox*>(QStringLiteral("chbAllowOldReports"))->setChecked(true);
+        window.accept();
+    });
+    testHost.mainMenu().child("&Настройка")->child("Отчеты")->click();
+    dialogs.verify();
+    EXPECT_EQ(payTypesSeen, 2) << "the payment types are reloaded before the window";
+    TSafeIniFile ini(CnfIniFileName());
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("Reports"), QStringLiteral("AllowOldReports"), false));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Reports"), QStringLiteral("MaxRows"), 0), 30000);
 }
 
 class MenuRegistrationTest : public MenuFittingTest {

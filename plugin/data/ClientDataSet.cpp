@@ -76,6 +76,11 @@ QStringList TClientDataSet::FieldNames() const
     return names;
 }
 
+QVector<FieldDef> TClientDataSet::DataFieldDefs() const
+{
+    return Active() && store_ ? store_->fields() : QVector<FieldDef>();
+}
+
 void TClientDataSet::bindFields()
 {
     if (fields_.empty() || autoFields_) {

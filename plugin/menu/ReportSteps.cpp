@@ -10,6 +10,8 @@
 #include "plugin/ui/DialogTypes.h"
 #include "plugin/viewer/window/ShowReport.h"
 
+#include <QScopeGuard>
+
 namespace velta::core {
 
 using selection::SmenaListFrm;
@@ -155,6 +157,9 @@ bool LoadStatementClients(settings::TParamVedomFrm& window)
 void LoadStatementDetail(TClientDataSet& detail, const QString& sql, const QString& label, bool newContragentTable)
 {
     TDBFrm& db = dataModule();
+    // The grids hear of the list once, with its fields already hidden.
+    detail.DisableControls();
+    const auto tellControls = qScopeGuard([&detail] { detail.EnableControls(); });
     detail.Close();
     detail.SetMasterSource(&db.CntDS);
     LoadFromSQL(detail, sql);

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDateEdit>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -333,6 +334,66 @@ void DemoTour::runShiftReports(HostWindow& window)
         runItem(window, QString::fromUtf8(command.caption), command.steps);
 }
 
+void DemoTour::runJournals(HostWindow& window)
+{
+    const auto photograph = [this](const QString& name, int settleMs) {
+        return [this, name, settleMs](QDialog& shown) {
+            settleFor(settleMs);
+            save(shown.grab(), name);
+        };
+    };
+    const auto then = [](std::function<void(QDialog&)> first, std::function<void(QDialog&)> second) {
+        return [first, second](QDialog& shown) {
+            first(shown);
+            second(shown);
+        };
+    };
+    const auto ok = [](QDialog& shown) { press(shown, "BitBtn1"); };
+    const auto cancel = [](QDialog& shown) { press(shown, "BitBtn2"); };
+    const auto closeViewer = [](QDialog& viewer) { viewer.reject(); };
+    const QString list = QStringLiteral("TSmenaListFrm");
+    const QString viewer = QStringLiteral("TRptFrm");
+    const QString statement = QStringLiteral("TParamVedomFrm");
+
+    runItem(window, QStringLiteral("Поступления топлива"),
+            {{list, then(
+                        [](QDialog& shown) {
+                            pickRow(shown, "DBGrid1", 2);
+                            settleFor(200);
+                        },
+                        then(photograph(QStringLiteral("20-fuel-receipts-list.png"), 300), ok))},
+             {viewer, then(photograph(QStringLiteral("21-fuel-receipts-journal.png"), 800), closeViewer)},
+             {list, cancel}});
+    runItem(window, QStringLiteral("Отпуск по контрагенту за период"),
+            {{statement, then(
+                             [](QDialog& shown) {
+                                 // Every statement payment type, March of the demo's year, one client.
+                                 if (auto* types = shown.findChild<QListWidget*>(QStringLiteral("clbVidOplList")))
+                                     for (int i = 0; i < types->count(); ++i)
+                                         types->item(i)->setCheckState(Qt::Checked);
+                                 if (auto* begin = shown.findChild<QDateEdit*>(QStringLiteral("BegDate")))
+                                     begin->setDate(QDate(2024, 3, 1));
+                                 if (auto* end = shown.findChild<QDateEdit*>(QStringLiteral("EndDate")))
+                                     end->setDate(QDate(2024, 3, 31));
+                                 settleFor(300);
+                                 pickRow(shown, "OrgGrid", 1);
+                             },
+                             then(photograph(QStringLiteral("22-contragent-period-parameters.png"), 500), ok))},
+             {viewer, then(photograph(QStringLiteral("23-contragent-period-report.png"), 800), closeViewer)},
+             {statement, cancel}});
+    runItem(window, QStringLiteral("История продаж по ТРК"),
+            {{list, then(
+                        [](QDialog& shown) {
+                            if (auto* second = shown.findChild<QAbstractButton*>(QStringLiteral("TrkBtn2")))
+                                second->click();
+                            pickRow(shown, "DBGrid1", 1);
+                            settleFor(200);
+                        },
+                        then(photograph(QStringLiteral("24-sales-history-list.png"), 300), ok))},
+             {viewer, then(photograph(QStringLiteral("25-sales-history.png"), 800), closeViewer)},
+             {list, cancel}});
+}
+
 void DemoTour::runItem(HostWindow& window, const QString& caption, const QList<TourStep>& steps)
 {
     QtMenuItem* item = findItem(window.mainMenu(), caption);
@@ -357,7 +418,7 @@ void DemoTour::runReportSettings(HostWindow& window)
              if (auto* pages = shown.findChild<QTabWidget*>(QStringLiteral("PageControl1")); pages && pages->isTabVisible(1))
                  pages->setCurrentIndex(1);
              settleFor(300);
-             save(shown.grab(), QStringLiteral("19-report-settings.png"));
+             save(shown.grab(), QStringLiteral("26-report-settings.png"));
              // The button opens a modal file dialog: pressed once this step has returned.
              auto* button = shown.findChild<QAbstractButton*>(QStringLiteral("Button1"));
              if (!button)
@@ -376,7 +437,7 @@ void DemoTour::runReportSettings(HostWindow& window)
         {QStringLiteral("TFinRepEditorForm"),
          [this](QDialog& shown) {
              settleFor(300);
-             save(shown.grab(), QStringLiteral("20-financial-editor.png"));
+             save(shown.grab(), QStringLiteral("27-financial-editor.png"));
              press(shown, "BitBtn2");
          }},
         {form, [](QDialog& shown) { press(shown, "BitBtn2"); }},
@@ -487,6 +548,7 @@ QStringList DemoTour::run(HostWindow& window)
             std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
     }
     runShiftReports(window);
+    runJournals(window);
     runReportSettings(window);
     runPriceHistory(window);
     return written_;

@@ -4,9 +4,9 @@
 // screenshots of the window and of each open menu into a folder; then opens
 // one report in the viewer and photographs its views, and runs four shift
 // reports through their choice windows, photographing each window and each
-// viewer, and the fuel price history through the period chooser on an office
-// workplace. Whatever menus exist are photographed, so the tour also works
-// without the plug-in.
+// viewer, three journals with their choice windows, and the fuel price
+// history through the period chooser on an office workplace. Whatever menus
+// exist are photographed, so the tour also works without the plug-in.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -53,6 +53,11 @@ private:
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".
     void runShiftReports(HostWindow& window);
+    // The journals: "Поступления топлива" (the operation list), "Отпуск по
+    // контрагенту за период" (the statement parameters window) and "История
+    // продаж по ТРК" (the shift list with its dispenser buttons), each window
+    // and viewer photographed.
+    void runJournals(HostWindow& window);
     // "&Настройка" -> "Отчеты": the report settings window on its common
     // page, then its financial template button with the demo template chosen
     // in the file dialog, and the editor; everything closed by "Отмена".

@@ -76,6 +76,11 @@ QStringList TClientDataSet::FieldNames() const
     return names;
 }
 
+QVector<FieldDef> TClientDataSet::DataFieldDefs() const
+{
+    return Active() && store_ ? store_->fields() : QVector<FieldDef>();
+}
+
 void TClientDataSet::bindFields()
 {
     if (fields_.empty() || autoFields_) {
@@ -188,6 +193,10 @@ void TClientDataSet::openStore(std::shared_ptr<RecordStore> store)
     refreshMasterValues();
     invalidate();
     ensureView();
+    // A filter or master range may hide every row of the first packets: the
+    // first row shown is fetched as navigation would fetch it.
+    while (view_.empty() && fetchMoreRows(packetRecords_))
+        ensureView();
     setPosition(view_.empty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.empty();

@@ -67,6 +67,8 @@ public:
     // Raises EDatabaseError "<dataset>: Field '%s' not found".
     TField& FieldByName(const QString& name) const;
     QStringList FieldNames() const;
+    // The columns of the open data, whether a field shows them or not (none when closed).
+    QVector<FieldDef> DataFieldDefs() const;
 
     // Opening and closing.
     void Open();

@@ -1,12 +1,9 @@
 #include "plugin/menu/Report.h"
 
 #include "common/Exception.h"
-#include "plugin/core/ReportCalls.h"
 #include "plugin/core/VeltaRep.h"
-#include "plugin/selection/ChoosePeriodFrm.h"
 #include "plugin/settings/RepPropForm.h"
 #include "plugin/ui/Dialogs.h"
-#include "plugin/viewer/window/ShowReport.h"
 
 namespace velta::core {
 
@@ -41,61 +38,10 @@ void TReport::SalesReceipt(MenuItem& sender)
     RaiseCommandNotAvailable(sender.caption());
 }
 
-void TReport::FuelJournal(MenuItem& sender, FuelMove)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::ShiftFuelJournal(MenuItem& sender, FuelMove)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::SalesHistoryReport(MenuItem& sender)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::PeriodReleaseReport(MenuItem& sender, ReleaseBy)
-{
-    UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
-}
-
 void TReport::KeeperFuelMovement(MenuItem& sender)
 {
     UpdateVidOplIfOffice();
     RaiseCommandNotAvailable(sender.caption());
-}
-
-void TReport::LimitBalancesReport(MenuItem&)
-{
-    UpdateVidOplIfOffice();
-    QString text;
-    RunReport(kServiceReport, Variant(Variant::Array{Variant(std::uint8_t(kSelectorLimitBalances))}), text);
-    QString html;
-    RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
-    viewer::ShowReport(text, html, QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
-}
-
-void TReport::PriceHistoryReport(MenuItem&)
-{
-    UpdateVidOplIfOffice();
-    // The period chooser comes back after each report until it is cancelled.
-    TDateTime begin = 0;
-    TDateTime end = 0;
-    while (selection::ChoosePeriod(begin, end)) {
-        QString text;
-        RunReport(kServiceReport,
-                  Variant(Variant::Array{Variant(kSelectorPriceHistory), Variant::fromDate(begin), Variant::fromDate(end)}),
-                  text);
-        QString html;
-        RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
-        viewer::ShowReport(text, html, QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ"));
-    }
 }
 
 void TReport::DiscountCardsList(MenuItem& sender)

@@ -194,13 +194,17 @@ ShiftReportRequest TerminalReturnsShiftReportRequest(const ShiftChoice& choice)
             QStringLiteral("Сменный отчет по непроизведенным возвратам на терминал")};
 }
 
-QString StatementShiftReportCaption(const Variant& payTypeNames)
+QString StatementPayTypeName(const Variant& payTypeNames)
 {
     constexpr int kStatementPosition = 4;
-    QString name;
     if (payTypeNames.isArray() && payTypeNames.arrayCount() > kStatementPosition)
-        name = payTypeNames.at(kStatementPosition).toString();
-    return QStringLiteral("СМЕННЫЙ ОТПУСК ПО \"") + name + QLatin1Char('"');
+        return payTypeNames.at(kStatementPosition).toString();
+    return QString();
+}
+
+QString StatementShiftReportCaption(const Variant& payTypeNames)
+{
+    return QStringLiteral("СМЕННЫЙ ОТПУСК ПО \"") + StatementPayTypeName(payTypeNames) + QLatin1Char('"');
 }
 
 ShiftReportRequest StatementShiftReportRequest(const ShiftChoice& choice, const Variant& flags, const Variant& codes)

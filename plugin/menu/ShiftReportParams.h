@@ -103,6 +103,9 @@ ShiftReportRequest TalonsShiftReportRequest(const ShiftChoice& choice, const Var
 // The statements caption: the name of payment type position 4 in quotes (an
 // empty name when there are fewer than five payment types).
 QString StatementShiftReportCaption(const Variant& payTypeNames);
+// The name of payment type position 4 (the statements), empty when the host
+// has fewer than five payment types.
+QString StatementPayTypeName(const Variant& payTypeNames);
 
 // What the statement parameters window gave the contragent report.
 struct ContragentChoice {

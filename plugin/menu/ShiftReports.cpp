@@ -9,6 +9,7 @@
 #include "plugin/core/VeltaRep.h"
 #include "plugin/core/WaitFrm.h"
 #include "plugin/foundation/text/Tools.h"
+#include "plugin/menu/ReportSteps.h"
 #include "plugin/menu/ShiftReportParams.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/selection/SmenaListForm.h"
@@ -27,130 +28,6 @@ using selection::SmenaListFrm;
 
 namespace {
 
-enum class Production { Here, InBackground };
-
-// Produces the report (the long ones on the report thread behind the wait
-// window), asks for its HTML rendering and shows both in the viewer.
-void ProduceAndShow(const ShiftReportRequest& request, Production production)
-{
-    QString text;
-    if (production == Production::InBackground)
-        RunInBackground(request.reportNo, request.params, &ProduceReport, text);
-    else
-        RunReport(request.reportNo, request.params, text);
-    QString html;
-    RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
-    viewer::ShowReport(text, html, request.caption);
-}
-
-TDBFrm& dataModule()
-{
-    return *state().dataModule;
-}
-
-// How a handler sets up the shift list.
-struct ShiftListSetup {
-    int reportNumber = -1; // the properties button's report; -1 leaves the button hidden
-    QString caption = QStringLiteral("Выберите смену");
-    bool currentButton = true;          // shown when the user may take the open shift
-    bool disableChoiceOnEmptyLog = true;
-    bool ownSource = false;             // a data source of its own over the shift log
-    bool cardNumber = false;            // the card number field and the scanner
-};
-
-// A field of the record the shift log stands on, as text (empty on an empty log).
-QString currentText(TClientDataSet& log, const QString& field)
-{
-    return log.IsEmpty() ? QString() : log.FieldByName(field).AsString();
-}
-
-// The operator of a shift of the log, or empty when it is not there.
-QString operatorOf(TClientDataSet& log, int shift)
-{
-    const Variant found = log.Lookup(QStringLiteral("SmNum"), Variant(shift), QStringLiteral("Operator"));
-    return found.isEmptyOrNull() ? QString() : found.toString();
-}
-
-// The loop every shift report runs: the list is made and set up, the station
-// connected and the shift log opened; the list is shown until the user
-// cancels (or confirms an empty log), each choice handed to the report. On
-// leaving, also after an error: the scanner stopped, the log closed, the
-// connection dropped and the list destroyed.
-void RunShiftLoop(const ShiftListSetup& setup, const std::function<void(const ShiftChoice&)>& report)
-{
-    TDBFrm& db = dataModule();
-    TClientDataSet& log = db.SmLogtable;
-    TDataSource ownSource(&log);
-    TDataSource& source = setup.ownSource ? ownSource : db.SmLogSource;
-    bool scanner = false;
-    const auto leave = [&] {
-        if (scanner)
-            selection::StopScanner();
-        log.Close();
-        if (db.VeltaServer.Connected())
-            db.VeltaServer.SetConnected(false);
-        selection::FreeShiftList();
-    };
-    try {
-        selection::CreateShiftList();
-        selection::TSmenaListFrm& list = *SmenaListFrm();
-        if (setup.reportNumber >= 0)
-            list.SetReportNumber(setup.reportNumber);
-        list.setWindowTitle(setup.caption);
-        list.SetCurrentButtonVisible(setup.currentButton && HostValues::mayTakeCurrentShift());
-        if (setup.cardNumber) {
-            list.ShowCardNumber();
-            selection::StartScanner();
-            scanner = true;
-        }
-        db.VeltaServer.SetConnected(true);
-        db.SmLogSource.SetDataSet(&log);
-        log.Open();
-        if (setup.disableChoiceOnEmptyLog && log.IsEmpty())
-            list.SetChoiceEnabled(false);
-        for (;;) {
-            ShiftChoice choice;
-            if (!selection::ChooseShifts(choice.BegShift, choice.EndShift, choice.BegTime, source, &log,
-                                         choice.EndTime))
-                break;
-            choice.current = list.result() == selection::mrCurrentShift;
-            if (!choice.current && log.IsEmpty())
-                break;
-            if (choice.current)
-                choice.CurShift = HostValues::currentShiftNumber();
-            choice.CurrentSmNum = currentText(log, QStringLiteral("SmNum"));
-            choice.CurrentOperator = currentText(log, QStringLiteral("Operator"));
-            choice.BegShiftOperator = operatorOf(log, choice.BegShift);
-            report(choice);
-        }
-    } catch (...) {
-        try {
-            leave();
-        } catch (...) {
-            // The first error is the one the user sees.
-        }
-        throw;
-    }
-    leave();
-}
-
-// The statements flags and codes of a key read through the payment type flags.
-std::pair<Variant, Variant> FlagsAndCodes(const QString& key, int defaultPos)
-{
-    Variant flags = ReadPayTypeFlags(key, defaultPos);
-    Variant codes = SelectedPayTypeCodes(flags);
-    return {flags, codes};
-}
-
-// Loads a client dataset from the rows of an SQL text on the station database.
-void LoadFromSQL(TClientDataSet& dataSet, const QString& sql)
-{
-    Variant data;
-    GetProviderData(sql, 0, data);
-    dataSet.Close();
-    dataSet.SetData(data.toByteArray());
-}
-
 // The contragent reports of one shift choice: the statement parameters window
 // over the station's statement clients and their cars, shown again after each
 // report until the user leaves it.
@@ -168,30 +45,9 @@ void RunContragentReports(const ShiftChoice& choice)
     window.SetGroupingEnabled(true);
     window.SetTimes(QStringLiteral("00:00"), QStringLiteral("00:00"));
 
-    LoadFromSQL(db.VDCnt, QStringLiteral(
-        "SELECT c.CONTR_ID AS ID, c.NAME, ct.PARAM1 AS VIDOPL FROM CONTRAGENT c LEFT JOIN CONTRAGENTTYPE ct ON "
-        "ct.CONTR_ID = c.CONTR_ID WHERE COALESCE(c.ISDELETE, 0) = 0 AND (ct.CTYPE=1) AND (ct.PARAM1 - ct.PARAM1 / "
-        "100 * 100 = 4) ORDER BY c.NAME"));
-    bool newTable = true;
-    if (db.VDCnt.IsEmpty()) {
-        LoadFromSQL(db.VDCnt, QStringLiteral("SELECT * FROM VDCONTRACTOR WHERE ISDELETE=0 ORDER BY NAME"));
-        newTable = false;
-    }
-    window.SetNewContragentTable(newTable);
-
-    TClientDataSet& cars = db.VDCar;
-    cars.Close();
-    cars.SetMasterSource(&db.CntDS);
-    LoadFromSQL(cars, QStringLiteral("SELECT * FROM VDCAR WHERE ISDELETE=0 ORDER BY NAME"));
-    for (int i = 0; i < cars.FieldCount(); ++i) {
-        TField& field = cars.Fields(i);
-        const bool name = field.FieldName().compare(QStringLiteral("Name"), Qt::CaseInsensitive) == 0;
-        field.SetVisible(name);
-        if (name)
-            field.SetDisplayLabel(QStringLiteral("Автомобиль"));
-    }
-    cars.SetIndexFieldNames(newTable && cars.FindField(QStringLiteral("CONTR_ID")) ? QStringLiteral("CONTR_ID;NAME")
-                                                                                  : QStringLiteral("CID;NAME"));
+    const bool newTable = LoadStatementClients(window);
+    LoadStatementDetail(db.VDCar, QStringLiteral("SELECT * FROM VDCAR WHERE ISDELETE=0 ORDER BY NAME"),
+                        QStringLiteral("Автомобиль"), newTable);
 
     while (dialogs.showModal(window) == mrOk) {
         const auto [flags, codes] = FlagsAndCodes(QStringLiteral("VedomProp"), 4);

@@ -110,6 +110,26 @@ TEST_F(RemoteTest, FilterAndLocateSeeRowsStillOnTheServer)
     EXPECT_EQ(other.RecordCount(), 25);
 }
 
+TEST_F(RemoteTest, AFilterSetBeforeOpeningFindsItsFirstRowBeyondTheFirstPackets)
+{
+    // Only IDs 21 and 24 pass; the first packets of four rows hold none of them.
+    TClientDataSet ds;
+    ds.SetFilter("ID > 20 AND Trk = '1'");
+    ds.SetFiltered(true);
+    openHistory(ds, 4);
+    EXPECT_FALSE(ds.IsEmpty());
+    EXPECT_EQ(ds.FieldByName("ID").AsInteger(), 21);
+    EXPECT_TRUE(ds.HasMoreRows()) << "fetching stops at the first row shown";
+
+    TClientDataSet none;
+    none.SetFilter("ID > 99");
+    none.SetFiltered(true);
+    openHistory(none, 4);
+    EXPECT_TRUE(none.IsEmpty());
+    EXPECT_TRUE(none.Eof());
+    EXPECT_FALSE(none.HasMoreRows());
+}
+
 TEST_F(RemoteTest, ClosingReleasesTheServerCursor)
 {
     TClientDataSet ds;

@@ -106,7 +106,7 @@ const test::ChildRoleRegistration hostSequenceRole("plugin-host-sequence", [](co
     if (menu) {
         out << "current visible: " << int(menu->child("Текущий сменный отчет")->visible()) << "\n";
         try {
-            menu->child("Поступления топлива")->click();
+            menu->child("Товарно-транспортные накладные...")->click();
         } catch (const Exception& e) {
             out << "click: " << e.message() << "\n";
         }
@@ -222,7 +222,7 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
         dialogs.expectModal(QStringLiteral("TRptFrm")).drive([&](QDialog& window) {
             const QString text = window.findChild<QPlainTextEdit*>(QStringLiteral("RptMemo"))->toPlainText();
             note(QStringLiteral("viewer: ") + window.windowTitle() + QStringLiteral(" | ") +
-                 (text.contains(QStringLiteral("ОТЧЕТ №45")) ? QStringLiteral("report 45")
+                 (text.trimmed().startsWith(QStringLiteral("Сменный отчет\n")) ? QStringLiteral("report 45")
                                                              : QString::number(text.size())));
             window.reject();
         });
@@ -282,7 +282,7 @@ TEST_F(ExportsTest, OfficeHostSequenceBuildsTheMenuAndFitsIt)
     EXPECT_EQ(menu.at(31), QStringLiteral("Общий список дисконтных  карт"));
     EXPECT_EQ(menu.last(), QStringLiteral("Журнал смен"));
     EXPECT_EQ(lines.value("current visible"), QStringLiteral("0"));
-    EXPECT_EQ(lines.value("click"), QStringLiteral("Команда \"Поступления топлива\" пока недоступна"));
+    EXPECT_EQ(lines.value("click"), QStringLiteral("Команда \"Товарно-транспортные накладные...\" пока недоступна"));
     EXPECT_EQ(lines.value("registrations"), QStringLiteral("0"));
 }
 

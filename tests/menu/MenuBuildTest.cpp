@@ -230,10 +230,10 @@ TEST_F(MenuBuildTest, UnbuiltCommandsSayTheyAreNotAvailableYet)
 {
     TestMenuItem* menu = build();
     try {
-        menu->child("Поступления топлива")->click();
+        menu->child("Товарно-транспортные накладные...")->click();
         FAIL() << "no error";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Поступления топлива\" пока недоступна"));
+        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Товарно-транспортные накладные...\" пока недоступна"));
     }
 }
 

@@ -25,6 +25,8 @@ inline QString describe(const Variant& value)
         return QStringLiteral("str:") + value.toString();
     case VarType::Date:
         return QStringLiteral("date:") + QString::number(value.toDateTime(), 'f', 6);
+    case VarType::Double:
+        return QStringLiteral("f64:") + QString::number(value.toDouble(), 'f', 6);
     case VarType::Array: {
         QStringList items;
         for (const Variant& element : value.elements())

@@ -1,0 +1,197 @@
+#include "plugin/menu/JournalReportParams.h"
+
+#include "common/SysUtils.h"
+#include "plugin/core/ReportCalls.h"
+#include "plugin/foundation/text/Tools.h"
+
+namespace velta::core {
+namespace {
+
+using FuelMove = TReport::FuelMove;
+using ReleaseBy = TReport::ReleaseBy;
+
+Variant int32(int value)
+{
+    return Variant(value);
+}
+
+Variant dateTime(TDateTime value)
+{
+    return Variant::fromDate(value);
+}
+
+Variant text(const QString& value)
+{
+    return Variant(value);
+}
+
+// A text in single quotes, a quote inside doubled.
+QString quoted(const QString& value)
+{
+    QString inner = value;
+    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + inner + QLatin1Char('\'');
+}
+
+QString fuelJournalCaption(FuelMove kind)
+{
+    switch (kind) {
+    case FuelMove::Receipts:
+        return QStringLiteral("Журнал поступления топлива");
+    case FuelMove::PumpOuts:
+        return QStringLiteral("Журнал откачки топлива");
+    case FuelMove::Transfers:
+        break;
+    }
+    return QStringLiteral("Журнал перекачки топлива");
+}
+
+} // namespace
+
+QString FuelJournalFilter(FuelMove kind, int hostValue56)
+{
+    QString filter;
+    switch (kind) {
+    case FuelMove::Receipts:
+        filter = QStringLiteral("Prihod = 1 AND AUTO <> 4 ");
+        break;
+    case FuelMove::Transfers:
+        filter = QStringLiteral(" AUTO = 4 ");
+        break;
+    case FuelMove::PumpOuts:
+        filter = QStringLiteral("Prihod = 0 AND AUTO <> 4 ");
+        break;
+    }
+    if (hostValue56 > 0)
+        filter += QStringLiteral(" AND COR <> 1 ");
+    return filter;
+}
+
+QString FuelJournalListCaption(FuelMove kind)
+{
+    switch (kind) {
+    case FuelMove::Receipts:
+        return QStringLiteral("Выберите привоз ГСМ");
+    case FuelMove::Transfers:
+        return QStringLiteral("Выберите перекачку ГСМ");
+    case FuelMove::PumpOuts:
+        break;
+    }
+    return QStringLiteral("Выберите откачку ГСМ");
+}
+
+ShiftReportRequest FuelJournalRequest(FuelMove kind, int first, int last)
+{
+    switch (kind) {
+    case FuelMove::Receipts:
+        return {kFuelReceiptsReportNo, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
+    case FuelMove::Transfers:
+        return {kServiceReport, Variant(Variant::Array{Variant(kSelectorTransfers), int32(first), int32(last)}),
+                fuelJournalCaption(kind)};
+    case FuelMove::PumpOuts:
+        break;
+    }
+    return {kFuelPumpOutsReportNo, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
+}
+
+QString ShiftFuelJournalFilter(FuelMove kind, TDateTime begTime, TDateTime endTime)
+{
+    return QStringLiteral("BegTime>=") + quoted(DateTimeToStr(begTime)) + QStringLiteral(" and BegTime<= ") +
+           quoted(DateTimeToStr(endTime)) +
+           (kind == FuelMove::Receipts ? QStringLiteral(" and Prihod = 1") : QStringLiteral(" and Prihod = 0"));
+}
+
+ShiftReportRequest ShiftFuelJournalRequest(FuelMove kind, int a, int b)
+{
+    const int reportNo = kind == FuelMove::Receipts ? kFuelReceiptsReportNo : kFuelPumpOutsReportNo;
+    return {reportNo, Variant(Variant::Array{int32(a), int32(b)}), fuelJournalCaption(kind)};
+}
+
+QString StatementPeriodCaption(const Variant& payTypeNames)
+{
+    return QStringLiteral("ОТПУСК ПО \"") + StatementPayTypeName(payTypeNames) +
+           QStringLiteral("\" ЗА ВЫБРАННЫЙ ПЕРИОД");
+}
+
+ShiftReportRequest PeriodReleaseRequest(ReleaseBy by, const PeriodReleaseChoice& choice, const Variant& flags,
+                                        const Variant& codes, const Variant& payTypeNames)
+{
+    const Variant begin = dateTime(choice.Begin);
+    const Variant end = dateTime(choice.End);
+    switch (by) {
+    case ReleaseBy::Statement:
+        // This report takes its period as plain floating-point numbers.
+        return {kStatementPeriodReportNo, Variant(Variant::Array{Variant(choice.Begin), Variant(choice.End), flags, codes}),
+                StatementPeriodCaption(payTypeNames)};
+    case ReleaseBy::Contragent: {
+        Variant::Array params{begin, end, text(choice.Contragent), Variant(choice.ByDrivers), Variant(choice.ByCars)};
+        // Drivers above cars: the engine's older form without the codes.
+        if (choice.DriverFirst)
+            params << Variant(true) << flags;
+        else
+            params << Variant(false) << flags << codes;
+        return {kContragentPeriodReportNo, Variant(params), QStringLiteral("ОТПУСК ПО КОНТРАГЕНТУ ЗА ВЫБРАННЫЙ ПЕРИОД")};
+    }
+    case ReleaseBy::Car:
+        return {kCarPeriodReportNo,
+                Variant(Variant::Array{begin, end, text(choice.Contragent), text(choice.Detail), flags, codes}),
+                QStringLiteral("ОТПУСК ПО АВТОМОБИЛЮ ЗА ВЫБРАННЫЙ ПЕРИОД")};
+    case ReleaseBy::Driver:
+        return {kDriverPeriodReportNo,
+                Variant(Variant::Array{begin, end, text(choice.Contragent), text(choice.Detail), flags, codes}),
+                QStringLiteral("ОТПУСК ВОДИТЕЛЮ ЗА ВЫБРАННЫЙ ПЕРИОД")};
+    case ReleaseBy::LimitsDetail:
+        break;
+    }
+    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorLimitsDetail), text(choice.Contragent), begin, end}),
+            QStringLiteral("ДЕТАЛИЗАЦИЯ ПО УБЫВАЮЩИМ ЛИМИТАМ")};
+}
+
+ShiftReportRequest LimitBalancesRequest()
+{
+    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorLimitBalances)}),
+            QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ")};
+}
+
+ShiftReportRequest PriceHistoryRequest(TDateTime begin, TDateTime end)
+{
+    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorPriceHistory), dateTime(begin), dateTime(end)}),
+            QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ")};
+}
+
+QString SalesHistoryProbeQuery()
+{
+    return QStringLiteral("SELECT SUM(CAST(TRKNUM AS INTEGER)) FROM SMTRK");
+}
+
+QString SalesHistoryTrkQuery(bool shiftDispensers, int workplaceKind, TDateTime now)
+{
+    if (!shiftDispensers)
+        return QStringLiteral("SELECT DISTINCT Trk FROM Trk WHERE (OP1=999) ORDER BY Trk");
+    QString sql = QStringLiteral("SELECT DISTINCT TRK FROM\r\n(SELECT DISTINCT TRKNUM AS TRK FROM SMTRK\r\n");
+    constexpr int kOfficeWorkplace = 3;
+    if (workplaceKind != kOfficeWorkplace)
+        sql += QStringLiteral("UNION ALL\r\n") + QStringLiteral("SELECT DISTINCT Trk FROM Trk WHERE (\"TIME\" > ") +
+               QLatin1Char('\'') + FormatQueryDateTime(true, now - 3) + QLatin1Char('\'') +
+               QStringLiteral(") AND (OP1=999) \r\n");
+    return sql + QStringLiteral(") ORDER BY 1");
+}
+
+QString SalesHistoryListCaption(bool loadingRack)
+{
+    return loadingRack ? QStringLiteral("Выберите номер АСН") : QStringLiteral("Выберите номер ТРК");
+}
+
+ShiftReportRequest SalesHistoryRequest(const ShiftChoice& choice, const QString& dispenser, TDateTime now,
+                                       bool loadingRack)
+{
+    const Variant::Array params =
+        choice.current ? Variant::Array{text(dispenser), Variant(std::int8_t(-1)), dateTime(now - 1), dateTime(now + 1),
+                                        Variant(true)}
+                       : Variant::Array{text(dispenser), Variant(std::int8_t(-1)), dateTime(choice.BegTime),
+                                        dateTime(choice.EndTime), Variant(false)};
+    return {kSalesHistoryReportNo, Variant(params),
+            loadingRack ? QStringLiteral("История продаж по АСН") : QStringLiteral("История продаж по ТРК")};
+}
+
+} // namespace velta::core

@@ -80,6 +80,11 @@ TemplateValues shiftTemplateValues(const ShiftScope& scope, const ShiftSection& 
     field("OPERATOR", scope.shifts.operators.join(QStringLiteral(", ")));
     field("DEPARTMENT", scope.departmentPath);
     field("VALUTA", QStringLiteral("руб."));
+    // The names the financial report's form uses for the same head.
+    field("AZSNAME", context.stationName());
+    field("SMENANUM", shiftsText(scope.shifts));
+    field("SMENABEGIN", dateTimeText(scope.shifts.begin));
+    field("SMENAEND", dateTimeText(scope.shifts.end));
     field("NOTES", section.notes.join(QLatin1Char(' ')));
 
     for (qsizetype r = 0; !section.tags.isEmpty() && r < section.rows.size(); ++r) {

@@ -133,6 +133,8 @@ ShiftSection financialSection(const ShiftScope& scope)
     }
     section.values.totals = financialTags(fmt, scope.payTypes, overall);
     section.values.totals.insert(QStringLiteral("GSM"), QStringLiteral("Итого"));
+    // The cash handed over, under the form's table.
+    section.values.fields.insert(QStringLiteral("CASHSUM"), section.values.totals.value(QStringLiteral("NS")));
 
     // The built-in layout: a line per fuel (and price) and payment type, a
     // line per fuel, then the cash, non-cash and overall totals.

@@ -4,8 +4,12 @@
 #include "station/db/BatchInserter.h"
 #include "station/db/FixedPoint.h"
 #include "station/db/Transaction.h"
+#include "station/demo/DemoForms.h"
+#include "tests/support/ReferenceFile.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 
 using namespace velta;
 using namespace velta::test;
@@ -215,4 +219,33 @@ TEST(StationDatabaseTest, TextLongerThanItsColumnIsRefusedBeforeWriting)
     station::BatchInserter rows(*db, QStringLiteral("TRKLIST"), {{"TRK", station::ColumnKind::Text, 10},
                                                                  {"SORTNUM", station::ColumnKind::Integer}});
     EXPECT_THROW(rows.add({QStringLiteral("12345678901"), 1}), EDatabaseError);
+}
+
+// Every template of the source tree's demo forms is built in and installed
+// byte for byte; a form the station already has keeps the user's edits.
+TEST(DemoFormsTest, InstallsEveryShippedTemplateAndKeepsExistingFiles)
+{
+    TestEnv env;
+    const QString source = referencePath(QStringLiteral("../station/demo/forms"));
+    QStringList shipped;
+    QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        shipped << QDir(source).relativeFilePath(it.next());
+    shipped.sort();
+    ASSERT_GE(shipped.size(), 13);
+
+    const QString forms = env.path(QStringLiteral("FORMS"));
+    const QString kept = QDir(forms).filePath(QStringLiteral("WEBREP/Шапка сменного отчета.html"));
+    writeFileBytes(kept, "edited");
+    const QStringList written = station::installDemoForms(forms);
+    EXPECT_EQ(written.size(), shipped.size() - 1);
+    EXPECT_FALSE(written.contains(kept));
+    for (const QString& name : shipped) {
+        const QString target = QDir(forms).filePath(name);
+        if (target == kept)
+            continue;
+        EXPECT_EQ(readFileBytes(target), readFileBytes(QDir(source).filePath(name))) << name.toStdString();
+    }
+    EXPECT_EQ(readFileBytes(kept), QByteArray("edited"));
+    EXPECT_TRUE(station::installDemoForms(forms).isEmpty());
 }

@@ -286,7 +286,25 @@ void DemoTour::runShiftReports(HostWindow& window)
     const QList<Command> commands = {
         {"Сменный отчет",
          {{list, then(choose(1), then(photograph(QStringLiteral("09-shift-list.png"), 300), ok))},
-          {viewer, then(photograph(QStringLiteral("10-shift-report.png"), 800), closeViewer)},
+          {viewer, then(
+                       [this](QDialog& shown) {
+                           // The text form, then the HTML form through the format switch.
+                           settleFor(800);
+                           QAbstractButton* format = viewerButton(shown, "bbtRepForm");
+                           const bool formatSwitch = format && format->isVisible();
+                           const auto inTextView = [&] { return formatSwitch && format->text() == QStringLiteral("Новый формат"); };
+                           if (formatSwitch && !inTextView()) {
+                               format->click();
+                               settleFor(300);
+                           }
+                           save(shown.grab(), QStringLiteral("10-shift-report.png"));
+                           if (inTextView()) {
+                               format->click();
+                               settleFor(800);
+                               save(shown.grab(), QStringLiteral("10-shift-report-html.png"));
+                           }
+                       },
+                       closeViewer)},
           {list, cancel}}},
         {"Отчеты по картам",
          {{list, then(choose(2),

@@ -93,10 +93,10 @@ QString defaultHostConfigText()
         "[PayType1]\r\nName=&Платеж. терминал\r\nCode=1\r\nEnabled=1\r\nAttribute=0\r\n"
         "[PayType2]\r\nName=&Товарные карты\r\nCode=2\r\nEnabled=1\r\nAttribute=0\r\n"
         "[PayType3]\r\nName=&Безналичные\r\nCode=3\r\nEnabled=1\r\nAttribute=0\r\n"
-        "[PayType4]\r\nName=&Ведомость +\r\nCode=4\r\nEnabled=1\r\nAttribute=1\r\n"
+        "[PayType4]\r\nName=&Ведомость +\r\nCode=104\r\nEnabled=1\r\nAttribute=1\r\n"
         "[PayType5]\r\nName=&Мерник\r\nCode=5\r\nEnabled=1\r\nAttribute=0\r\n"
-        "[PayType6]\r\nName=&Талоны\r\nCode=9\r\nEnabled=1\r\nAttribute=0\r\n"
-        "[PayType7]\r\nName=&Договорной\r\nCode=104\r\nEnabled=1\r\nAttribute=1\r\n"
+        "[PayType6]\r\nName=&Талоны\r\nCode=109\r\nEnabled=1\r\nAttribute=0\r\n"
+        "[PayType7]\r\nName=&Договорной\r\nCode=108\r\nEnabled=1\r\nAttribute=1\r\n"
         "[PayType8]\r\nName=&Дисконтные карты\r\nCode=10\r\nEnabled=0\r\nAttribute=0\r\n");
 }
 

@@ -107,7 +107,7 @@ TEST_F(HostAnswers, PayTypeNamesAndListAgree)
     const auto* list = plugin::functionFromValue<const plugin::PayTypeList*>(value(57));
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 9);
-    EXPECT_EQ(list->entry(7).code, 104);
+    EXPECT_EQ(list->entry(7).code, 108) << "the demo station's code of the contract type";
     EXPECT_EQ(list->entry(7).attribute, 1);
     EXPECT_FALSE(list->entry(8).enabled);
     EXPECT_EQ(list->entry(6).name, names.at(6).toString());

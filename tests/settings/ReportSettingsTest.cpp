@@ -272,8 +272,8 @@ TEST(FinRepTableTest, TheDemoTemplateHoldsTheTableOfTheDemoPaymentTypes)
     // The demo host's payment types, as the plug-in holds them.
     const QList<FinRepPayType> demo = {{QStringLiteral("Наличные"), 0},         {QStringLiteral("Платеж. терминал"), 1},
                                        {QStringLiteral("Товарные карты"), 2},   {QStringLiteral("Безналичные"), 3},
-                                       {QStringLiteral("Ведомость +"), 4},      {QStringLiteral("Мерник"), 5},
-                                       {QStringLiteral("Талоны"), 9},           {QStringLiteral("Договорной"), 104},
+                                       {QStringLiteral("Ведомость +"), 104},      {QStringLiteral("Мерник"), 5},
+                                       {QStringLiteral("Талоны"), 109},         {QStringLiteral("Договорной"), 108},
                                        {QStringLiteral("Дисконтные карты"), 10}};
     const QString path = test::referencePath(QStringLiteral("../station/demo/forms/WEBREP/") + kTemplateName);
     const QString text = codec::fromCp1251(test::readFileBytes(path));

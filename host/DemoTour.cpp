@@ -160,6 +160,13 @@ bool scanCardNumber(const QByteArray& code)
     return deliver && deliver(code.constData(), static_cast<int>(code.size())) == 1;
 }
 
+// A report viewer sized for a report's wide tables, as a user widens it.
+void widenViewer(QDialog& viewer)
+{
+    viewer.resize(1180, 800);
+    settleFor(500);
+}
+
 } // namespace
 
 void DemoTour::photographViewer(QDialog& viewer)
@@ -289,7 +296,8 @@ void DemoTour::runShiftReports(HostWindow& window)
           {viewer, then(
                        [this](QDialog& shown) {
                            // The text form, then the HTML form through the format switch.
-                           settleFor(800);
+                           widenViewer(shown);
+                           settleFor(300);
                            QAbstractButton* format = viewerButton(shown, "bbtRepForm");
                            const bool formatSwitch = format && format->isVisible();
                            const auto inTextView = [&] { return formatSwitch && format->text() == QStringLiteral("Новый формат"); };
@@ -380,7 +388,7 @@ void DemoTour::runJournals(HostWindow& window)
                             settleFor(200);
                         },
                         then(photograph(QStringLiteral("20-fuel-receipts-list.png"), 300), ok))},
-             {viewer, then(photograph(QStringLiteral("21-fuel-receipts-journal.png"), 800), closeViewer)},
+             {viewer, then(widenViewer, then(photograph(QStringLiteral("21-fuel-receipts-journal.png"), 800), closeViewer))},
              {list, cancel}});
     runItem(window, QStringLiteral("Отпуск по контрагенту за период"),
             {{statement, then(
@@ -397,7 +405,7 @@ void DemoTour::runJournals(HostWindow& window)
                                  pickRow(shown, "OrgGrid", 1);
                              },
                              then(photograph(QStringLiteral("22-contragent-period-parameters.png"), 500), ok))},
-             {viewer, then(photograph(QStringLiteral("23-contragent-period-report.png"), 800), closeViewer)},
+             {viewer, then(widenViewer, then(photograph(QStringLiteral("23-contragent-period-report.png"), 800), closeViewer))},
              {statement, cancel}});
     runItem(window, QStringLiteral("История продаж по ТРК"),
             {{list, then(
@@ -408,7 +416,7 @@ void DemoTour::runJournals(HostWindow& window)
                             settleFor(200);
                         },
                         then(photograph(QStringLiteral("24-sales-history-list.png"), 300), ok))},
-             {viewer, then(photograph(QStringLiteral("25-sales-history.png"), 800), closeViewer)},
+             {viewer, then(widenViewer, then(photograph(QStringLiteral("25-sales-history.png"), 800), closeViewer))},
              {list, cancel}});
 }
 
@@ -472,13 +480,19 @@ void DemoTour::runPriceHistory(HostWindow& window)
     const QList<TourStep> steps = {
         {chooser,
          [this](QDialog& shown) {
+             // The demo's three months, when the prices changed.
+             if (auto* begin = shown.findChild<QDateEdit*>(QStringLiteral("dtpBegDate")))
+                 begin->setDate(QDate(2024, 1, 1));
+             if (auto* end = shown.findChild<QDateEdit*>(QStringLiteral("dtpEndDate")))
+                 end->setDate(QDate(2024, 3, 31));
              settleFor(300);
              save(shown.grab(), QStringLiteral("17-period-chooser.png"));
              press(shown, "btnOK");
          }},
         {QStringLiteral("TRptFrm"),
          [this](QDialog& shown) {
-             settleFor(800);
+             widenViewer(shown);
+             settleFor(300);
              save(shown.grab(), QStringLiteral("18-price-history.png"));
              shown.reject();
          }},

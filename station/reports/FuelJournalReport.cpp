@@ -1,7 +1,7 @@
 #include "station/reports/FuelJournalReport.h"
 
 #include "station/db/StationDatabase.h"
-#include "station/reports/PeriodLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QMap>
 #include <algorithm>
@@ -106,7 +106,7 @@ QVector<JournalRow> fetchRows(StationDatabase& db, Journal journal, const Operat
     while (query.next()) {
         JournalRow row;
         row.opNum = query.value(0).toInt();
-        row.begin = shownTimestamp(query.value(1).toString());
+        row.begin = shownTimestamp(query.value(1));
         row.shift = query.value(2).toInt();
         row.tank = query.value(3).toString().trimmed();
         row.tank2 = query.value(4).toString().trimmed();

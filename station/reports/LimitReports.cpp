@@ -1,7 +1,7 @@
 #include "station/reports/LimitReports.h"
 
 #include "station/db/StationDatabase.h"
-#include "station/reports/PeriodLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QMap>
 #include <algorithm>
@@ -60,7 +60,7 @@ ReportDocument limitBalancesReport(const ReportContext& context, const ReportPar
 {
     params.expectCount({1});
     StationDatabase& db = context.db();
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     const ReportFormats& f = context.formats();
     ReportDocument document = context.newDocument(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
 
@@ -113,7 +113,7 @@ ReportDocument limitDetailReport(const ReportContext& context, const ReportParam
     const QString name = params.text(1);
     const ReportPeriod period = ReportPeriod::read(params, 2);
     StationDatabase& db = context.db();
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     const ReportFormats& f = context.formats();
     const QVector<int> clients = contragentIds(db, name);
 
@@ -180,7 +180,7 @@ ReportDocument limitDetailReport(const ReportContext& context, const ReportParam
             const std::int64_t litres = scaledAmount(moves.value(2));
             (grant ? granted : drawn) += litres;
             balance += grant ? litres : -litres;
-            if (!document.addRow(table, {shownTimestamp(moves.value(0).toString()),
+            if (!document.addRow(table, {shownTimestamp(moves.value(0)),
                                          grant ? QStringLiteral("Выдача лимита") : QStringLiteral("Отпуск"),
                                          moves.value(3).toString().trimmed(), moves.value(4).toString().trimmed(),
                                          moves.value(5).toString().trimmed(), grant ? f.litres(units(litres)) : QString(),

@@ -2,7 +2,7 @@
 
 #include "common/Exception.h"
 #include "station/db/StationDatabase.h"
-#include "station/reports/PeriodLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QMap>
 #include <algorithm>
@@ -81,7 +81,7 @@ QVector<Sale> fetchSales(StationDatabase& db, const ReportPeriod& period, const 
     QVector<Sale> sales;
     while (query.next()) {
         Sale s;
-        s.time = shownTimestamp(query.value(0).toString());
+        s.time = shownTimestamp(query.value(0));
         s.shift = query.value(1).toInt();
         s.dispenser = query.value(2).toString().trimmed();
         s.fuel = query.value(3).toString().trimmed();
@@ -124,7 +124,7 @@ QVector<ReportColumn> saleColumns(SaleColumns shown)
 
 class SalesTableWriter {
 public:
-    SalesTableWriter(ReportDocument& document, const ReportFormats& formats, const PayTypeNames& payTypes, SaleColumns shown)
+    SalesTableWriter(ReportDocument& document, const ReportFormats& formats, const PayTypes& payTypes, SaleColumns shown)
         : document_(document), f_(formats), payTypes_(payTypes), shown_(shown)
     {
     }
@@ -169,11 +169,11 @@ public:
 private:
     ReportDocument& document_;
     const ReportFormats& f_;
-    const PayTypeNames& payTypes_;
+    const PayTypes& payTypes_;
     SaleColumns shown_;
 };
 
-QString payTypeLine(const PayTypeNames& payTypes, const QVector<int>& codes)
+QString payTypeLine(const PayTypes& payTypes, const QVector<int>& codes)
 {
     QStringList names;
     for (int code : codes)
@@ -213,12 +213,12 @@ ReportDocument statementReleaseReport(const ReportContext& context, const Report
     params.expectCount({4});
     const ReportPeriod period = ReportPeriod::read(params, 0);
     StationDatabase& db = context.db();
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     SaleFilter filter;
-    filter.payCodes = payTypes.selected(params.integers(2), params.integers(3));
+    filter.payCodes = payTypes.selected(params.integers(2), params.integers(3), PayTypes::WhenNoneChosen::StatementTypes);
 
     ReportDocument document = context.newDocument(
-        QStringLiteral("ОТПУСК ПО \"%1\" ЗА ВЫБРАННЫЙ ПЕРИОД").arg(payTypes.atPosition(4)));
+        QStringLiteral("ОТПУСК ПО \"%1\" ЗА ВЫБРАННЫЙ ПЕРИОД").arg(payTypes.nameAtPosition(4)));
     document.addHeadLine(period.shown());
     document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
     const QVector<Sale> sales = fetchSales(db, period, filter);
@@ -276,9 +276,10 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
     const bool byCars = params.boolean(4);
     const bool driverFirst = params.boolean(5);
     StationDatabase& db = context.db();
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     SaleFilter filter;
-    filter.payCodes = payTypes.selected(params.integers(6), params.count() == 8 ? params.integers(7) : QVector<std::int64_t>{});
+    filter.payCodes = payTypes.selected(params.integers(6), params.count() == 8 ? params.integers(7) : QVector<std::int64_t>{},
+                                       PayTypes::WhenNoneChosen::StatementTypes);
     filter.clients = contragentIds(db, name);
 
     ReportDocument document = context.newDocument(QStringLiteral("ОТПУСК ПО КОНТРАГЕНТУ ЗА ВЫБРАННЫЙ ПЕРИОД"));
@@ -386,9 +387,9 @@ ReportDocument oneDetailReport(const ReportContext& context, const ReportParams&
     const QString name = params.text(2);
     const QString detail = params.text(3);
     StationDatabase& db = context.db();
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     SaleFilter filter;
-    filter.payCodes = payTypes.selected(params.integers(4), params.integers(5));
+    filter.payCodes = payTypes.selected(params.integers(4), params.integers(5), PayTypes::WhenNoneChosen::StatementTypes);
     filter.clients = contragentIds(db, name);
     const QVector<int> ids = detailIds(db, car ? QStringLiteral("VDCAR") : QStringLiteral("VDDRIVER"), filter.clients, detail);
     if (ids.isEmpty())

@@ -1,7 +1,7 @@
 #include "station/reports/PriceHistoryReport.h"
 
 #include "station/db/StationDatabase.h"
-#include "station/reports/PeriodLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QMap>
 
@@ -51,7 +51,7 @@ ReportDocument priceHistoryReport(const ReportContext& context, const ReportPara
             QString change;
             if (known)
                 change = (price > before->price ? QStringLiteral("+") : QString()) + f.money(units(price - before->price));
-            if (!document.addRow(*table, {shownTimestamp(query.value(2).toString()), fuel,
+            if (!document.addRow(*table, {shownTimestamp(query.value(2)), fuel,
                                           known ? f.money(units(before->price)) : QString(), f.money(units(price)), change,
                                           query.value(4).toString().trimmed()}))
                 return document;

@@ -1,62 +1,14 @@
 #include "station/reports/ReportLookups.h"
 
+#include "common/Exception.h"
+#include "common/SysUtils.h"
+#include "station/db/FixedPoint.h"
 #include "station/db/StationDatabase.h"
+#include "station/reports/ReportParams.h"
 
 #include <QDateTime>
-#include <QStringList>
 
 namespace velta::station {
-
-PayTypes::PayTypes(StationDatabase& db)
-{
-    QSqlQuery query = db.query();
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS, VIDOPL")))
-        raiseQueryError(query, QStringLiteral("Payment types"));
-    while (query.next())
-        entries_ << Entry{query.value(0).toInt(), query.value(1).toString().trimmed(), query.value(2).toInt()};
-}
-
-QString PayTypes::name(int code) const
-{
-    for (const Entry& entry : entries_) {
-        if (entry.code == code)
-            return entry.name;
-    }
-    return QStringLiteral("Вид оплаты %1").arg(code);
-}
-
-QString PayTypes::nameAtPosition(int position) const
-{
-    for (const Entry& entry : entries_) {
-        if (entry.position == position)
-            return entry.name;
-    }
-    return {};
-}
-
-QVector<int> PayTypes::selected(const QVector<std::int64_t>& flags, const QVector<std::int64_t>& codes) const
-{
-    QVector<int> out;
-    if (!codes.isEmpty()) {
-        for (std::int64_t code : codes)
-            out << static_cast<int>(code);
-        return out;
-    }
-    for (const Entry& entry : entries_) {
-        if (entry.position >= 0 && entry.position < flags.size() && flags[entry.position] == 1)
-            out << entry.code;
-    }
-    return out;
-}
-
-QVector<int> PayTypes::all() const
-{
-    QVector<int> out;
-    for (const Entry& entry : entries_)
-        out << entry.code;
-    return out;
-}
 
 namespace {
 
@@ -71,15 +23,19 @@ QString shownSqlTimestamp(const QString& sql)
 
 } // namespace
 
+QString ReportSpan::bounds() const
+{
+    return QStringLiteral("%1 - %2").arg(shownSqlTimestamp(from),
+                                         open ? QStringLiteral("смена открыта") : shownSqlTimestamp(to));
+}
+
 QString ReportSpan::describe() const
 {
-    const QString bounds = QStringLiteral("%1 - %2").arg(shownSqlTimestamp(from),
-                                                          open ? QStringLiteral("смена открыта") : shownSqlTimestamp(to));
     if (kind == Kind::Period)
-        return QStringLiteral("Период: %1").arg(bounds);
+        return QStringLiteral("Период: %1").arg(bounds());
     QString text = firstShift == lastShift ? QStringLiteral("Смена №%1").arg(firstShift)
                                            : QStringLiteral("Смены №%1 - №%2").arg(firstShift).arg(lastShift);
-    text += QStringLiteral(" (%1)").arg(bounds);
+    text += QStringLiteral(" (%1)").arg(bounds());
     if (!operatorName.isEmpty())
         text += QStringLiteral(", оператор ") + operatorName;
     return text;
@@ -101,13 +57,17 @@ ReportSpan shiftSpan(StationDatabase& db, int firstShift, int lastShift)
         span.to = query.value(1).toString();
         span.open = query.value(2).toInt() > 0;
     }
-    if (firstShift == lastShift) {
-        QSqlQuery op = db.prepare(QStringLiteral("SELECT OPERATOR FROM SMLOG WHERE SMNUM = ?"));
-        op.addBindValue(firstShift);
-        execPrepared(op, QStringLiteral("Shift operator"));
-        if (op.next())
-            span.operatorName = op.value(0).toString().trimmed();
+    QSqlQuery op = db.prepare(QStringLiteral("SELECT OPERATOR FROM SMLOG WHERE SMNUM BETWEEN ? AND ? ORDER BY SMNUM"));
+    op.addBindValue(firstShift);
+    op.addBindValue(lastShift);
+    execPrepared(op, QStringLiteral("Shift operators"));
+    while (op.next()) {
+        const QString name = op.value(0).toString().trimmed();
+        if (!name.isEmpty() && !span.operators.contains(name))
+            span.operators << name;
     }
+    if (firstShift == lastShift && !span.operators.isEmpty())
+        span.operatorName = span.operators.front();
     return span;
 }
 
@@ -125,7 +85,19 @@ std::optional<ReportSpan> openShift(StationDatabase& db)
     span.from = query.value(1).toString();
     span.open = true;
     span.operatorName = query.value(2).toString().trimmed();
+    if (!span.operatorName.isEmpty())
+        span.operators << span.operatorName;
     return span;
+}
+
+std::optional<int> currentShiftNumber(StationDatabase& db)
+{
+    QVariant current = db.scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG WHERE ENDTIME IS NULL"));
+    if (current.isNull())
+        current = db.scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG"));
+    if (current.isNull())
+        return std::nullopt;
+    return current.toInt();
 }
 
 ReportSpan periodSpan(TDateTime from, TDateTime to)
@@ -142,6 +114,33 @@ QString noOpenShiftText()
     return QStringLiteral("Открытой смены нет: все смены в журнале закрыты.");
 }
 
+ReportPeriod ReportPeriod::read(const ReportParams& params, int beginIndex)
+{
+    ReportPeriod period;
+    period.begin = params.dateTime(beginIndex);
+    period.end = params.dateTime(beginIndex + 1);
+    period.wholeLastDay = TimeOf(period.end) == 0;
+    if (period.end < period.begin)
+        throw EDatabaseError(QStringLiteral("Отчет №%1: конец периода раньше его начала").arg(params.reportNo()));
+    return period;
+}
+
+QString ReportPeriod::sqlBegin() const
+{
+    return sqlTimestamp(begin);
+}
+
+QString ReportPeriod::sqlEnd() const
+{
+    return sqlTimestamp(wholeLastDay ? end + 1 : end);
+}
+
+QString ReportPeriod::shown() const
+{
+    const TDateTime last = wholeLastDay ? end + 1 - 1.0 / 1440 : end;
+    return QStringLiteral("Период: с %1 по %2").arg(shownDateTime(begin), shownDateTime(last));
+}
+
 QString sqlTimestamp(TDateTime value)
 {
     return toQDateTime(value).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
@@ -152,9 +151,22 @@ QString shownTimestamp(const QVariant& stored)
     return stored.isNull() ? QString() : shownSqlTimestamp(stored.toString());
 }
 
-double amountOf(const QVariant& stored)
+QString shownDateTime(TDateTime value)
 {
-    return stored.isNull() ? 0.0 : stored.toString().toDouble();
+    return shownSqlTimestamp(sqlTimestamp(value));
+}
+
+std::int64_t scaledAmount(const QVariant& stored)
+{
+    if (stored.isNull())
+        return 0;
+    const QString value = stored.toString().trimmed();
+    return value.isEmpty() ? 0 : parseFixed(value).scaled;
+}
+
+std::int64_t massOf(std::int64_t litres, std::int64_t density)
+{
+    return multiplyFixed(Currency{litres}, Currency{density}).scaled;
 }
 
 QString sqlCodeList(const QVector<int>& codes)
@@ -165,6 +177,45 @@ QString sqlCodeList(const QVector<int>& codes)
     for (int code : codes)
         parts << QString::number(code);
     return parts.join(QStringLiteral(", "));
+}
+
+QString placeholders(int n)
+{
+    QStringList marks;
+    for (int i = 0; i < n; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+QVector<int> contragentIds(StationDatabase& db, const QString& name)
+{
+    QVector<int> ids;
+    for (const QString& table : {QStringLiteral("CONTRAGENT"), QStringLiteral("VDCONTRACTOR")}) {
+        const QString key = table == QLatin1String("CONTRAGENT") ? QStringLiteral("CONTR_ID") : QStringLiteral("ID");
+        QSqlQuery query = db.prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE NAME = ? AND COALESCE(ISDELETE, 0) = 0 ORDER BY %1").arg(key, table));
+        query.addBindValue(name);
+        execPrepared(query, QStringLiteral("Contragent by name"));
+        while (query.next())
+            if (!ids.contains(query.value(0).toInt()))
+                ids << query.value(0).toInt();
+    }
+    if (ids.isEmpty())
+        throw EDatabaseError(QStringLiteral("Контрагент \"%1\" не найден в справочнике").arg(name));
+    return ids;
+}
+
+QString contragentName(StationDatabase& db, int id)
+{
+    for (const QString& sql : {QStringLiteral("SELECT NAME FROM CONTRAGENT WHERE CONTR_ID = ?"),
+                               QStringLiteral("SELECT NAME FROM VDCONTRACTOR WHERE ID = ?")}) {
+        QSqlQuery query = db.prepare(sql);
+        query.addBindValue(id);
+        execPrepared(query, QStringLiteral("Contragent by number"));
+        if (query.next())
+            return query.value(0).toString().trimmed();
+    }
+    return QString();
 }
 
 } // namespace velta::station

@@ -1,7 +1,7 @@
 #include "station/reports/SalesHistoryReport.h"
 
 #include "station/db/StationDatabase.h"
-#include "station/reports/PeriodLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QMap>
 
@@ -89,7 +89,7 @@ ReportDocument salesHistoryReport(const ReportContext& context, const ReportPara
         query.addBindValue(qlonglong(nozzle));
     execPrepared(query, QStringLiteral("Sales history"));
 
-    const PayTypeNames payTypes(db);
+    const PayTypes payTypes(db);
     const ReportFormats& f = context.formats();
     ReportTable* table = nullptr;
     QMap<QString, Totals> byFuel;
@@ -108,7 +108,7 @@ ReportDocument salesHistoryReport(const ReportContext& context, const ReportPara
                                         {QStringLiteral("Чек"), CellAlign::Right},
                                         {QStringLiteral("Оператор")}});
         const int payCode = query.value(4).toInt();
-        const QString when = shownTimestamp(query.value(0).toString());
+        const QString when = shownTimestamp(query.value(0));
         QStringList cells;
         if (payCode == kStatusRow) {
             cells << when << QString() << QString() << operationName(query.value(3).toInt(), payCode);

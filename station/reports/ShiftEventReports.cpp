@@ -17,31 +17,16 @@ constexpr int kByDispenser = 4;
 // A meter check off by more than this share (per cent) is marked.
 constexpr double kMeterTolerancePercent = 0.5;
 
-struct ReturnAct {
-    int number = 0;
-    QString time;
-    int shift = 0;
-    QString dispenser;
-    QString fuel;
-    double ordered = 0;
-    double returned = 0;
-    double price = 0;
-    double sum = 0;
-    int payType = 0;
-    QString card;
-    QString operatorName;
-};
-
-QVector<ReturnAct> returnActs(const ReportContext& context, const ReportSpan& span, const QString& condition,
+QVector<ReturnAct> returnActs(StationDatabase& db, int firstShift, int lastShift, const QString& condition,
                               const QString& order, int limit)
 {
-    QSqlQuery query = context.db().prepare(
+    QSqlQuery query = db.prepare(
         QStringLiteral("SELECT FIRST %1 ID, CAST(DATA AS VARCHAR(24)), SMNUM, TRK, GSMNAME, ORDERLITER, LITER, PRICE, "
                        "SUMMA, VIDOPL, CARDNUM, OPERATOR FROM BACKACT WHERE SMNUM BETWEEN ? AND ? AND (%2) ORDER BY %3")
             .arg(limit)
             .arg(condition, order));
-    query.addBindValue(span.firstShift);
-    query.addBindValue(span.lastShift);
+    query.addBindValue(firstShift);
+    query.addBindValue(lastShift);
     execPrepared(query, QStringLiteral("Return acts"));
     QVector<ReturnAct> acts;
     while (query.next()) {
@@ -145,8 +130,9 @@ ReportDocument returnsReport(const ReportContext& context, const ReportSpan* spa
                                                                         : names.join(QStringLiteral(", "))));
     const bool byDispenser = options & kByDispenser;
     const QString order = byDispenser ? QStringLiteral("TRK, DATA, ID") : QStringLiteral("DATA, ID");
-    const QVector<ReturnAct> acts = returnActs(context, *span, QStringLiteral("VIDOPL IN (%1)").arg(sqlCodeList(chosen)),
-                                               order, doc.limits().maxRows + 1);
+    const QVector<ReturnAct> acts = returnActs(context.db(), span->firstShift, span->lastShift,
+                                               QStringLiteral("VIDOPL IN (%1)").arg(sqlCodeList(chosen)), order,
+                                               doc.limits().maxRows + 1);
     const ReportFormats& f = context.formats();
     if (options & kOneTable) {
         if (acts.isEmpty())
@@ -179,6 +165,28 @@ ReportDocument returnsReport(const ReportContext& context, const ReportSpan* spa
 }
 
 } // namespace
+
+QVector<ReturnAct> unmadeTerminalReturns(StationDatabase& db, int firstShift, int lastShift, int limit)
+{
+    return returnActs(db, firstShift, lastShift, QStringLiteral("MOD(VIDOPL, 100) = 1 AND TERMRETURN = 0"),
+                      QStringLiteral("DATA, ID"), limit);
+}
+
+QVector<ReloadEvent> reloadEvents(StationDatabase& db, const QString& from, const QString& to, int limit)
+{
+    QSqlQuery query = db.prepare(QStringLiteral(
+        "SELECT FIRST %1 CAST(DATA AS VARCHAR(24)), SMNUM, DEVICE, REASON, OPERATOR FROM RELOADLOG "
+        "WHERE DATA BETWEEN CAST(? AS TIMESTAMP) AND CAST(? AS TIMESTAMP) ORDER BY DATA, ID")
+                                     .arg(limit));
+    query.addBindValue(from);
+    query.addBindValue(to);
+    execPrepared(query, QStringLiteral("Reloads"));
+    QVector<ReloadEvent> events;
+    while (query.next())
+        events << ReloadEvent{shownTimestamp(query.value(0)), query.value(1).toInt(), query.value(2).toString().trimmed(),
+                              query.value(3).toString().trimmed(), query.value(4).toString().trimmed()};
+    return events;
+}
 
 ReportDocument returnsShiftReport(const ReportContext& context, const ReportParams& params)
 {
@@ -233,8 +241,7 @@ ReportDocument terminalReturnsShiftReport(const ReportContext& context, const Re
     if (!operatorName.isEmpty())
         span.operatorName = operatorName;
     doc.addHeadLine(span.describe());
-    const QVector<ReturnAct> acts = returnActs(context, span, QStringLiteral("MOD(VIDOPL, 100) = 1 AND TERMRETURN = 0"),
-                                               QStringLiteral("DATA, ID"), doc.limits().maxRows + 1);
+    const QVector<ReturnAct> acts = unmadeTerminalReturns(context.db(), firstShift, lastShift, doc.limits().maxRows + 1);
     if (acts.isEmpty()) {
         doc.addParagraph(QStringLiteral("Все возвраты на карты клиентов произведены."));
         return doc;
@@ -320,22 +327,14 @@ ReportDocument reloadsShiftReport(const ReportContext& context, const ReportPara
     ReportSpan span = shiftSpan(context.db(), int(params.integer(3)), int(params.integer(4)));
     ReportDocument doc = context.newDocument(QStringLiteral("Информация по перезагрузкам"));
     doc.addHeadLine(span.describe());
-    QSqlQuery query = context.db().prepare(QStringLiteral(
-        "SELECT CAST(DATA AS VARCHAR(24)), SMNUM, DEVICE, REASON, OPERATOR FROM RELOADLOG "
-        "WHERE DATA BETWEEN CAST(? AS TIMESTAMP) AND CAST(? AS TIMESTAMP) ORDER BY DATA, ID"));
-    query.addBindValue(period.from);
-    query.addBindValue(period.to);
-    execPrepared(query, QStringLiteral("Reloads"));
     ReportTable* table = nullptr;
     int count = 0;
-    while (query.next()) {
+    for (const ReloadEvent& e : reloadEvents(context.db(), period.from, period.to, doc.limits().maxRows + 1)) {
         if (!table)
             table = &doc.addTable({{QStringLiteral("Дата, время")}, {QStringLiteral("Смена"), CellAlign::Right},
                                    {QStringLiteral("Оборудование")}, {QStringLiteral("Причина")},
                                    {QStringLiteral("Оператор")}});
-        if (!doc.addRow(*table, {shownTimestamp(query.value(0)), query.value(1).toString(),
-                                query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
-                                query.value(4).toString().trimmed()}))
+        if (!doc.addRow(*table, {e.time, QString::number(e.shift), e.device, e.reason, e.operatorName}))
             return doc;
         ++count;
     }

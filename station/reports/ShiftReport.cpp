@@ -25,41 +25,29 @@ enum Element { kBegShift, kEndShift, kComposition, kStation, kRoundRVal, kDepart
                              .arg(what));
 }
 
-QVector<int> statementCodes(const ReportParams& params, const QVector<PayTypeInfo>& types)
+// The payment types of the statement section: the codes when given, else
+// the flagged positions.
+QVector<int> statementCodes(const ReportParams& params, const PayTypes& types)
 {
-    QVector<int> codes;
-    if (params.count() > kCodes) {
-        for (std::int64_t code : params.integers(kCodes))
-            codes << int(code);
-        return codes;
-    }
-    // Without codes the flags stand for the payment types by position.
-    const QVector<std::int64_t> flags = params.integers(kFlags);
-    for (const PayTypeInfo& type : types) {
-        if (type.position >= 0 && type.position < flags.size() && flags[type.position] != 0)
-            codes << type.code;
-    }
-    return codes;
+    return types.selected(params.integers(kFlags), params.count() > kCodes ? params.integers(kCodes) : QVector<std::int64_t>{});
 }
 
-ShiftBounds chosenShifts(const ReportContext& context, const ReportParams& params)
+ReportSpan chosenShifts(const ReportContext& context, const ReportParams& params)
 {
-    const std::int64_t first = params.integer(kBegShift);
-    const std::int64_t last = params.integer(kEndShift);
-    std::optional<ShiftBounds> bounds;
+    std::int64_t first = params.integer(kBegShift);
+    std::int64_t last = params.integer(kEndShift);
     if (first == -1 && last == -1) {
         const std::optional<int> current = currentShiftNumber(context.db());
         if (!current)
             throw EDatabaseError(QStringLiteral("Отчет №%1: журнал смен пуст").arg(params.reportNo()));
-        bounds = loadShiftBounds(context.db(), *current, *current);
-    } else {
-        if (first < 0 || last < first || last > std::numeric_limits<int>::max())
-            throw EDatabaseError(QStringLiteral("Отчет №%1: неверный диапазон смен %2 - %3").arg(params.reportNo()).arg(first).arg(last));
-        bounds = loadShiftBounds(context.db(), int(first), int(last));
+        first = last = *current;
+    } else if (first < 0 || last < first || last > std::numeric_limits<int>::max()) {
+        throw EDatabaseError(QStringLiteral("Отчет №%1: неверный диапазон смен %2 - %3").arg(params.reportNo()).arg(first).arg(last));
     }
-    if (!bounds)
+    ReportSpan span = shiftSpan(context.db(), int(first), int(last));
+    if (!span.found())
         throw EDatabaseError(QStringLiteral("Отчет №%1: смены %2 - %3 не найдены").arg(params.reportNo()).arg(first).arg(last));
-    return *bounds;
+    return span;
 }
 
 void emitTable(ReportDocument& document, const ShiftSection& section)
@@ -113,15 +101,13 @@ QVector<ShiftReportEntry> readShiftComposition(const ReportParams& params, int i
 ReportDocument shiftReport(const ReportContext& context, const ReportParams& params)
 {
     params.expectCount({9, 10});
-    const QVector<PayTypeInfo> payTypes = loadPayTypes(context.db());
-    ShiftScope scope{context, chosenShifts(context, params), false, 0, 0, {}, {}, {}, false};
+    ShiftScope scope{context, chosenShifts(context, params), false, 0, 0, PayTypes(context.db()), {}, {}, false};
     scope.current = params.integer(kBegShift) == -1 && params.integer(kEndShift) == -1;
     scope.roundRVal = int(params.integer(kRoundRVal));
     scope.siloSortField = int(params.integer(kSiloSort));
     scope.departmentPath = params.at(kDepartment).isString() ? params.text(kDepartment) : QString();
     scope.office = params.boolean(kOffice);
-    scope.payTypes = payTypes;
-    scope.statementCodes = statementCodes(params, payTypes);
+    scope.statementCodes = statementCodes(params, scope.payTypes);
     const QVector<ShiftReportEntry> entries = readShiftComposition(params, kComposition);
 
     ReportDocument document = context.newDocument(QStringLiteral("Сменный отчет"));

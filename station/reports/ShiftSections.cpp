@@ -37,10 +37,10 @@ const SectionFunction kSections[kSectionCount] = {
     bonusesSection,      reloadsSection,
 };
 
-QString shiftsText(const ShiftBounds& shifts)
+QString shiftsText(const ReportSpan& shifts)
 {
-    return shifts.first == shifts.last ? QString::number(shifts.first)
-                                       : QStringLiteral("%1 - %2").arg(shifts.first).arg(shifts.last);
+    return shifts.firstShift == shifts.lastShift ? QString::number(shifts.firstShift)
+                                       : QStringLiteral("%1 - %2").arg(shifts.firstShift).arg(shifts.lastShift);
 }
 
 } // namespace
@@ -72,11 +72,11 @@ TemplateValues shiftTemplateValues(const ShiftScope& scope, const ShiftSection& 
     field("ADDRESS", context.stationAddress());
     field("INN", context.stationInn());
     field("SHIFTS", shiftsText(scope.shifts));
-    field("BEGSHIFT", QString::number(scope.shifts.first));
-    field("ENDSHIFT", QString::number(scope.shifts.last));
-    field("BEGTIME", dateTimeText(scope.shifts.begin));
-    field("ENDTIME", dateTimeText(scope.shifts.end));
-    field("PERIOD", periodText(scope.shifts));
+    field("BEGSHIFT", QString::number(scope.shifts.firstShift));
+    field("ENDSHIFT", QString::number(scope.shifts.lastShift));
+    field("BEGTIME", shownTimestamp(scope.shifts.from));
+    field("ENDTIME", scope.shifts.open ? QString() : shownTimestamp(scope.shifts.to));
+    field("PERIOD", scope.shifts.bounds());
     field("OPERATOR", scope.shifts.operators.join(QStringLiteral(", ")));
     field("DEPARTMENT", scope.departmentPath);
     field("VALUTA", QStringLiteral("руб."));
@@ -108,9 +108,9 @@ ShiftSection headerSection(const ShiftScope& scope)
 {
     ShiftSection section;
     section.title = scope.current ? QStringLiteral("Текущий сменный отчет") : QStringLiteral("Сменный отчет");
-    section.notes << (scope.shifts.first == scope.shifts.last ? QStringLiteral("Смена № %1").arg(scope.shifts.first)
+    section.notes << (scope.shifts.firstShift == scope.shifts.lastShift ? QStringLiteral("Смена № %1").arg(scope.shifts.firstShift)
                                                                 : QStringLiteral("Смены № %1").arg(shiftsText(scope.shifts)));
-    section.notes << QStringLiteral("Период: ") + periodText(scope.shifts);
+    section.notes << QStringLiteral("Период: ") + scope.shifts.bounds();
     if (!scope.shifts.operators.isEmpty())
         section.notes << QStringLiteral("Оператор: ") + scope.shifts.operators.join(QStringLiteral(", "));
     if (!scope.departmentPath.isEmpty())
@@ -123,7 +123,7 @@ ShiftSection endSection(const ShiftScope& scope)
     ShiftSection section;
     section.title = QStringLiteral("Подписи");
     QSqlQuery query = scope.context.db().prepare(QStringLiteral("SELECT OPERATOR, OPERATOR2 FROM SMLOG WHERE SMNUM = ?"));
-    query.addBindValue(scope.shifts.last);
+    query.addBindValue(scope.shifts.lastShift);
     execPrepared(query, QStringLiteral("Shift operators"));
     QString handed = scope.shifts.operators.isEmpty() ? QString() : scope.shifts.operators.back();
     QString taken;
@@ -157,18 +157,18 @@ ShiftSection cashDesksSection(const ShiftScope& scope)
     std::int64_t cash = 0;
     std::int64_t diff = 0;
     while (query.next()) {
-        const Currency in = amountAt(query, 2);
-        const Currency out = amountAt(query, 3);
-        const Currency sold = amountAt(query, 4);
-        const std::int64_t d = out.scaled - in.scaled - sold.scaled;
-        cash += sold.scaled;
+        const std::int64_t in = scaledAmount(query.value(2));
+        const std::int64_t out = scaledAmount(query.value(3));
+        const std::int64_t sold = scaledAmount(query.value(4));
+        const std::int64_t d = out - in - sold;
+        cash += sold;
         diff += d;
         section.rows << QStringList{query.value(0).toString(), query.value(1).toString().trimmed(),
-                                    f.money(asNumber(in)), f.money(asNumber(sold)), f.money(asNumber(out)),
-                                    f.money(asNumber(Currency{d}))};
+                                    f.money(units(in)), f.money(units(sold)), f.money(units(out)),
+                                    f.money(units(d))};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.money(asNumber(Currency{cash})),
-                                  QString(), f.money(asNumber(Currency{diff}))};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.money(units(cash)),
+                                  QString(), f.money(units(diff))};
     return section;
 }
 
@@ -183,11 +183,11 @@ ShiftSection financialGoodsSection(const ShiftScope& scope)
         scope, QStringLiteral("SELECT SMNUM, OPERATOR, SUMMATOVARY FROM SMLOG WHERE SMNUM BETWEEN ? AND ? ORDER BY SMNUM"));
     std::int64_t total = 0;
     while (query.next()) {
-        const Currency sum = amountAt(query, 2);
-        total += sum.scaled;
-        section.rows << QStringList{query.value(0).toString(), query.value(1).toString().trimmed(), f.money(asNumber(sum))};
+        const std::int64_t sum = scaledAmount(query.value(2));
+        total += sum;
+        section.rows << QStringList{query.value(0).toString(), query.value(1).toString().trimmed(), f.money(units(sum))};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), f.money(asNumber(Currency{total}))};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), f.money(units(total))};
     return section;
 }
 

@@ -5,7 +5,7 @@
 // print form is filled with.
 #include "station/reports/HtmlTemplateFiller.h"
 #include "station/reports/ReportContext.h"
-#include "station/reports/StationLookups.h"
+#include "station/reports/ReportLookups.h"
 
 #include <QVector>
 
@@ -14,14 +14,14 @@ namespace velta::station {
 // What every section works on.
 struct ShiftScope {
     const ReportContext& context;
-    ShiftBounds shifts;
+    ReportSpan shifts;
     bool current = false;
     // Tank volumes: 0 rounds them to whole litres (the settings' default),
     // any other value keeps the decimals of litres.
     int roundRVal = 0;
     // Tanks by number (0) or by fuel name (1).
     int siloSortField = 0;
-    QVector<PayTypeInfo> payTypes;
+    PayTypes payTypes;
     // The payment types of the statement section.
     QVector<int> statementCodes;
     QString departmentPath;

@@ -25,7 +25,7 @@ struct Amounts {
 
 struct SalesLine {
     QString fuel;
-    Currency price{0};
+    std::int64_t price = 0;
     int payType = 0;
     Amounts amounts;
 };
@@ -42,8 +42,8 @@ QVector<SalesLine> salesLines(const ShiftScope& scope)
                                                           : QStringLiteral("SUM(SUMMA)")));
     QVector<SalesLine> lines;
     while (query.next())
-        lines.push_back({query.value(0).toString().trimmed(), amountAt(query, 1), query.value(2).toInt(),
-                         {amountAt(query, 3).scaled, amountAt(query, 4).scaled, amountAt(query, 5).scaled}});
+        lines.push_back({query.value(0).toString().trimmed(), scaledAmount(query.value(1)), query.value(2).toInt(),
+                         {scaledAmount(query.value(3)), scaledAmount(query.value(4)), scaledAmount(query.value(5))}});
     return lines;
 }
 
@@ -56,15 +56,15 @@ struct Formatter {
 
 // The tags of one row of the financial print form: the measures of every
 // payment type and the cash, non-cash and overall totals.
-QHash<QString, QString> financialTags(const Formatter& fmt, const QVector<PayTypeInfo>& types,
+QHash<QString, QString> financialTags(const Formatter& fmt, const PayTypes& types,
                                       const std::map<int, Amounts>& byPayType)
 {
     QHash<QString, QString> tags;
     Amounts cash;
     Amounts nonCash;
     QSet<int> codes;
-    for (const PayTypeInfo& t : types)
-        codes.insert(t.code);
+    for (int code : types.all())
+        codes.insert(code);
     for (const auto& [code, a] : byPayType)
         codes.insert(code);
     for (int code : codes) {
@@ -73,7 +73,7 @@ QHash<QString, QString> financialTags(const Formatter& fmt, const QVector<PayTyp
         tags.insert(QStringLiteral("L%1").arg(code), fmt.l(a.liters));
         tags.insert(QStringLiteral("K%1").arg(code), fmt.k(a.kilograms));
         tags.insert(QStringLiteral("S%1").arg(code), fmt.s(a.summa));
-        (payTypeOf(types, code).cash() ? cash : nonCash).add(a);
+        (PayTypes::isCash(code) ? cash : nonCash).add(a);
     }
     Amounts all = cash;
     all.add(nonCash);
@@ -116,10 +116,10 @@ ShiftSection financialSection(const ShiftScope& scope)
     std::map<int, Amounts> overall;
     for (const SalesLine& line : lines) {
         const bool same = !groups.isEmpty() && groups.back().fuel == line.fuel
-            && (!f.finPrcDelim || groups.back().prices.front() == line.price.scaled);
+            && (!f.finPrcDelim || groups.back().prices.front() == line.price);
         if (!same)
             groups.push_back({line.fuel, {}, {}});
-        groups.back().prices << line.price.scaled;
+        groups.back().prices << line.price;
         groups.back().byPayType[line.payType].add(line.amounts);
         overall[line.payType].add(line.amounts);
     }
@@ -147,12 +147,12 @@ ShiftSection financialSection(const ShiftScope& scope)
     for (const Group& g : groups) {
         QVector<std::pair<int, Amounts>> byPosition(g.byPayType.begin(), g.byPayType.end());
         std::stable_sort(byPosition.begin(), byPosition.end(), [&](const auto& a, const auto& b) {
-            return payTypeOf(scope.payTypes, a.first).position < payTypeOf(scope.payTypes, b.first).position;
+            return scope.payTypes.position(a.first) < scope.payTypes.position(b.first);
         });
         Amounts fuelTotal;
         for (const auto& [code, a] : byPosition) {
             fuelTotal.add(a);
-            section.rows << QStringList{g.fuel, pricesText(f, g.prices), payTypeOf(scope.payTypes, code).name,
+            section.rows << QStringList{g.fuel, pricesText(f, g.prices), scope.payTypes.name(code),
                                         fmt.l(a.liters), fmt.k(a.kilograms), fmt.s(a.summa)};
         }
         section.rows << QStringList{QStringLiteral("Итого ") + g.fuel, QString(), QString(), fmt.l(fuelTotal.liters),
@@ -173,8 +173,7 @@ ShiftSection financialByPayTypeSection(const ShiftScope& scope)
     const Formatter fmt{scope.context.formats()};
     std::map<std::pair<int, int>, std::map<QString, Amounts>> byPayType; // (position, code) -> fuel -> amounts
     for (const SalesLine& line : salesLines(scope)) {
-        const PayTypeInfo type = payTypeOf(scope.payTypes, line.payType);
-        byPayType[{type.position, type.code}][line.fuel].add(line.amounts);
+        byPayType[{scope.payTypes.position(line.payType), line.payType}][line.fuel].add(line.amounts);
     }
     ShiftSection section;
     section.columns = {{QStringLiteral("Вид оплаты")},
@@ -185,7 +184,7 @@ ShiftSection financialByPayTypeSection(const ShiftScope& scope)
     section.tags = {QStringLiteral("VO"), QStringLiteral("GSM"), QStringLiteral("L"), QStringLiteral("K"), QStringLiteral("S")};
     Amounts all;
     for (const auto& [key, fuels] : byPayType) {
-        const QString name = payTypeOf(scope.payTypes, key.second).name;
+        const QString name = scope.payTypes.name(key.second);
         Amounts typeTotal;
         for (const auto& [fuel, a] : fuels) {
             typeTotal.add(a);
@@ -213,14 +212,14 @@ ShiftSection nonCashSection(const ShiftScope& scope)
     section.tags = {QStringLiteral("TIME"), QStringLiteral("TRK"), QStringLiteral("GSM"), QStringLiteral("VO"),
                     QStringLiteral("CLIENT"), QStringLiteral("L"), QStringLiteral("S")};
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT DATA, TRK, GSMNAME, VIDOPL, POKUPATEL, LITER, SUMMA FROM LOGTRAN "
+        "SELECT CAST(DATA AS VARCHAR(24)), TRK, GSMNAME, VIDOPL, POKUPATEL, LITER, SUMMA FROM LOGTRAN "
         "WHERE SMNUM BETWEEN ? AND ? AND MOD(VIDOPL, 100) <> 0 ORDER BY DATA, INDEXSALE"));
     Amounts all;
     while (query.next()) {
-        const Amounts a{amountAt(query, 5).scaled, 0, amountAt(query, 6).scaled};
+        const Amounts a{scaledAmount(query.value(5)), 0, scaledAmount(query.value(6))};
         all.add(a);
-        section.rows << QStringList{dateTimeText(query.value(0).toDateTime()), query.value(1).toString().trimmed(),
-                                    query.value(2).toString().trimmed(), payTypeOf(scope.payTypes, query.value(3).toInt()).name,
+        section.rows << QStringList{shownTimestamp(query.value(0)), query.value(1).toString().trimmed(),
+                                    query.value(2).toString().trimmed(), scope.payTypes.name(query.value(3).toInt()),
                                     query.value(4).toString().trimmed(), fmt.l(a.liters), fmt.s(a.summa)};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(), fmt.l(all.liters),

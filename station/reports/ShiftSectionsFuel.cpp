@@ -9,14 +9,14 @@
 namespace velta::station {
 namespace {
 
-QString money(const ShiftScope& scope, Currency value)
+QString money(const ShiftScope& scope, std::int64_t value)
 {
-    return scope.context.formats().money(asNumber(value));
+    return scope.context.formats().money(units(value));
 }
 
-QString litres(const ShiftScope& scope, Currency value)
+QString litres(const ShiftScope& scope, std::int64_t value)
 {
-    return scope.context.formats().litres(asNumber(value));
+    return scope.context.formats().litres(units(value));
 }
 
 // Receipts of the fuel journal, the corrected entries left out (their
@@ -48,8 +48,8 @@ ShiftSection dispensersSection(const ShiftScope& scope)
         QString dispenser;
         int gun = 0;
         QString fuel;
-        Currency begin{0};
-        Currency end{0};
+        std::int64_t begin = 0;
+        std::int64_t end = 0;
         std::int64_t liters = 0;
         std::int64_t summa = 0;
     };
@@ -59,12 +59,12 @@ ShiftSection dispensersSection(const ShiftScope& scope)
         const int gun = query.value(1).toInt();
         // Over several shifts a nozzle starts at its first shift's meter and ends at its last's.
         if (nozzles.isEmpty() || nozzles.back().dispenser != dispenser || nozzles.back().gun != gun) {
-            nozzles.push_back({dispenser, gun, query.value(2).toString().trimmed(), amountAt(query, 4)});
+            nozzles.push_back({dispenser, gun, query.value(2).toString().trimmed(), scaledAmount(query.value(4))});
         }
         Nozzle& n = nozzles.back();
-        n.end = amountAt(query, 5);
-        n.liters += amountAt(query, 6).scaled;
-        n.summa += amountAt(query, 7).scaled;
+        n.end = scaledAmount(query.value(5));
+        n.liters += scaledAmount(query.value(6));
+        n.summa += scaledAmount(query.value(7));
     }
     std::int64_t liters = 0;
     std::int64_t summa = 0;
@@ -72,10 +72,10 @@ ShiftSection dispensersSection(const ShiftScope& scope)
         liters += n.liters;
         summa += n.summa;
         section.rows << QStringList{n.dispenser, QString::number(n.gun), n.fuel, litres(scope, n.begin),
-                                    litres(scope, n.end), litres(scope, Currency{n.liters}), money(scope, Currency{n.summa})};
+                                    litres(scope, n.end), litres(scope, n.liters), money(scope, n.summa)};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(),
-                                  litres(scope, Currency{liters}), money(scope, Currency{summa})};
+                                  litres(scope, liters), money(scope, summa)};
     return section;
 }
 
@@ -90,7 +90,7 @@ ShiftSection tanksSection(const ShiftScope& scope)
         int id = 0;
         QString name;
         QString fuel;
-        Currency capacity{0};
+        std::int64_t capacity = 0;
         std::int64_t in = 0;
         std::int64_t out = 0;
         std::int64_t moved = 0; // transfers: + in, - out
@@ -106,7 +106,7 @@ ShiftSection tanksSection(const ShiftScope& scope)
             raiseQueryError(query, QStringLiteral("Tanks"));
         while (query.next()) {
             tanks.push_back({query.value(0).toInt(), query.value(1).toString().trimmed(),
-                             query.value(2).toString().trimmed(), amountAt(query, 3)});
+                             query.value(2).toString().trimmed(), scaledAmount(query.value(3))});
             byName.insert(tanks.back().name, int(tanks.size() - 1));
         }
     }
@@ -118,7 +118,7 @@ ShiftSection tanksSection(const ShiftScope& scope)
         QSqlQuery query = shiftQuery(scope, QStringLiteral(
             "SELECT SILONAME, SILONAME2, PRIHOD, AUTO, FACT1 FROM PRX WHERE SMNUM BETWEEN ? AND ? AND COR = 0"));
         while (query.next()) {
-            const std::int64_t fact = amountAt(query, 4).scaled;
+            const std::int64_t fact = scaledAmount(query.value(4));
             Tank* tank = tankOf(query.value(0).toString());
             if (query.value(2).toInt() == 1) {
                 if (tank)
@@ -140,7 +140,7 @@ ShiftSection tanksSection(const ShiftScope& scope)
         while (query.next()) {
             for (Tank& tank : tanks) {
                 if (tank.id == query.value(0).toInt())
-                    tank.sold = amountAt(query, 1).scaled;
+                    tank.sold = scaledAmount(query.value(1));
             }
         }
     }
@@ -168,7 +168,7 @@ ShiftSection tanksSection(const ShiftScope& scope)
     Tank group;
     for (qsizetype i = 0; i < tanks.size(); ++i) {
         const Tank& t = tanks[i];
-        section.rows << row(t.name, t.fuel, volume(t.capacity.scaled), t);
+        section.rows << row(t.name, t.fuel, volume(t.capacity), t);
         for (Tank* sum : {&all, &group}) {
             sum->in += t.in;
             sum->out += t.out;
@@ -203,24 +203,24 @@ ShiftSection receiptsSection(const ShiftScope& scope)
                     QStringLiteral("CAR"), QStringLiteral("VOLTTN"), QStringLiteral("FACT"), QStringLiteral("DELTA"),
                     QStringLiteral("PLOTN"), QStringLiteral("TEMPER")};
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT BEGTIME, TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, UDVES, TEMPER FROM PRX "
+        "SELECT CAST(BEGTIME AS VARCHAR(24)), TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, UDVES, TEMPER FROM PRX "
         "WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM").arg(QLatin1String(kReceiptFilter)));
     std::int64_t byDocument = 0;
     std::int64_t fact = 0;
     std::int64_t delta = 0;
     while (query.next()) {
-        byDocument += amountAt(query, 5).scaled;
-        fact += amountAt(query, 6).scaled;
-        delta += amountAt(query, 7).scaled;
-        section.rows << QStringList{dateTimeText(query.value(0).toDateTime()), query.value(1).toString().trimmed(),
+        byDocument += scaledAmount(query.value(5));
+        fact += scaledAmount(query.value(6));
+        delta += scaledAmount(query.value(7));
+        section.rows << QStringList{shownTimestamp(query.value(0)), query.value(1).toString().trimmed(),
                                     query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
-                                    query.value(4).toString().trimmed(), litres(scope, amountAt(query, 5)),
-                                    litres(scope, amountAt(query, 6)), litres(scope, amountAt(query, 7)),
-                                    f.fixed(asNumber(amountAt(query, 8)), 4), f.fixed(asNumber(amountAt(query, 9)), 1)};
+                                    query.value(4).toString().trimmed(), litres(scope, scaledAmount(query.value(5))),
+                                    litres(scope, scaledAmount(query.value(6))), litres(scope, scaledAmount(query.value(7))),
+                                    f.fixed(units(scaledAmount(query.value(8))), 4), f.fixed(units(scaledAmount(query.value(9))), 1)};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(),
-                                  litres(scope, Currency{byDocument}), litres(scope, Currency{fact}),
-                                  litres(scope, Currency{delta}), QString(), QString()};
+                                  litres(scope, byDocument), litres(scope, fact),
+                                  litres(scope, delta), QString(), QString()};
     return section;
 }
 
@@ -237,20 +237,20 @@ ShiftSection pumpOutSection(const ShiftScope& scope)
     section.tags = {QStringLiteral("TIME"), QStringLiteral("GSM"), QStringLiteral("SILO"), QStringLiteral("CAR"),
                     QStringLiteral("VOLUME"), QStringLiteral("FACT"), QStringLiteral("PRIM")};
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT BEGTIME, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, PRIM FROM PRX "
+        "SELECT CAST(BEGTIME AS VARCHAR(24)), GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, PRIM FROM PRX "
         "WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM").arg(QLatin1String(kPumpOutFilter)));
     std::int64_t volumeTotal = 0;
     std::int64_t factTotal = 0;
     while (query.next()) {
-        volumeTotal += amountAt(query, 4).scaled;
-        factTotal += amountAt(query, 5).scaled;
-        section.rows << QStringList{dateTimeText(query.value(0).toDateTime()), query.value(1).toString().trimmed(),
+        volumeTotal += scaledAmount(query.value(4));
+        factTotal += scaledAmount(query.value(5));
+        section.rows << QStringList{shownTimestamp(query.value(0)), query.value(1).toString().trimmed(),
                                     query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
-                                    litres(scope, amountAt(query, 4)), litres(scope, amountAt(query, 5)),
+                                    litres(scope, scaledAmount(query.value(4))), litres(scope, scaledAmount(query.value(5))),
                                     query.value(6).toString().trimmed()};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(),
-                                  litres(scope, Currency{volumeTotal}), litres(scope, Currency{factTotal}), QString()};
+                                  litres(scope, volumeTotal), litres(scope, factTotal), QString()};
     return section;
 }
 
@@ -271,16 +271,16 @@ ShiftSection movementSection(const ShiftScope& scope)
                                                      QLatin1String(kTransferFilter)));
         while (query.next()) {
             Movement& m = fuels[query.value(0).toString().trimmed()];
-            m.in = amountAt(query, 1).scaled;
-            m.out = amountAt(query, 2).scaled;
-            m.moved = amountAt(query, 3).scaled;
+            m.in = scaledAmount(query.value(1));
+            m.out = scaledAmount(query.value(2));
+            m.moved = scaledAmount(query.value(3));
         }
     }
     {
         QSqlQuery query = shiftQuery(
             scope, QStringLiteral("SELECT GSMNAME, SUM(LITER) FROM LOGTRAN WHERE SMNUM BETWEEN ? AND ? GROUP BY GSMNAME"));
         while (query.next())
-            fuels[query.value(0).toString().trimmed()].sold = amountAt(query, 1).scaled;
+            fuels[query.value(0).toString().trimmed()].sold = scaledAmount(query.value(1));
     }
     ShiftSection section;
     section.columns = {{QStringLiteral("ГСМ")},
@@ -296,11 +296,11 @@ ShiftSection movementSection(const ShiftScope& scope)
         all.out += m.out;
         all.moved += m.moved;
         all.sold += m.sold;
-        section.rows << QStringList{fuel, litres(scope, Currency{m.in}), litres(scope, Currency{m.out}),
-                                    litres(scope, Currency{m.moved}), litres(scope, Currency{m.sold})};
+        section.rows << QStringList{fuel, litres(scope, m.in), litres(scope, m.out),
+                                    litres(scope, m.moved), litres(scope, m.sold)};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), litres(scope, Currency{all.in}), litres(scope, Currency{all.out}),
-                                  litres(scope, Currency{all.moved}), litres(scope, Currency{all.sold})};
+    section.totals << QStringList{QStringLiteral("Итого"), litres(scope, all.in), litres(scope, all.out),
+                                  litres(scope, all.moved), litres(scope, all.sold)};
     return section;
 }
 

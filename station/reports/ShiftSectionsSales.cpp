@@ -1,17 +1,13 @@
 // The sales sections of the shift report that single out some sales:
 // terminal refunds not made, statement sales, discounts and bonuses, and the
 // dispensers' restarts.
+#include "station/reports/ShiftEventReports.h"
 #include "station/reports/ShiftSectionQueries.h"
 
 #include <map>
 
 namespace velta::station {
 namespace {
-
-// The dispenser journal's operation of a dose not poured in full, and of the
-// status rows a dispenser writes when it starts.
-constexpr int kDoseNotPoured = 3;
-constexpr int kDispenserStart = 999;
 
 QString litres(const ShiftScope& scope, std::int64_t scaled)
 {
@@ -27,33 +23,28 @@ QString money(const ShiftScope& scope, std::int64_t scaled)
 
 ShiftSection terminalReturnsSection(const ShiftScope& scope)
 {
-    // A dose paid through the payment terminal and not poured in full owes
-    // the card a refund that the terminal has not made.
+    // The same acts as the stand-alone report of unmade terminal returns.
+    const ReportFormats& f = scope.context.formats();
     ShiftSection section;
     section.columns = {{QStringLiteral("Время")},
                        {QStringLiteral("ТРК")},
                        {QStringLiteral("ГСМ")},
                        {QStringLiteral("Карта")},
-                       {QStringLiteral("Оплачено, л"), CellAlign::Right},
-                       {QStringLiteral("Сумма, руб."), CellAlign::Right}};
+                       {QStringLiteral("Недолив, л"), CellAlign::Right},
+                       {QStringLiteral("Сумма к\nвозврату"), CellAlign::Right},
+                       {QStringLiteral("Оператор")}};
     section.tags = {QStringLiteral("TIME"), QStringLiteral("TRK"), QStringLiteral("GSM"), QStringLiteral("CARD"),
-                    QStringLiteral("L"), QStringLiteral("S")};
-    QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT l.DATA, l.TRK, l.GSMNAME, l.POKUPATEL, l.LITER, l.SUMMA FROM LOGTRAN l "
-        "JOIN TRK j ON j.INDEXSALE = l.INDEXSALE "
-        "WHERE l.SMNUM BETWEEN ? AND ? AND MOD(l.VIDOPL, 100) = 1 AND j.OPERATION = %1 ORDER BY l.DATA, l.INDEXSALE")
-                                            .arg(kDoseNotPoured));
-    std::int64_t liters = 0;
-    std::int64_t summa = 0;
-    while (query.next()) {
-        liters += amountAt(query, 4).scaled;
-        summa += amountAt(query, 5).scaled;
-        section.rows << QStringList{dateTimeText(query.value(0).toDateTime()), query.value(1).toString().trimmed(),
-                                    query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
-                                    litres(scope, amountAt(query, 4).scaled), money(scope, amountAt(query, 5).scaled)};
+                    QStringLiteral("L"), QStringLiteral("S"), QStringLiteral("OPERATOR")};
+    double returned = 0;
+    double sum = 0;
+    const int limit = scope.context.formats().limits.maxRows + 1;
+    for (const ReturnAct& a : unmadeTerminalReturns(scope.context.db(), scope.shifts.firstShift, scope.shifts.lastShift, limit)) {
+        returned += a.returned;
+        sum += a.sum;
+        section.rows << QStringList{a.time, a.dispenser, a.fuel, a.card, f.litres(a.returned), f.money(a.sum), a.operatorName};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), litres(scope, liters),
-                                  money(scope, summa)};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), f.litres(returned), f.money(sum),
+                                  QString()};
     return section;
 }
 
@@ -84,11 +75,11 @@ ShiftSection statementsSection(const ShiftScope& scope)
     std::int64_t summa = 0;
     while (query.next()) {
         count += query.value(2).toLongLong();
-        liters += amountAt(query, 3).scaled;
-        summa += amountAt(query, 4).scaled;
+        liters += scaledAmount(query.value(3));
+        summa += scaledAmount(query.value(4));
         section.rows << QStringList{query.value(0).toString().trimmed(), query.value(1).toString().trimmed(),
-                                    query.value(2).toString(), litres(scope, amountAt(query, 3).scaled),
-                                    money(scope, amountAt(query, 4).scaled)};
+                                    query.value(2).toString(), litres(scope, scaledAmount(query.value(3))),
+                                    money(scope, scaledAmount(query.value(4)))};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(count), litres(scope, liters),
                                   money(scope, summa)};
@@ -118,12 +109,12 @@ ShiftSection bonusesSection(const ShiftScope& scope)
     std::int64_t discount = 0;
     while (query.next()) {
         count += query.value(2).toLongLong();
-        liters += amountAt(query, 3).scaled;
-        summa += amountAt(query, 4).scaled;
-        discount += amountAt(query, 5).scaled;
+        liters += scaledAmount(query.value(3));
+        summa += scaledAmount(query.value(4));
+        discount += scaledAmount(query.value(5));
         section.rows << QStringList{query.value(0).toString().trimmed(), query.value(1).toString().trimmed(),
-                                    query.value(2).toString(), litres(scope, amountAt(query, 3).scaled),
-                                    money(scope, amountAt(query, 4).scaled), money(scope, amountAt(query, 5).scaled)};
+                                    query.value(2).toString(), litres(scope, scaledAmount(query.value(3))),
+                                    money(scope, scaledAmount(query.value(4))), money(scope, scaledAmount(query.value(5)))};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(count), litres(scope, liters),
                                   money(scope, summa), money(scope, discount)};
@@ -132,17 +123,19 @@ ShiftSection bonusesSection(const ShiftScope& scope)
 
 ShiftSection reloadsSection(const ShiftScope& scope)
 {
+    // The same restarts as the stand-alone report of reloads over the shifts' time.
     ShiftSection section;
-    section.columns = {{QStringLiteral("Время")}, {QStringLiteral("ТРК")}, {QStringLiteral("Событие")}};
-    section.tags = {QStringLiteral("TIME"), QStringLiteral("TRK"), QStringLiteral("EVENT")};
-    QSqlQuery query = periodQuery(scope, QStringLiteral(
-        "SELECT j.\"TIME\", j.TRK FROM TRK j LEFT JOIN TRKLIST t ON t.TRK = j.TRK "
-        "WHERE j.\"TIME\" BETWEEN ? AND ? AND j.OPERATION = %1 ORDER BY j.\"TIME\", t.SORTNUM, j.TRK")
-                                             .arg(kDispenserStart));
-    while (query.next())
-        section.rows << QStringList{dateTimeText(query.value(0).toDateTime()), query.value(1).toString().trimmed(),
-                                    QStringLiteral("Перезагрузка контроллера ТРК")};
-    section.totals << QStringList{QStringLiteral("Всего"), QString::number(section.rows.size()), QString()};
+    section.columns = {{QStringLiteral("Время")},
+                       {QStringLiteral("Оборудование")},
+                       {QStringLiteral("Причина")},
+                       {QStringLiteral("Смена"), CellAlign::Right},
+                       {QStringLiteral("Оператор")}};
+    section.tags = {QStringLiteral("TIME"), QStringLiteral("TRK"), QStringLiteral("EVENT"), QStringLiteral("SHIFT"),
+                    QStringLiteral("OPERATOR")};
+    const int limit = scope.context.formats().limits.maxRows + 1;
+    for (const ReloadEvent& e : reloadEvents(scope.context.db(), scope.shifts.from, scope.shifts.sqlTo(), limit))
+        section.rows << QStringList{e.time, e.device, e.reason, QString::number(e.shift), e.operatorName};
+    section.totals << QStringList{QStringLiteral("Всего"), QString::number(section.rows.size()), QString(), QString(), QString()};
     return section;
 }
 

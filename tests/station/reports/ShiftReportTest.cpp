@@ -6,11 +6,13 @@
 #include "station/reports/ReportFormats.h"
 #include "station/reports/ReportMemory.h"
 
+#include "common/DateTime.h"
 #include "common/Exception.h"
 #include "plugin/platform/Paths.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/ReferenceFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -236,6 +238,13 @@ protected:
         return {text, engine.getReport({Variant(55), Variant(Variant::Array{})})};
     }
 
+    // The text of another report on the same station.
+    QString standAlone(int reportNo, const Variant::Array& params)
+    {
+        ReportEngine engine(*db_, connection_, memory_);
+        return engine.getReport({Variant(reportNo), Variant(params)});
+    }
+
     static ::testing::AssertionResult matches(const char* name, const QString& produced)
     {
         return matchesReference(QStringLiteral("station/reports/reference/") + QLatin1String(name), produced);
@@ -282,6 +291,54 @@ TEST_F(ShiftReportTest, RangeOfShiftsAndTheCurrentShift)
     const auto current = produce(shiftParams(Variant(std::int8_t{-1}), Variant(std::int8_t{-1}), composition(header)));
     EXPECT_TRUE(current.first.contains(QStringLiteral("Текущий сменный отчет")));
     EXPECT_TRUE(current.first.contains(QStringLiteral("Смена № ") + last));
+}
+
+// Each "dd.MM.yyyy hh:mm" of a table row, with the card number on that row when there is one.
+QStringList rowKeys(const QString& text)
+{
+    static const QRegularExpression time(QStringLiteral("\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d"));
+    static const QRegularExpression card(QStringLiteral("\\d{6}\\*{6}\\d{4}"));
+    QStringList keys;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch when = time.match(line);
+        if (line.startsWith(QLatin1Char('|')) && when.hasMatch())
+            keys << when.captured() + QLatin1Char(' ') + card.match(line).captured();
+    }
+    return keys;
+}
+
+TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
+{
+    // The whole shift log, so that every kind of row turns up.
+    const int first = db_->scalar(QStringLiteral("SELECT MIN(SMNUM) FROM SMLOG")).toInt();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG")).toInt();
+    const auto moment = [&](const char* sql) {
+        const QString stored = db_->scalar(QString::fromLatin1(sql)).toString().left(19);
+        return Variant::fromDate(fromQDateTime(QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    };
+    const Variant from = moment("SELECT CAST(MIN(BEGTIME) AS VARCHAR(24)) FROM SMLOG");
+    const Variant to = moment("SELECT CAST(MAX(ENDTIME) AS VARCHAR(24)) FROM SMLOG");
+    ASSERT_EQ(db_->scalar(QStringLiteral("SELECT COUNT(*) FROM SMLOG WHERE ENDTIME IS NULL")).toInt(), 0);
+    const auto section = [&](const Slot& slot) {
+        return produce(shiftParams(Variant(first), Variant(last), composition({slot}))).first;
+    };
+
+    const QString returns = section({14, 1, "BackCard.frm", ""});
+    const QString report19 = standAlone(19, {Variant(first), from, to, Variant(QString()), Variant(last)});
+    const QStringList acts = rowKeys(report19);
+    ASSERT_FALSE(acts.isEmpty()) << report19.toStdString();
+    EXPECT_EQ(rowKeys(returns), acts);
+    const QString owed = formattedSum(QStringLiteral(
+        "SELECT SUM(SUMMA) FROM BACKACT WHERE MOD(VIDOPL, 100) = 1 AND TERMRETURN = 0"));
+    EXPECT_TRUE(returns.contains(owed)) << owed.toStdString();
+    EXPECT_TRUE(report19.contains(owed)) << owed.toStdString();
+
+    const QString reloads = section({17, 1, "", ""});
+    const QString report35 = standAlone(35, {Variant(std::uint8_t{11}), from, to, Variant(first), Variant(last)});
+    const QStringList restarts = rowKeys(report35);
+    EXPECT_EQ(restarts.size(), db_->scalar(QStringLiteral("SELECT COUNT(*) FROM RELOADLOG")).toInt());
+    ASSERT_FALSE(restarts.isEmpty());
+    EXPECT_EQ(rowKeys(reloads), restarts);
 }
 
 TEST_F(ShiftReportTest, ChangedCompositionOrderAndASwitchedOffSection)

@@ -70,6 +70,17 @@ Span markerExtent(const QString& text, Span tag)
     return {open, close + 5};
 }
 
+// A value as the page shows it: escaped, and a number kept on one line
+// (its digit groups are separated by spaces).
+QString htmlValue(const QString& value)
+{
+    static const QRegularExpression number(QStringLiteral("^[-+]?\\d{1,3}([ \\x{00A0}]\\d{3})+([.,]\\d+)?$"));
+    QString out = value.toHtmlEscaped();
+    if (number.match(value).hasMatch())
+        out.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+    return out;
+}
+
 QString substitute(const QString& text, const QHash<QString, QString>& first, const QHash<QString, QString>& fallback)
 {
     QString out;
@@ -80,10 +91,7 @@ QString substitute(const QString& text, const QHash<QString, QString>& first, co
         out += QStringView(text).mid(done, match.capturedStart() - done);
         const QString key = TemplateValues::key(match.captured(1));
         const auto found = first.constFind(key);
-        if (found != first.constEnd())
-            out += found->toHtmlEscaped();
-        else
-            out += fallback.value(key).toHtmlEscaped();
+        out += htmlValue(found != first.constEnd() ? *found : fallback.value(key));
         done = match.capturedEnd();
     }
     out += QStringView(text).mid(done);

@@ -67,6 +67,10 @@ public:
     // Lines under the title: station, organisation, period and the like.
     const QStringList& head() const { return head_; }
     void addHeadLine(const QString& line) { head_ << line; }
+    // Whether the HTML page starts with the title and the head lines; off
+    // when a section of the report prints its own head there.
+    bool headInHtml() const { return headInHtml_; }
+    void setHeadInHtml(bool shown) { headInHtml_ = shown; }
 
     void addHeading(const QString& text) { push(ReportHeading{text}); }
     void addParagraph(const QString& text) { push(ReportParagraph{text}); }
@@ -97,6 +101,7 @@ private:
     std::deque<ReportBlock> blocks_;
     std::deque<ReportOutput> outputs_;
     ReportOutput output_ = ReportOutput::Both;
+    bool headInHtml_ = true;
     ReportLimits limits_;
     qint64 rowCount_ = 0;
     qint64 sizeEstimate_ = 0;

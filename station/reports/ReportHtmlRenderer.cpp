@@ -16,7 +16,7 @@ QString alignAttribute(CellAlign align)
 {
     switch (align) {
     case CellAlign::Right:
-        return QStringLiteral(" align=\"right\"");
+        return QStringLiteral(" align=\"right\" nowrap");
     case CellAlign::Center:
         return QStringLiteral(" align=\"center\"");
     case CellAlign::Left:
@@ -67,8 +67,10 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
                          "th { background: #e0e0e0; } thead { display: ")
         + (options.repeatHead ? QStringLiteral("table-header-group") : QStringLiteral("table-row-group"))
         + QStringLiteral("; }</style>") + kLineEnd + QStringLiteral("</head>") + kLineEnd + QStringLiteral("<body>")
-        + kLineEnd + QStringLiteral("<h3 align=\"center\">") + title + QStringLiteral("</h3>") + kLineEnd;
-    if (!document.head().isEmpty()) {
+        + kLineEnd;
+    if (document.headInHtml())
+        html += QStringLiteral("<h3 align=\"center\">") + title + QStringLiteral("</h3>") + kLineEnd;
+    if (document.headInHtml() && !document.head().isEmpty()) {
         QStringList lines;
         for (const QString& line : document.head())
             lines << escaped(line);

@@ -122,6 +122,11 @@ ReportDocument shiftReport(const ReportContext& context, const ReportParams& par
             found = computed.emplace(index, computeShiftSection(index, scope)).first;
         return found->second;
     };
+    // The header section's HTML form carries the station and the shift itself.
+    for (const ShiftReportEntry& entry : entries) {
+        if (entry.html() && entry.section() == kSectionHeader)
+            document.setHeadInHtml(false);
+    }
     for (const ShiftReportEntry& entry : entries) {
         if (document.truncated())
             break;

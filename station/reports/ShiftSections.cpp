@@ -83,8 +83,8 @@ TemplateValues shiftTemplateValues(const ShiftScope& scope, const ShiftSection& 
     // The names the financial report's form uses for the same head.
     field("AZSNAME", context.stationName());
     field("SMENANUM", shiftsText(scope.shifts));
-    field("SMENABEGIN", dateTimeText(scope.shifts.begin));
-    field("SMENAEND", dateTimeText(scope.shifts.end));
+    field("SMENABEGIN", shownTimestamp(scope.shifts.from));
+    field("SMENAEND", scope.shifts.open ? QString() : shownTimestamp(scope.shifts.to));
     field("NOTES", section.notes.join(QLatin1Char(' ')));
 
     for (qsizetype r = 0; !section.tags.isEmpty() && r < section.rows.size(); ++r) {

@@ -448,7 +448,8 @@ TEST(HtmlTemplateFiller, RepeatsRowsFillsTotalsAndEscapesValues)
     values.fields.insert(QStringLiteral("STATION"), QStringLiteral("АЗС <7>"));
     values.rows = {{{QStringLiteral("GSM"), QStringLiteral("АИ-92")}, {QStringLiteral("L0"), QStringLiteral("1,00")}},
                    {{QStringLiteral("GSM"), QStringLiteral("ДТ")}}};
-    values.totals.insert(QStringLiteral("L0"), QStringLiteral("3,00"));
+    // A number with digit groups stays on one line; other spaces stay spaces.
+    values.totals.insert(QStringLiteral("L0"), QStringLiteral("1 003,00"));
     const QString filled = station::fillHtmlTemplate(
         QStringLiteral("<p><#station> &lt;#Unknown&gt;</p>&lt;#GROUP&gt;<table>\n<tr><td>&lt;#Repeat&gt;</td></tr>\n"
                        "<tr><td>&lt;#gsm&gt;</td><td><#L0></td></tr>\n<tr><td>&lt;#EndRepeat&gt;</td></tr>\n"
@@ -456,7 +457,7 @@ TEST(HtmlTemplateFiller, RepeatsRowsFillsTotalsAndEscapesValues)
                        "</table>x<#Repeat>[<#GSM>]<#EndRepeat>"),
         values);
     EXPECT_EQ(filled.toStdString(), QStringLiteral("<p>АЗС &lt;7&gt; </p><table>\n\n<tr><td>АИ-92</td><td>1,00</td></tr>\n"
-                                     "\n<tr><td>ДТ</td><td></td></tr>\n\n\n<tr><td>Итого АЗС &lt;7&gt;</td><td>3,00</td></tr>\n\n"
+                                     "\n<tr><td>ДТ</td><td></td></tr>\n\n\n<tr><td>Итого АЗС &lt;7&gt;</td><td>1&nbsp;003,00</td></tr>\n\n"
                                      "</table>x[АИ-92][ДТ]").toStdString());
     EXPECT_EQ(station::htmlBody(QStringLiteral("<html><BODY class=a>\r\n<p>x</p>\r\n</body></html>")), QStringLiteral("<p>x</p>"));
 }

@@ -29,6 +29,23 @@ QString payTypeList(const PayTypes& payTypes, const QVector<int>& codes)
     return names.isEmpty() ? QStringLiteral("не выбраны") : names.join(QStringLiteral(", "));
 }
 
+// A table of discount sums by key (discount or fuel); none once the row limit is reached.
+ReportTable* addDiscountTotals(ReportDocument& doc, const ReportFormats& f, const QString& keyHeading,
+                       const QMap<QString, SaleTotals>& byKey)
+{
+    ReportTable& table = doc.addTable({{keyHeading}, {QStringLiteral("Продаж"), CellAlign::Right},
+                                       {QStringLiteral("Литры"), CellAlign::Right},
+                                       {QStringLiteral("Сумма, руб"), CellAlign::Right},
+                                       {QStringLiteral("Скидка, руб"), CellAlign::Right},
+                                       {QStringLiteral("Бонус, л"), CellAlign::Right}});
+    for (auto it = byKey.begin(); it != byKey.end(); ++it) {
+        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
+                                f.money(it->discount), f.litres(it->bonus)}))
+            return nullptr;
+    }
+    return &table;
+}
+
 // ---- statement and contract sales, by contragent (14, 16, 25, 26) ----
 
 QVector<ReportColumn> accountSaleColumns()
@@ -248,34 +265,16 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
         table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.litres(payTotals.litres), QString(),
                                     QString(), f.money(payTotals.sum), f.money(payTotals.discount),
                                     f.litres(payTotals.bonus), QString(), QString()};
-        if (kindTotals) {
-            ReportTable& kinds = doc.addTable({{QStringLiteral("Скидка / бонус")},
-                                               {QStringLiteral("Продаж"), CellAlign::Right},
-                                               {QStringLiteral("Литры"), CellAlign::Right},
-                                               {QStringLiteral("Сумма, руб"), CellAlign::Right},
-                                               {QStringLiteral("Скидка, руб"), CellAlign::Right},
-                                               {QStringLiteral("Бонус, л"), CellAlign::Right}});
-            for (auto it = byKind.begin(); it != byKind.end(); ++it) {
-                if (!doc.addRow(kinds, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
-                                        f.money(it->discount), f.litres(it->bonus)}))
-                    return doc;
-            }
-        }
+        if (kindTotals && !addDiscountTotals(doc, f, QStringLiteral("Скидка / бонус"), byKind))
+            return doc;
     }
     if (fuelTotals && !byFuel.isEmpty()) {
         doc.addHeading(QStringLiteral("Итоги по ГСМ"));
-        ReportTable& table = doc.addTable({{QStringLiteral("ГСМ")}, {QStringLiteral("Продаж"), CellAlign::Right},
-                                           {QStringLiteral("Литры"), CellAlign::Right},
-                                           {QStringLiteral("Сумма, руб"), CellAlign::Right},
-                                           {QStringLiteral("Скидка, руб"), CellAlign::Right},
-                                           {QStringLiteral("Бонус, л"), CellAlign::Right}});
-        for (auto it = byFuel.begin(); it != byFuel.end(); ++it) {
-            if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
-                                    f.money(it->discount), f.litres(it->bonus)}))
-                return doc;
-        }
-        table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
-                                    f.money(all.sum), f.money(all.discount), f.litres(all.bonus)};
+        ReportTable* table = addDiscountTotals(doc, f, QStringLiteral("ГСМ"), byFuel);
+        if (!table)
+            return doc;
+        table->totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
+                                     f.money(all.sum), f.money(all.discount), f.litres(all.bonus)};
     }
     if (all.count == 0 && doc.blocks().empty())
         doc.addParagraph(QStringLiteral("Продаж со скидками и бонусами не было."));

@@ -99,6 +99,17 @@ void SaleTotals::add(const Sale& s)
     bonus += s.bonusLitres();
 }
 
+void SaleTotals::merge(const SaleTotals& other)
+{
+    count += other.count;
+    coupons += other.coupons;
+    litres += other.litres;
+    kilograms += other.kilograms;
+    sum += other.sum;
+    discount += other.discount;
+    bonus += other.bonus;
+}
+
 void addFuelTotals(ReportDocument& doc, const ReportFormats& f, const QMap<QString, SaleTotals>& byFuel)
 {
     if (byFuel.isEmpty())
@@ -113,10 +124,7 @@ void addFuelTotals(ReportDocument& doc, const ReportFormats& f, const QMap<QStri
         if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.kilograms(it->kilograms),
                                 f.money(it->sum)}))
             return;
-        all.count += it->count;
-        all.litres += it->litres;
-        all.kilograms += it->kilograms;
-        all.sum += it->sum;
+        all.merge(*it);
     }
     table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
                                 f.kilograms(all.kilograms), f.money(all.sum)};

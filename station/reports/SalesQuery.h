@@ -73,6 +73,8 @@ struct SaleTotals {
     double bonus = 0;
 
     void add(const Sale& s);
+    // Adds the sums of another group.
+    void merge(const SaleTotals& other);
 };
 
 // The "by fuel" table closing most sales reports: fuel, sales, litres,

@@ -5,9 +5,27 @@
 #include "station/reports/SalesQuery.h"
 #include "station/reports/ShiftSections.h"
 
+#include <functional>
 #include <map>
 
 namespace velta::station {
+namespace {
+
+using SaleGroups = std::map<std::pair<QString, QString>, SaleTotals>;
+
+// The sales the filter chooses over the scope's shifts, summed by a name and the fuel.
+SaleGroups salesByNameAndFuel(const ShiftScope& scope, SaleFilter filter, const std::function<QString(const Sale&)>& nameOf)
+{
+    filter.span = scope.shifts;
+    SaleGroups groups;
+    forEachSale(scope.context, filter, QStringLiteral("1"), [&](const Sale& s) {
+        groups[{nameOf(s), s.fuel}].add(s);
+        return true;
+    });
+    return groups;
+}
+
+} // namespace
 
 ShiftSection terminalReturnsSection(const ShiftScope& scope)
 {
@@ -53,18 +71,10 @@ ShiftSection statementsSection(const ShiftScope& scope)
     // The sales of the statement sales report over the same shifts, summed by contragent and fuel.
     const ReportFormats& f = scope.context.formats();
     SaleFilter filter;
-    filter.span = scope.shifts;
     filter.payTypes = scope.statementCodes;
-    std::map<std::pair<QString, QString>, SaleTotals> groups;
-    forEachSale(scope.context, filter, QStringLiteral("13, 1"), [&](const Sale& s) {
-        groups[{s.contragentLabel(), s.fuel}].add(s);
-        return true;
-    });
     SaleTotals all;
-    for (const auto& [key, t] : groups) {
-        all.count += t.count;
-        all.litres += t.litres;
-        all.sum += t.sum;
+    for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.contragentLabel(); })) {
+        all.merge(t);
         section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum)};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(all.litres),
@@ -87,20 +97,11 @@ ShiftSection bonusesSection(const ShiftScope& scope)
     // summed by discount and fuel; the discount is rounded per sale as there.
     const ReportFormats& f = scope.context.formats();
     SaleFilter filter;
-    filter.span = scope.shifts;
     filter.payTypes = scope.payTypes.all();
     filter.discounts = true;
-    std::map<std::pair<QString, QString>, SaleTotals> groups;
-    forEachSale(scope.context, filter, QStringLiteral("1"), [&](const Sale& s) {
-        groups[{s.discountName, s.fuel}].add(s);
-        return true;
-    });
     SaleTotals all;
-    for (const auto& [key, t] : groups) {
-        all.count += t.count;
-        all.litres += t.litres;
-        all.sum += t.sum;
-        all.discount += t.discount;
+    for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.discountName; })) {
+        all.merge(t);
         section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum),
                                     f.money(t.discount)};
     }

@@ -9,7 +9,7 @@
 namespace velta::station {
 namespace {
 
-enum class Journal { Receipts, PumpOuts, Transfers };
+using Journal = FuelJournalKind;
 
 struct JournalRow {
     int opNum = 0;
@@ -35,6 +35,8 @@ struct Amounts {
     std::int64_t mass = 0;
     void add(const JournalRow& row)
     {
+        if (!countsInTotals(row.corrected))
+            return;
         byDocument += row.byDocument;
         fact += row.fact;
         mass += massOf(row.fact, row.density);
@@ -65,19 +67,9 @@ OperationRange rangeOf(const ReportParams& params, int offset)
     return range;
 }
 
-QString kindCondition(Journal journal)
-{
-    switch (journal) {
-    case Journal::Receipts: return QStringLiteral("p.PRIHOD = 1 AND p.AUTO <> 4");
-    case Journal::PumpOuts: return QStringLiteral("p.PRIHOD = 0 AND p.AUTO <> 4");
-    case Journal::Transfers: break;
-    }
-    return QStringLiteral("p.AUTO = 4");
-}
-
 QVector<JournalRow> fetchRows(StationDatabase& db, Journal journal, const OperationRange& range, QString& shiftBegin)
 {
-    QString where = kindCondition(journal);
+    QString where = fuelJournalCondition(journal, QStringLiteral("p."));
     QVariantList binds;
     if (range.currentShift) {
         // The current shift is the last one the log has.
@@ -171,10 +163,8 @@ QStringList cellsOf(Journal journal, const JournalRow& row, const ReportFormats&
         cells << row.tank << row.tank2 << row.fuel << f.litres(units(row.byDocument)) << f.litres(units(row.fact));
         break;
     }
-    QString note = row.note;
-    if (row.corrected)
-        note = QStringLiteral("(исправлена) ") + note;
-    cells << f.fixed(units(row.density), 4) << f.kilograms(units(massOf(row.fact, row.density))) << row.operatorName << note;
+    cells << f.fixed(units(row.density), 4) << f.kilograms(units(massOf(row.fact, row.density))) << row.operatorName
+          << fuelJournalNote(row.note, row.corrected);
     return cells;
 }
 
@@ -240,6 +230,21 @@ ReportDocument journalReport(const ReportContext& context, const ReportParams& p
 }
 
 } // namespace
+
+QString fuelJournalCondition(FuelJournalKind kind, const QString& prefix)
+{
+    switch (kind) {
+    case FuelJournalKind::Receipts: return QStringLiteral("%1PRIHOD = 1 AND %1AUTO <> 4").arg(prefix);
+    case FuelJournalKind::PumpOuts: return QStringLiteral("%1PRIHOD = 0 AND %1AUTO <> 4").arg(prefix);
+    case FuelJournalKind::Transfers: break;
+    }
+    return QStringLiteral("%1AUTO = 4").arg(prefix);
+}
+
+QString fuelJournalNote(const QString& note, bool corrected)
+{
+    return corrected ? QStringLiteral("(исправлена) ") + note : note;
+}
 
 ReportDocument receiptJournalReport(const ReportContext& context, const ReportParams& params)
 {

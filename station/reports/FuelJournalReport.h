@@ -9,6 +9,19 @@
 
 namespace velta::station {
 
+// The kinds of fuel journal entries (PRX).
+enum class FuelJournalKind { Receipts, PumpOuts, Transfers };
+
+// The condition choosing a journal's entries, its columns qualified by prefix
+// (e.g. "p."). Corrected entries stay in: they are listed and marked.
+QString fuelJournalCondition(FuelJournalKind kind, const QString& prefix = QString());
+// The note of an entry as the journals show it: corrected ones marked.
+QString fuelJournalNote(const QString& note, bool corrected);
+// A corrected entry is replaced by its correcting entry, so it counts in no
+// total: in code, and as the condition of the entries that count in SQL.
+inline bool countsInTotals(bool corrected) { return !corrected; }
+inline QString countedEntriesCondition(const QString& prefix = QString()) { return prefix + QStringLiteral("COR = 0"); }
+
 ReportDocument receiptJournalReport(const ReportContext& context, const ReportParams& params);
 ReportDocument pumpOutJournalReport(const ReportContext& context, const ReportParams& params);
 ReportDocument transferJournalReport(const ReportContext& context, const ReportParams& params);

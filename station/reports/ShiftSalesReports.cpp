@@ -1,173 +1,14 @@
 #include "station/reports/ShiftSalesReports.h"
 
 #include "station/db/StationDatabase.h"
-#include "station/reports/ReportLookups.h"
+#include "station/reports/SalesQuery.h"
 
 #include <QMap>
-#include <cmath>
 #include <functional>
 #include <optional>
 
 namespace velta::station {
 namespace {
-
-// One sale as the sales reports list it.
-struct Sale {
-    QString time;
-    int shift = 0;
-    QString dispenser;
-    QString fuel;
-    double litres = 0;
-    double density = 0;
-    double price = 0;
-    double basePrice = 0;
-    double sum = 0;
-    int payType = 0;
-    QString buyer; // card number or coupon numbers
-    QString tripSheet;
-    QString contragent;
-    QString car;
-    QString driver;
-    QString operatorName;
-    // The discount row of the sale, when the query asks for discounts.
-    int discountKind = 0;
-    QString discountName;
-    double discountValue = 0;
-    QString discountParam;
-
-    double kilograms() const { return litres * density; }
-    // Roubles off the pump price (bonus litres lower no price).
-    double discountSum() const { return std::round((basePrice - price) * litres * 100.0) / 100.0; }
-    double bonusLitres() const { return discountKind == 3 ? discountValue : 0.0; }
-};
-
-struct SaleFilter {
-    ReportSpan span;
-    QVector<int> payTypes;
-    QString contragent;           // exact name, when set
-    QString cardMask;             // LIKE mask on the card number, when set
-    bool discountCardSales = false; // sales whose discount row names a matching card count too
-    bool discounts = false;       // one row per discount of the sale, sales without one left out
-};
-
-// Runs the sales query; each sale goes to take(), which returns false to stop.
-void forEachSale(const ReportContext& context, const SaleFilter& filter, const QString& order,
-                 const std::function<bool(const Sale&)>& take)
-{
-    QString sql = QStringLiteral(
-        "SELECT CAST(l.DATA AS VARCHAR(24)), l.SMNUM, l.TRK, l.GSMNAME, l.LITER, l.PLOTN, l.PRICE, l.BASEPRICE, "
-        "l.SUMMA, l.VIDOPL, l.POKUPATEL, l.PLISTNUM, COALESCE(c.NAME, v.NAME, l.IDCNT), car.NAME, drv.NAME, "
-        "l.OPERATOR, %1 "
-        "FROM LOGTRAN l "
-        "LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = l.IDCNT "
-        "LEFT JOIN VDCONTRACTOR v ON c.CONTR_ID IS NULL AND CAST(v.ID AS VARCHAR(10)) = l.IDCNT "
-        "LEFT JOIN VDCAR car ON car.ID = l.IDCAR "
-        "LEFT JOIN VDDRIVER drv ON drv.ID = l.IDDRV ");
-    sql = sql.arg(filter.discounts ? QStringLiteral("d.DSCVALTYPE, d.DSCNAME, d.DSCVAL, d.DSCPARAM")
-                                   : QStringLiteral("NULL, NULL, NULL, NULL"));
-    if (filter.discounts)
-        sql += QStringLiteral("JOIN LOGTRANDSC d ON d.INDEXSALE = l.INDEXSALE ");
-    QVariantList binds;
-    if (filter.span.kind == ReportSpan::Kind::Shifts) {
-        sql += QStringLiteral("WHERE l.SMNUM BETWEEN ? AND ? ");
-        binds << filter.span.firstShift << filter.span.lastShift;
-    } else {
-        sql += QStringLiteral("WHERE l.DATA BETWEEN CAST(? AS TIMESTAMP) AND CAST(? AS TIMESTAMP) ");
-        binds << filter.span.from << filter.span.to;
-    }
-    QString payCondition = QStringLiteral("l.VIDOPL IN (%1)").arg(sqlCodeList(filter.payTypes));
-    if (!filter.cardMask.isEmpty()) {
-        payCondition += QStringLiteral(" AND l.POKUPATEL LIKE ?");
-        binds << filter.cardMask;
-    }
-    if (filter.discountCardSales) {
-        payCondition = QStringLiteral("(%1) OR EXISTS (SELECT 1 FROM LOGTRANDSC k WHERE k.INDEXSALE = l.INDEXSALE "
-                                      "AND k.DSCPARAM SIMILAR TO '[0-9]+' AND k.DSCPARAM LIKE ?)")
-                           .arg(payCondition);
-        binds << (filter.cardMask.isEmpty() ? QStringLiteral("%") : filter.cardMask);
-    }
-    sql += QStringLiteral("AND (%1) ").arg(payCondition);
-    if (!filter.contragent.isEmpty()) {
-        sql += QStringLiteral("AND (c.NAME = ? OR v.NAME = ?) ");
-        binds << filter.contragent << filter.contragent;
-    }
-    sql += QStringLiteral("ORDER BY ") + order;
-
-    QSqlQuery query = context.db().prepare(sql);
-    for (const QVariant& value : binds)
-        query.addBindValue(value);
-    execPrepared(query, QStringLiteral("Sales"));
-    while (query.next()) {
-        Sale s;
-        s.time = shownTimestamp(query.value(0));
-        s.shift = query.value(1).toInt();
-        s.dispenser = query.value(2).toString().trimmed();
-        s.fuel = query.value(3).toString().trimmed();
-        s.litres = amountOf(query.value(4));
-        s.density = amountOf(query.value(5));
-        s.price = amountOf(query.value(6));
-        s.basePrice = amountOf(query.value(7));
-        s.sum = amountOf(query.value(8));
-        s.payType = query.value(9).toInt();
-        s.buyer = query.value(10).toString().trimmed();
-        s.tripSheet = query.value(11).toString().trimmed();
-        s.contragent = query.value(12).toString().trimmed();
-        s.car = query.value(13).toString().trimmed();
-        s.driver = query.value(14).toString().trimmed();
-        s.operatorName = query.value(15).toString().trimmed();
-        s.discountKind = query.value(16).toInt();
-        s.discountName = query.value(17).toString().trimmed();
-        s.discountValue = amountOf(query.value(18));
-        s.discountParam = query.value(19).toString().trimmed();
-        if (!take(s))
-            return;
-    }
-}
-
-// Sums of one group of sales.
-struct Totals {
-    int count = 0;
-    int coupons = 0;
-    double litres = 0;
-    double kilograms = 0;
-    double sum = 0;
-    double discount = 0;
-    double bonus = 0;
-
-    void add(const Sale& s)
-    {
-        ++count;
-        litres += s.litres;
-        kilograms += s.kilograms();
-        sum += s.sum;
-        discount += s.discountSum();
-        bonus += s.bonusLitres();
-    }
-};
-
-// The "by fuel" table closing most reports: fuel, sales, litres, kilograms, sum.
-void addFuelTotals(ReportDocument& doc, const ReportFormats& f, const QMap<QString, Totals>& byFuel)
-{
-    if (byFuel.isEmpty())
-        return;
-    doc.addHeading(QStringLiteral("Итоги по ГСМ"));
-    ReportTable& table = doc.addTable({{QStringLiteral("ГСМ")}, {QStringLiteral("Отпусков"), CellAlign::Right},
-                                       {QStringLiteral("Литры"), CellAlign::Right},
-                                       {QStringLiteral("Масса, кг"), CellAlign::Right},
-                                       {QStringLiteral("Сумма, руб"), CellAlign::Right}});
-    Totals all;
-    for (auto it = byFuel.begin(); it != byFuel.end(); ++it) {
-        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.kilograms(it->kilograms),
-                                f.money(it->sum)}))
-            return;
-        all.count += it->count;
-        all.litres += it->litres;
-        all.kilograms += it->kilograms;
-        all.sum += it->sum;
-    }
-    table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
-                                f.kilograms(all.kilograms), f.money(all.sum)};
-}
 
 // The span of a current-shift form, or none (the document then says so).
 std::optional<ReportSpan> currentSpan(const ReportContext& context, ReportDocument& doc)
@@ -188,6 +29,23 @@ QString payTypeList(const PayTypes& payTypes, const QVector<int>& codes)
     return names.isEmpty() ? QStringLiteral("не выбраны") : names.join(QStringLiteral(", "));
 }
 
+// A table of discount sums by key (discount or fuel); none once the row limit is reached.
+ReportTable* addDiscountTotals(ReportDocument& doc, const ReportFormats& f, const QString& keyHeading,
+                       const QMap<QString, SaleTotals>& byKey)
+{
+    ReportTable& table = doc.addTable({{keyHeading}, {QStringLiteral("Продаж"), CellAlign::Right},
+                                       {QStringLiteral("Литры"), CellAlign::Right},
+                                       {QStringLiteral("Сумма, руб"), CellAlign::Right},
+                                       {QStringLiteral("Скидка, руб"), CellAlign::Right},
+                                       {QStringLiteral("Бонус, л"), CellAlign::Right}});
+    for (auto it = byKey.begin(); it != byKey.end(); ++it) {
+        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
+                                f.money(it->discount), f.litres(it->bonus)}))
+            return nullptr;
+    }
+    return &table;
+}
+
 // ---- statement and contract sales, by contragent (14, 16, 25, 26) ----
 
 QVector<ReportColumn> accountSaleColumns()
@@ -205,7 +63,7 @@ QStringList accountSaleCells(const ReportFormats& f, const Sale& s)
             f.money(s.price), f.money(s.sum)};
 }
 
-QStringList accountTotalCells(const ReportFormats& f, const QString& label, const Totals& t)
+QStringList accountTotalCells(const ReportFormats& f, const QString& label, const SaleTotals& t)
 {
     return {label, QString(), QString(), QString(), QString(), QString(), f.litres(t.litres), f.kilograms(t.kilograms),
             QString(), f.money(t.sum)};
@@ -216,11 +74,11 @@ void fillGroupedSales(const ReportContext& context, ReportDocument& doc, const S
                       const std::function<QString(const Sale&)>& groupOf)
 {
     const ReportFormats& f = context.formats();
-    QMap<QString, Totals> byFuel;
+    QMap<QString, SaleTotals> byFuel;
     ReportTable* table = nullptr;
     QString group;
-    Totals groupTotals;
-    Totals all;
+    SaleTotals groupTotals;
+    SaleTotals all;
     auto closeGroup = [&] {
         if (table)
             table->totals << accountTotalCells(f, QStringLiteral("Итого"), groupTotals);
@@ -260,8 +118,7 @@ ReportDocument accountSalesReport(const ReportContext& context, const QString& t
     filter.span = span;
     filter.payTypes = codes;
     fillGroupedSales(context, doc, filter, QStringLiteral("13, 10, 1"), [&](const Sale& s) {
-        return QStringLiteral("%1 (%2)").arg(s.contragent.isEmpty() ? QStringLiteral("Без контрагента") : s.contragent,
-                                             payTypes.name(s.payType));
+        return QStringLiteral("%1 (%2)").arg(s.contragentLabel(), payTypes.name(s.payType));
     });
     return doc;
 }
@@ -373,8 +230,8 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
         return ++fetched <= doc.limits().maxRows;
     });
 
-    QMap<QString, Totals> byFuel;
-    Totals all;
+    QMap<QString, SaleTotals> byFuel;
+    SaleTotals all;
     for (int code : chosen) {
         const QVector<Sale> sales = byPayType.value(code);
         if (sales.isEmpty() && !showEmpty)
@@ -392,8 +249,8 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
                                            {QStringLiteral("Скидка,\nруб"), CellAlign::Right},
                                            {QStringLiteral("Бонус, л"), CellAlign::Right},
                                            {QStringLiteral("Скидка / бонус")}, {QStringLiteral("Карта, условие")}});
-        Totals payTotals;
-        QMap<QString, Totals> byKind;
+        SaleTotals payTotals;
+        QMap<QString, SaleTotals> byKind;
         for (const Sale& s : sales) {
             if (!doc.addRow(table, {s.time, s.dispenser, s.fuel, f.litres(s.litres), f.money(s.basePrice),
                                     f.money(s.price), f.money(s.sum), f.money(s.discountSum()),
@@ -408,34 +265,16 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
         table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.litres(payTotals.litres), QString(),
                                     QString(), f.money(payTotals.sum), f.money(payTotals.discount),
                                     f.litres(payTotals.bonus), QString(), QString()};
-        if (kindTotals) {
-            ReportTable& kinds = doc.addTable({{QStringLiteral("Скидка / бонус")},
-                                               {QStringLiteral("Продаж"), CellAlign::Right},
-                                               {QStringLiteral("Литры"), CellAlign::Right},
-                                               {QStringLiteral("Сумма, руб"), CellAlign::Right},
-                                               {QStringLiteral("Скидка, руб"), CellAlign::Right},
-                                               {QStringLiteral("Бонус, л"), CellAlign::Right}});
-            for (auto it = byKind.begin(); it != byKind.end(); ++it) {
-                if (!doc.addRow(kinds, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
-                                        f.money(it->discount), f.litres(it->bonus)}))
-                    return doc;
-            }
-        }
+        if (kindTotals && !addDiscountTotals(doc, f, QStringLiteral("Скидка / бонус"), byKind))
+            return doc;
     }
     if (fuelTotals && !byFuel.isEmpty()) {
         doc.addHeading(QStringLiteral("Итоги по ГСМ"));
-        ReportTable& table = doc.addTable({{QStringLiteral("ГСМ")}, {QStringLiteral("Продаж"), CellAlign::Right},
-                                           {QStringLiteral("Литры"), CellAlign::Right},
-                                           {QStringLiteral("Сумма, руб"), CellAlign::Right},
-                                           {QStringLiteral("Скидка, руб"), CellAlign::Right},
-                                           {QStringLiteral("Бонус, л"), CellAlign::Right}});
-        for (auto it = byFuel.begin(); it != byFuel.end(); ++it) {
-            if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
-                                    f.money(it->discount), f.litres(it->bonus)}))
-                return doc;
-        }
-        table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
-                                    f.money(all.sum), f.money(all.discount), f.litres(all.bonus)};
+        ReportTable* table = addDiscountTotals(doc, f, QStringLiteral("ГСМ"), byFuel);
+        if (!table)
+            return doc;
+        table->totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
+                                     f.money(all.sum), f.money(all.discount), f.litres(all.bonus)};
     }
     if (all.count == 0 && doc.blocks().empty())
         doc.addParagraph(QStringLiteral("Продаж со скидками и бонусами не было."));
@@ -571,8 +410,8 @@ ReportDocument talonsShiftReport(const ReportContext& context, const ReportParam
                                        {QStringLiteral("Номера талонов")}, {QStringLiteral("Талонов"), CellAlign::Right},
                                        {QStringLiteral("Литры"), CellAlign::Right},
                                        {QStringLiteral("Сумма, руб"), CellAlign::Right}, {QStringLiteral("Оператор")}});
-    QMap<QString, Totals> byFuel;
-    Totals all;
+    QMap<QString, SaleTotals> byFuel;
+    SaleTotals all;
     forEachSale(context, filter, QStringLiteral("1, 11"), [&](const Sale& s) {
         const int coupons = couponCount(s.buyer);
         if (!doc.addRow(table, {s.time, QString::number(s.shift), s.dispenser, s.fuel, s.buyer, QString::number(coupons),
@@ -643,8 +482,8 @@ ReportDocument cardsShiftReport(const ReportContext& context, const ReportParams
                                        {QStringLiteral("Литры"), CellAlign::Right},
                                        {QStringLiteral("Цена"), CellAlign::Right},
                                        {QStringLiteral("Сумма, руб"), CellAlign::Right}, {QStringLiteral("Вид оплаты")}});
-    QMap<QString, Totals> byFuel;
-    Totals all;
+    QMap<QString, SaleTotals> byFuel;
+    SaleTotals all;
     forEachSale(context, filter, QStringLiteral("11, 1"), [&](const Sale& s) {
         if (!doc.addRow(table, {s.buyer, s.time, s.dispenser, s.fuel, f.litres(s.litres), f.money(s.price),
                                 f.money(s.sum), payTypes.name(s.payType)}))

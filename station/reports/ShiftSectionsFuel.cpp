@@ -1,5 +1,6 @@
 // The fuel sections of the shift report: dispensers and their meters, tanks,
 // fuel receipts, pump-outs and the fuel movement.
+#include "station/reports/FuelJournalReport.h"
 #include "station/reports/ShiftSectionQueries.h"
 
 #include <QMap>
@@ -19,12 +20,6 @@ QString litres(const ShiftScope& scope, std::int64_t value)
     return scope.context.formats().litres(units(value));
 }
 
-// Receipts of the fuel journal, the corrected entries left out (their
-// correcting entries stand for them).
-const char* const kReceiptFilter = "PRIHOD = 1 AND COR = 0";
-// Pump-outs: outgoing entries that are not transfers between tanks.
-const char* const kPumpOutFilter = "PRIHOD = 0 AND AUTO <> 4";
-const char* const kTransferFilter = "PRIHOD = 0 AND AUTO = 4";
 
 } // namespace
 
@@ -116,7 +111,8 @@ ShiftSection tanksSection(const ShiftScope& scope)
     };
     {
         QSqlQuery query = shiftQuery(scope, QStringLiteral(
-            "SELECT SILONAME, SILONAME2, PRIHOD, AUTO, FACT1 FROM PRX WHERE SMNUM BETWEEN ? AND ? AND COR = 0"));
+            "SELECT SILONAME, SILONAME2, PRIHOD, AUTO, FACT1 FROM PRX WHERE SMNUM BETWEEN ? AND ? AND %1")
+                                                .arg(countedEntriesCondition()));
         while (query.next()) {
             const std::int64_t fact = scaledAmount(query.value(4));
             Tank* tank = tankOf(query.value(0).toString());
@@ -198,29 +194,37 @@ ShiftSection receiptsSection(const ShiftScope& scope)
                        {QStringLiteral("Факт, л"), CellAlign::Right},
                        {QStringLiteral("Отклонение, л"), CellAlign::Right},
                        {QStringLiteral("Плотность"), CellAlign::Right},
-                       {QStringLiteral("Темп., °C"), CellAlign::Right}};
+                       {QStringLiteral("Темп., °C"), CellAlign::Right},
+                       {QStringLiteral("Примечание")}};
     section.tags = {QStringLiteral("TIME"), QStringLiteral("TTN"), QStringLiteral("GSM"), QStringLiteral("SILO"),
                     QStringLiteral("CAR"), QStringLiteral("VOLTTN"), QStringLiteral("FACT"), QStringLiteral("DELTA"),
-                    QStringLiteral("PLOTN"), QStringLiteral("TEMPER")};
+                    QStringLiteral("PLOTN"), QStringLiteral("TEMPER"), QStringLiteral("PRIM")};
+    // The receipts journal's entries of the shifts: corrected ones listed and
+    // marked as there, their correcting entries alone counted in the totals.
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT CAST(BEGTIME AS VARCHAR(24)), TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, UDVES, TEMPER FROM PRX "
-        "WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM").arg(QLatin1String(kReceiptFilter)));
+        "SELECT CAST(BEGTIME AS VARCHAR(24)), TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, UDVES, TEMPER, "
+        "PRIM, COR FROM PRX WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM")
+                                            .arg(fuelJournalCondition(FuelJournalKind::Receipts)));
     std::int64_t byDocument = 0;
     std::int64_t fact = 0;
     std::int64_t delta = 0;
     while (query.next()) {
-        byDocument += scaledAmount(query.value(5));
-        fact += scaledAmount(query.value(6));
-        delta += scaledAmount(query.value(7));
+        const bool corrected = query.value(11).toInt() == 1;
+        if (countsInTotals(corrected)) {
+            byDocument += scaledAmount(query.value(5));
+            fact += scaledAmount(query.value(6));
+            delta += scaledAmount(query.value(7));
+        }
         section.rows << QStringList{shownTimestamp(query.value(0)), query.value(1).toString().trimmed(),
                                     query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
                                     query.value(4).toString().trimmed(), litres(scope, scaledAmount(query.value(5))),
                                     litres(scope, scaledAmount(query.value(6))), litres(scope, scaledAmount(query.value(7))),
-                                    f.fixed(units(scaledAmount(query.value(8))), 4), f.fixed(units(scaledAmount(query.value(9))), 1)};
+                                    f.fixed(units(scaledAmount(query.value(8))), 4), f.fixed(units(scaledAmount(query.value(9))), 1),
+                                    fuelJournalNote(query.value(10).toString().trimmed(), corrected)};
     }
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(),
                                   litres(scope, byDocument), litres(scope, fact),
-                                  litres(scope, delta), QString(), QString()};
+                                  litres(scope, delta), QString(), QString(), QString()};
     return section;
 }
 
@@ -238,7 +242,7 @@ ShiftSection pumpOutSection(const ShiftScope& scope)
                     QStringLiteral("VOLUME"), QStringLiteral("FACT"), QStringLiteral("PRIM")};
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
         "SELECT CAST(BEGTIME AS VARCHAR(24)), GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, PRIM FROM PRX "
-        "WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM").arg(QLatin1String(kPumpOutFilter)));
+        "WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM").arg(fuelJournalCondition(FuelJournalKind::PumpOuts)));
     std::int64_t volumeTotal = 0;
     std::int64_t factTotal = 0;
     while (query.next()) {
@@ -266,9 +270,11 @@ ShiftSection movementSection(const ShiftScope& scope)
     {
         QSqlQuery query = shiftQuery(scope, QStringLiteral(
             "SELECT GSMNAME, SUM(CASE WHEN %1 THEN FACT1 ELSE 0 END), SUM(CASE WHEN %2 THEN FACT1 ELSE 0 END), "
-            "SUM(CASE WHEN %3 THEN FACT1 ELSE 0 END) FROM PRX WHERE SMNUM BETWEEN ? AND ? GROUP BY GSMNAME")
-                                                .arg(QLatin1String(kReceiptFilter), QLatin1String(kPumpOutFilter),
-                                                     QLatin1String(kTransferFilter)));
+            "SUM(CASE WHEN %3 THEN FACT1 ELSE 0 END) FROM PRX WHERE SMNUM BETWEEN ? AND ? AND %4 GROUP BY GSMNAME")
+                                                .arg(fuelJournalCondition(FuelJournalKind::Receipts),
+                                                     fuelJournalCondition(FuelJournalKind::PumpOuts),
+                                                     fuelJournalCondition(FuelJournalKind::Transfers),
+                                                     countedEntriesCondition()));
         while (query.next()) {
             Movement& m = fuels[query.value(0).toString().trimmed()];
             m.in = scaledAmount(query.value(1));

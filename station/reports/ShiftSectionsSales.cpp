@@ -2,21 +2,27 @@
 // terminal refunds not made, statement sales, discounts and bonuses, and the
 // dispensers' restarts.
 #include "station/reports/ShiftEventReports.h"
-#include "station/reports/ShiftSectionQueries.h"
+#include "station/reports/SalesQuery.h"
+#include "station/reports/ShiftSections.h"
 
+#include <functional>
 #include <map>
 
 namespace velta::station {
 namespace {
 
-QString litres(const ShiftScope& scope, std::int64_t scaled)
-{
-    return scope.context.formats().litres(double(scaled) / 10000.0);
-}
+using SaleGroups = std::map<std::pair<QString, QString>, SaleTotals>;
 
-QString money(const ShiftScope& scope, std::int64_t scaled)
+// The sales the filter chooses over the scope's shifts, summed by a name and the fuel.
+SaleGroups salesByNameAndFuel(const ShiftScope& scope, SaleFilter filter, const std::function<QString(const Sale&)>& nameOf)
 {
-    return scope.context.formats().money(double(scaled) / 10000.0);
+    filter.span = scope.shifts;
+    SaleGroups groups;
+    forEachSale(scope.context, filter, QStringLiteral("1"), [&](const Sale& s) {
+        groups[{nameOf(s), s.fuel}].add(s);
+        return true;
+    });
+    return groups;
 }
 
 } // namespace
@@ -62,27 +68,17 @@ ShiftSection statementsSection(const ShiftScope& scope)
         section.notes << QStringLiteral("Виды оплаты по ведомостям не выбраны.");
         return section;
     }
-    QStringList codes;
-    for (int code : scope.statementCodes)
-        codes << QString::number(code); // integers read from the parameters, never their text
-    QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT COALESCE(c.NAME, 'Контрагент ' || l.IDCNT), l.GSMNAME, COUNT(*), SUM(l.LITER), SUM(l.SUMMA) "
-        "FROM LOGTRAN l LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = l.IDCNT "
-        "WHERE l.SMNUM BETWEEN ? AND ? AND l.VIDOPL IN (%1) GROUP BY 1, 2 ORDER BY 1, 2")
-                                            .arg(codes.join(QLatin1Char(','))));
-    std::int64_t count = 0;
-    std::int64_t liters = 0;
-    std::int64_t summa = 0;
-    while (query.next()) {
-        count += query.value(2).toLongLong();
-        liters += scaledAmount(query.value(3));
-        summa += scaledAmount(query.value(4));
-        section.rows << QStringList{query.value(0).toString().trimmed(), query.value(1).toString().trimmed(),
-                                    query.value(2).toString(), litres(scope, scaledAmount(query.value(3))),
-                                    money(scope, scaledAmount(query.value(4)))};
+    // The sales of the statement sales report over the same shifts, summed by contragent and fuel.
+    const ReportFormats& f = scope.context.formats();
+    SaleFilter filter;
+    filter.payTypes = scope.statementCodes;
+    SaleTotals all;
+    for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.contragentLabel(); })) {
+        all.merge(t);
+        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum)};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(count), litres(scope, liters),
-                                  money(scope, summa)};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(all.litres),
+                                  f.money(all.sum)};
     return section;
 }
 
@@ -97,27 +93,20 @@ ShiftSection bonusesSection(const ShiftScope& scope)
                        {QStringLiteral("Скидка, руб."), CellAlign::Right}};
     section.tags = {QStringLiteral("DSCNAME"), QStringLiteral("GSM"), QStringLiteral("COUNT"), QStringLiteral("L"),
                     QStringLiteral("S"), QStringLiteral("DISCOUNT")};
-    // The discount is what the sale would have cost at the pump price, less what it cost.
-    QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT d.DSCNAME, l.GSMNAME, COUNT(*), SUM(l.LITER), SUM(l.SUMMA), "
-        "SUM(CAST(l.LITER * l.BASEPRICE AS NUMERIC(18,2))) - SUM(l.SUMMA) "
-        "FROM LOGTRANDSC d JOIN LOGTRAN l ON l.INDEXSALE = d.INDEXSALE "
-        "WHERE l.SMNUM BETWEEN ? AND ? GROUP BY d.DSCNAME, l.GSMNAME ORDER BY d.DSCNAME, l.GSMNAME"));
-    std::int64_t count = 0;
-    std::int64_t liters = 0;
-    std::int64_t summa = 0;
-    std::int64_t discount = 0;
-    while (query.next()) {
-        count += query.value(2).toLongLong();
-        liters += scaledAmount(query.value(3));
-        summa += scaledAmount(query.value(4));
-        discount += scaledAmount(query.value(5));
-        section.rows << QStringList{query.value(0).toString().trimmed(), query.value(1).toString().trimmed(),
-                                    query.value(2).toString(), litres(scope, scaledAmount(query.value(3))),
-                                    money(scope, scaledAmount(query.value(4))), money(scope, scaledAmount(query.value(5)))};
+    // The sales of the bonus report over the same shifts, one per discount row,
+    // summed by discount and fuel; the discount is rounded per sale as there.
+    const ReportFormats& f = scope.context.formats();
+    SaleFilter filter;
+    filter.payTypes = scope.payTypes.all();
+    filter.discounts = true;
+    SaleTotals all;
+    for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.discountName; })) {
+        all.merge(t);
+        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum),
+                                    f.money(t.discount)};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(count), litres(scope, liters),
-                                  money(scope, summa), money(scope, discount)};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(all.litres),
+                                  f.money(all.sum), f.money(all.discount)};
     return section;
 }
 

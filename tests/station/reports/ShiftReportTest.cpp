@@ -13,6 +13,7 @@
 #include "tests/support/ReferenceFile.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -307,6 +308,22 @@ QStringList rowKeys(const QString& text)
     return keys;
 }
 
+// The trimmed cells of the first table line with a cell starting with label.
+QStringList lineCells(const QString& text, const QString& label)
+{
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        QStringList cells = line.trimmed().split(QLatin1Char('|'));
+        if (cells.size() < 3)
+            continue;
+        cells = cells.mid(1, cells.size() - 2);
+        for (QString& cell : cells)
+            cell = cell.trimmed();
+        if (std::any_of(cells.begin(), cells.end(), [&](const QString& cell) { return cell.startsWith(label); }))
+            return cells;
+    }
+    return {};
+}
+
 TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
 {
     // The whole shift log, so that every kind of row turns up.
@@ -339,6 +356,63 @@ TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
     EXPECT_EQ(restarts.size(), db_->scalar(QStringLiteral("SELECT COUNT(*) FROM RELOADLOG")).toInt());
     ASSERT_FALSE(restarts.isEmpty());
     EXPECT_EQ(rowKeys(reloads), restarts);
+
+    // Statement sales: a client kept only in the older statement-client table
+    // is named in the section as in the statement sales report.
+    const QString sale = db_->scalar(QStringLiteral("SELECT MIN(INDEXSALE) FROM LOGTRAN WHERE VIDOPL = 104")).toString();
+    ASSERT_FALSE(sale.isEmpty());
+    const QString client = db_->scalar(QStringLiteral("SELECT IDCNT FROM LOGTRAN WHERE INDEXSALE = ") + sale).toString();
+    db_->exec(QStringLiteral("INSERT INTO VDCONTRACTOR (ID, NAME, VIDOPL) VALUES (9001, 'ООО Старый клиент', 104)"));
+    db_->exec(QStringLiteral("UPDATE LOGTRAN SET IDCNT = '9001' WHERE INDEXSALE = ") + sale);
+    struct Restore {
+        station::StationDatabase& db;
+        QString sale, client;
+        ~Restore()
+        {
+            db.exec(QStringLiteral("UPDATE LOGTRAN SET IDCNT = '%1' WHERE INDEXSALE = %2").arg(client, sale));
+            db.exec(QStringLiteral("DELETE FROM VDCONTRACTOR WHERE ID = 9001"));
+        }
+    } restore{*db_, sale, client};
+    const QString statements = section({15, 1, "vdPeriod.frm", ""});
+    const Variant noFlags(Variant::Array{});
+    const QString report14 = standAlone(14, {from, to, Variant(QString::number(first)), Variant(QString()),
+                                             Variant(QString::number(last)), noFlags, Variant(QString()),
+                                             Variant(Variant::Array{Variant(104)})});
+    EXPECT_EQ(lineCells(statements, QStringLiteral("ООО Старый клиент")).value(2), QStringLiteral("1"));
+    EXPECT_TRUE(report14.contains(QStringLiteral("ООО Старый клиент (")));
+    EXPECT_FALSE(statements.contains(QStringLiteral("Контрагент 9001")));
+    // The same count, litres and sum as the statement report's fuel totals.
+    const QStringList statementTotals = lineCells(statements, QStringLiteral("Итого"));
+    const QStringList report14Totals = lineCells(report14, QStringLiteral("Всего"));
+    ASSERT_EQ(statementTotals.size(), 5);
+    ASSERT_EQ(report14Totals.size(), 5);
+    EXPECT_EQ(statementTotals.mid(2), (QStringList{report14Totals[1], report14Totals[2], report14Totals[4]}));
+
+    // Bonuses: the discount rounded per sale, as the bonus report sums it over every payment type.
+    const QString bonuses = section({16, 1, "Bonus.frm", ""});
+    const QString report9 = standAlone(9, {Variant(first), noFlags, Variant(false), Variant(last), Variant(true),
+                                           Variant(false), Variant(true), Variant(Variant::Array{})});
+    const QStringList bonusTotals = lineCells(bonuses, QStringLiteral("Итого"));
+    const QStringList report9Totals = lineCells(report9, QStringLiteral("Всего"));
+    ASSERT_EQ(bonusTotals.size(), 6);
+    ASSERT_EQ(report9Totals.size(), 6);
+    EXPECT_EQ(bonusTotals.mid(2, 4), report9Totals.mid(1, 4)); // sales, litres, sum, discount
+
+    // Receipts: the receipts journal's entries of the shifts, the corrected one marked in both.
+    const QString receipts = section({5, 1, "Smena4.FRM", ""});
+    const QString report0 = standAlone(0, {Variant(db_->scalar(QStringLiteral("SELECT MIN(OPNUM) FROM PRX")).toInt()),
+                                           Variant(db_->scalar(QStringLiteral("SELECT MAX(OPNUM) FROM PRX")).toInt())});
+    const QStringList entries = rowKeys(report0);
+    ASSERT_FALSE(entries.isEmpty()) << report0.toStdString();
+    EXPECT_EQ(rowKeys(receipts), entries);
+    ASSERT_EQ(db_->scalar(QStringLiteral("SELECT COUNT(*) FROM PRX WHERE PRIHOD = 1 AND COR = 1")).toInt(), 1);
+    EXPECT_EQ(receipts.count(QStringLiteral("(исправлена)")), 1);
+    EXPECT_EQ(report0.count(QStringLiteral("(исправлена)")), 1);
+    // Only the correcting entry counts: the totals are those of the uncorrected receipts, in both.
+    const QString accepted = station::ReportFormats::fromCnfIni().litres(
+        db_->scalar(QStringLiteral("SELECT SUM(FACT1) FROM PRX WHERE PRIHOD = 1 AND AUTO <> 4 AND COR = 0")).toString().toDouble());
+    EXPECT_EQ(lineCells(receipts, QStringLiteral("Итого")).value(6), accepted);
+    EXPECT_EQ(lineCells(report0, QStringLiteral("Всего операций")).value(8), accepted);
 }
 
 TEST_F(ShiftReportTest, ChangedCompositionOrderAndASwitchedOffSection)

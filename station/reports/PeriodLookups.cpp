@@ -67,8 +67,7 @@ PayTypeNames::PayTypeNames(StationDatabase& db)
 {
     QSqlQuery query = db.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS")))
-        raiseQueryError(query, QStringLiteral("Payment types"));
+    execQuery(query, QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS"), QStringLiteral("Payment types"));
     while (query.next()) {
         const int code = query.value(0).toInt();
         byCode_.insert(code, query.value(1).toString().trimmed());

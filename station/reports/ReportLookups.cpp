@@ -11,8 +11,7 @@ PayTypes::PayTypes(StationDatabase& db)
 {
     QSqlQuery query = db.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS, VIDOPL")))
-        raiseQueryError(query, QStringLiteral("Payment types"));
+    execQuery(query, QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS, VIDOPL"), QStringLiteral("Payment types"));
     while (query.next())
         entries_ << Entry{query.value(0).toInt(), query.value(1).toString().trimmed(), query.value(2).toInt()};
 }
@@ -115,9 +114,9 @@ std::optional<ReportSpan> openShift(StationDatabase& db)
 {
     QSqlQuery query = db.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)), OPERATOR FROM SMLOG "
-                                   "WHERE ENDTIME IS NULL ORDER BY SMNUM DESC")))
-        raiseQueryError(query, QStringLiteral("Open shift"));
+    execQuery(query, QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)), OPERATOR FROM SMLOG "
+                                     "WHERE ENDTIME IS NULL ORDER BY SMNUM DESC"),
+              QStringLiteral("Open shift"));
     if (!query.next())
         return std::nullopt;
     ReportSpan span;

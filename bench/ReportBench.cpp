@@ -2,7 +2,7 @@
 // the station database, beside the bare SQL statements it runs. The floor is
 // taken from the engine itself: the report runs once with a statement log set
 // on its attachment, and the floor replays exactly those statements (same
-// text, same bound values, each distinct text prepared once), fetching every
+// text, same bound values, run the same way), fetching every
 // row and reading every column. Report and floor alternate within one
 // benchmark; the medians and their ratio are printed at the end (target 1.5 or
 // less).
@@ -150,43 +150,76 @@ QVector<RecordedStatement> recordStatements(BenchStation& s, int reportNo, const
     return log;
 }
 
-// Runs the statements as they were recorded, reading every column of every
-// row; returns the rows fetched.
-qint64 replay(StationDatabase& db, const QVector<RecordedStatement>& statements)
+// The statements a report ran and the number of columns each returns.
+struct Floor {
+    QVector<RecordedStatement> statements;
+    QVector<int> columns;
+};
+
+QSqlQuery run(StationDatabase& db, const RecordedStatement& statement)
 {
-    std::map<QString, QSqlQuery> prepared;
+    QSqlQuery q;
+    if (statement.prepared) {
+        q = db.prepare(statement.sql);
+        for (qsizetype i = 0; i < statement.values.size(); ++i)
+            q.bindValue(int(i), statement.values[i]);
+        execPrepared(q, QStringLiteral("Floor"));
+    } else {
+        q = db.query();
+        execQuery(q, statement.sql, QStringLiteral("Floor"));
+    }
+    return q;
+}
+
+// Counts the columns once, outside the timings: the driver's record() looks
+// each column up in the system tables.
+Floor floorOf(StationDatabase& db, const QVector<RecordedStatement>& statements)
+{
+    Floor floor{statements, {}};
+    for (const RecordedStatement& statement : statements)
+        floor.columns << run(db, statement).record().count();
+    return floor;
+}
+
+// Runs the statements as they were recorded (prepared ones prepared again,
+// each on a query of its own as the engine does), reading every column of
+// every row; returns the rows fetched.
+qint64 replay(StationDatabase& db, const Floor& floor)
+{
     qint64 rows = 0;
-    for (const RecordedStatement& statement : statements) {
-        QSqlQuery direct;
-        QSqlQuery* q = &direct;
-        if (statement.prepared) {
-            auto found = prepared.find(statement.sql);
-            if (found == prepared.end())
-                found = prepared.emplace(statement.sql, db.prepare(statement.sql)).first;
-            q = &found->second;
-            for (qsizetype i = 0; i < statement.values.size(); ++i)
-                q->bindValue(int(i), statement.values[i]);
-            execPrepared(*q, QStringLiteral("Floor"));
-        } else {
-            direct = db.query();
-            execQuery(direct, statement.sql, QStringLiteral("Floor"));
-        }
-        const int columns = q->record().count();
-        while (q->next()) {
+    for (qsizetype i = 0; i < floor.statements.size(); ++i) {
+        QSqlQuery q = run(db, floor.statements[i]);
+        const int columns = floor.columns[i];
+        while (q.next()) {
             for (int col = 0; col < columns; ++col)
-                benchmark::DoNotOptimize(q->value(col));
+                benchmark::DoNotOptimize(q.value(col));
             ++rows;
         }
     }
     return rows;
 }
 
+// With VELTA_BENCH_STATEMENTS set: the time and rows of each recorded
+// statement on its own, to see where a floor goes.
+void printStatementTimes(StationDatabase& db, const Floor& floor)
+{
+    for (qsizetype i = 0; i < floor.statements.size(); ++i) {
+        const RecordedStatement& statement = floor.statements[i];
+        QElapsedTimer t;
+        t.start();
+        const qint64 rows = replay(db, {{statement}, {floor.columns[i]}});
+        std::fprintf(stderr, "%9.3f ms %7lld rows  %s\n", t.nsecsElapsed() / 1e6, static_cast<long long>(rows),
+                     statement.sql.simplified().left(160).toUtf8().constData());
+    }
+}
+
 void runCase(benchmark::State& state, const ReportCase& c)
 {
     BenchStation* s = c.station();
     const Variant params = c.params();
-    const QVector<RecordedStatement> statements = recordStatements(*s, c.reportNo, params);
-    replay(*s->db, statements); // warms the floor as the recording warmed the report
+    const Floor statements = floorOf(*s->db, recordStatements(*s, c.reportNo, params));
+    if (qEnvironmentVariableIsSet("VELTA_BENCH_STATEMENTS"))
+        printStatementTimes(*s->db, statements);
     std::vector<double> report;
     std::vector<double> floor;
     qint64 rows = 0;
@@ -201,7 +234,7 @@ void runCase(benchmark::State& state, const ReportCase& c)
         floor.push_back(t.nsecsElapsed() / 1e9);
     }
     Medians& m = gMedians[c.name];
-    m = {median(report), median(floor), statements.size(), rows};
+    m = {median(report), median(floor), statements.statements.size(), rows};
     state.counters["report_ms"] = m.report * 1e3;
     state.counters["floor_ms"] = m.floor * 1e3;
     state.counters["ratio"] = m.floor > 0 ? m.report / m.floor : 0;

@@ -31,18 +31,14 @@ QStringList cellLines(const QString& text)
     return text.split(QLatin1Char('\n'));
 }
 
-QString aligned(const QString& text, qsizetype width, CellAlign align)
+// Appends text padded with spaces to width, as the column aligns it.
+void appendAligned(QString& out, const QString& text, qsizetype width, CellAlign align)
 {
     const qsizetype gap = std::max<qsizetype>(0, width - text.size());
-    switch (align) {
-    case CellAlign::Right:
-        return QString(gap, QLatin1Char(' ')) + text;
-    case CellAlign::Center:
-        return QString(gap / 2, QLatin1Char(' ')) + text + QString(gap - gap / 2, QLatin1Char(' '));
-    case CellAlign::Left:
-        break;
-    }
-    return text + QString(gap, QLatin1Char(' '));
+    const qsizetype before = align == CellAlign::Right ? gap : align == CellAlign::Center ? gap / 2 : 0;
+    out.resize(out.size() + before, QLatin1Char(' '));
+    out += text;
+    out.resize(out.size() + gap - before, QLatin1Char(' '));
 }
 
 // One cell per column: missing cells are blank, extra cells are dropped.
@@ -50,11 +46,35 @@ QString cellAt(const QStringList& cells, qsizetype column)
 {
     if (column >= cells.size())
         return QString();
-    QString text = cells[column];
+    const QString& cell = cells[column];
+    const bool plain = std::none_of(cell.begin(), cell.end(), [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t');
+    });
+    if (plain)
+        return cell;
+    QString text = cell;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return text;
+}
+
+// Replaces in place each character a DOS Cyrillic code page lacks with "?";
+// a text that has none stays shared.
+void makeDosCyrillicSafe(QString& text)
+{
+    const auto unsafe = [](QChar c) {
+        return !inDosCyrillic(c.unicode()) && c != QLatin1Char('\r') && c != QLatin1Char('\n');
+    };
+    const auto first = std::find_if(text.cbegin(), text.cend(), unsafe);
+    if (first == text.cend())
+        return;
+    const qsizetype from = first - text.cbegin();
+    QChar* data = text.data();
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (unsafe(data[i]))
+            data[i] = QLatin1Char('?');
+    }
 }
 
 } // namespace
@@ -62,10 +82,7 @@ QString cellAt(const QStringList& cells, qsizetype column)
 QString dosCyrillicSafe(const QString& text)
 {
     QString out = text;
-    for (QChar& c : out) {
-        if (!inDosCyrillic(c.unicode()) && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            c = QLatin1Char('?');
-    }
+    makeDosCyrillicSafe(out);
     return out;
 }
 
@@ -92,15 +109,20 @@ QStringList renderTextTable(const ReportTable& table)
         rule += QString(widths[c] + 2, QLatin1Char('-')) + QLatin1Char('+');
 
     const auto line = [&](const auto& cellText, bool heading) {
-        QString out = QStringLiteral("|");
+        QString out;
+        out.reserve(rule.size());
+        out += QLatin1Char('|');
         for (qsizetype c = 0; c < columns; ++c) {
             const CellAlign align = heading ? CellAlign::Center : table.columns[c].align;
-            out += QLatin1Char(' ') + aligned(cellText(c), widths[c], align) + QStringLiteral(" |");
+            out += QLatin1Char(' ');
+            appendAligned(out, cellText(c), widths[c], align);
+            out += QLatin1String(" |");
         }
         return out;
     };
 
     QStringList lines;
+    lines.reserve(table.rows.size() + table.totals.size() + headLines + 4);
     lines << rule;
     for (int l = 0; l < headLines; ++l) {
         lines << line(
@@ -159,7 +181,10 @@ QString renderReportText(const ReportDocument& document)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
-    return dosCyrillicSafe(lines.join(kLineEnd) + kLineEnd);
+    lines << QString(); // the last line ends too
+    QString text = lines.join(kLineEnd);
+    makeDosCyrillicSafe(text);
+    return text;
 }
 
 } // namespace velta::station

@@ -5,55 +5,106 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
+// Appends text with HTML's special characters escaped and line breaks as <br>.
+void appendEscaped(QString& out, const QString& text)
+{
+    const QStringView view(text);
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        QLatin1String replacement;
+        switch (view[i].unicode()) {
+        case u'<':
+            replacement = QLatin1String("&lt;");
+            break;
+        case u'>':
+            replacement = QLatin1String("&gt;");
+            break;
+        case u'&':
+            replacement = QLatin1String("&amp;");
+            break;
+        case u'"':
+            replacement = QLatin1String("&quot;");
+            break;
+        case u'\n':
+            replacement = QLatin1String("<br>");
+            break;
+        default:
+            continue;
+        }
+        out += view.mid(plainFrom, i - plainFrom);
+        out += replacement;
+        plainFrom = i + 1;
+    }
+    out += view.mid(plainFrom);
+}
+
 QString escaped(const QString& text)
 {
-    QString out = text.toHtmlEscaped();
-    out.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    QString out;
+    out.reserve(text.size());
+    appendEscaped(out, text);
     return out;
 }
 
-QString alignAttribute(CellAlign align)
+QLatin1String cellOpening(CellAlign align)
 {
     switch (align) {
     case CellAlign::Right:
-        return QStringLiteral(" align=\"right\"");
+        return QLatin1String("<td align=\"right\">");
     case CellAlign::Center:
-        return QStringLiteral(" align=\"center\"");
+        return QLatin1String("<td align=\"center\">");
     case CellAlign::Left:
         break;
     }
-    return QString();
+    return QLatin1String("<td>");
 }
 
-QString rowHtml(const ReportTable& table, const QStringList& cells, bool bold)
+void appendRowHtml(QString& html, const ReportTable& table, const QStringList& cells, bool bold)
 {
-    QString html = QStringLiteral("<tr>");
+    html += QLatin1String("<tr>");
     for (qsizetype c = 0; c < table.columns.size(); ++c) {
-        QString text = c < cells.size() ? escaped(cells[c]) : QString();
+        html += cellOpening(table.columns[c].align);
+        const QString empty;
+        const QString& text = c < cells.size() ? cells[c] : empty;
         if (text.isEmpty())
-            text = QStringLiteral("&nbsp;");
-        else if (bold)
-            text = QStringLiteral("<b>") + text + QStringLiteral("</b>");
-        html += QStringLiteral("<td") + alignAttribute(table.columns[c].align) + QLatin1Char('>') + text
-            + QStringLiteral("</td>");
+            html += QLatin1String("&nbsp;");
+        else if (bold) {
+            html += QLatin1String("<b>");
+            appendEscaped(html, text);
+            html += QLatin1String("</b>");
+        } else
+            appendEscaped(html, text);
+        html += QLatin1String("</td>");
     }
-    return html + QStringLiteral("</tr>") + kLineEnd;
+    html += QLatin1String("</tr>");
+    html += kLineEnd;
+}
+
+void appendHtmlTable(QString& html, const ReportTable& table)
+{
+    html += QLatin1String("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    html += kLineEnd;
+    html += QStringLiteral("<thead><tr>");
+    for (const ReportColumn& column : table.columns)
+        html += QStringLiteral("<th>") + escaped(column.title) + QStringLiteral("</th>");
+    html += QStringLiteral("</tr></thead>") + kLineEnd + QStringLiteral("<tbody>") + kLineEnd;
+    for (const QStringList& row : table.rows)
+        appendRowHtml(html, table, row, false);
+    for (const QStringList& row : table.totals)
+        appendRowHtml(html, table, row, true);
+    html += QLatin1String("</tbody>");
+    html += kLineEnd;
+    html += QLatin1String("</table>");
+    html += kLineEnd;
 }
 
 } // namespace
 
 QString renderHtmlTable(const ReportTable& table)
 {
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") + kLineEnd;
-    html += QStringLiteral("<thead><tr>");
-    for (const ReportColumn& column : table.columns)
-        html += QStringLiteral("<th>") + escaped(column.title) + QStringLiteral("</th>");
-    html += QStringLiteral("</tr></thead>") + kLineEnd + QStringLiteral("<tbody>") + kLineEnd;
-    for (const QStringList& row : table.rows)
-        html += rowHtml(table, row, false);
-    for (const QStringList& row : table.totals)
-        html += rowHtml(table, row, true);
-    return html + QStringLiteral("</tbody>") + kLineEnd + QStringLiteral("</table>") + kLineEnd;
+    QString html;
+    appendHtmlTable(html, table);
+    return html;
 }
 
 QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions& options)
@@ -79,7 +130,7 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
             continue;
         const ReportBlock& block = document.blocks()[i];
         if (const auto* table = std::get_if<ReportTable>(&block))
-            html += renderHtmlTable(*table);
+            appendHtmlTable(html, *table);
         else if (const auto* heading = std::get_if<ReportHeading>(&block))
             html += QStringLiteral("<h4>") + escaped(heading->text) + QStringLiteral("</h4>") + kLineEnd;
         else if (const auto* paragraph = std::get_if<ReportParagraph>(&block))
@@ -87,7 +138,11 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
         else if (const auto* piece = std::get_if<ReportHtmlBlock>(&block))
             html += piece->html + kLineEnd;
     }
-    return html + QStringLiteral("</body>") + kLineEnd + QStringLiteral("</html>") + kLineEnd;
+    html += QLatin1String("</body>");
+    html += kLineEnd;
+    html += QLatin1String("</html>");
+    html += kLineEnd;
+    return html;
 }
 
 } // namespace velta::station

@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace velta::station {
 namespace {
@@ -22,6 +24,39 @@ QChar separatorOf(TSafeIniFile& ini, const QString& key, QChar fallback)
 {
     const QString text = ini.ReadHexString(kReports, key, QString(fallback));
     return text.size() == 1 ? text.front() : fallback;
+}
+
+// "#,##0.00"-style text of scaled / 10^4 rounded to decimals (at most 4),
+// halves away from zero: what the picture gives for such a value, without
+// reading a picture.
+QString fixedOfScaled(std::int64_t scaled, int decimals, const TFormatSettings& numbers)
+{
+    const bool negative = scaled < 0;
+    std::uint64_t magnitude = negative ? 0 - std::uint64_t(scaled) : std::uint64_t(scaled);
+    std::uint64_t unit = 1;
+    for (int i = decimals; i < 4; ++i)
+        unit *= 10;
+    magnitude = (magnitude + unit / 2) / unit; // in units of the last decimal shown
+    std::uint64_t fractionUnit = 1;
+    for (int i = 0; i < decimals; ++i)
+        fractionUnit *= 10;
+    const QString integer = QString::number(magnitude / fractionUnit);
+    QString out;
+    out.reserve(integer.size() + integer.size() / 3 + decimals + 2);
+    if (negative && magnitude != 0)
+        out += QLatin1Char('-');
+    for (qsizetype i = 0; i < integer.size(); ++i) {
+        out += integer[i];
+        const qsizetype left = integer.size() - 1 - i;
+        if (left > 0 && left % 3 == 0 && !numbers.ThousandSeparator.isNull())
+            out += numbers.ThousandSeparator;
+    }
+    if (decimals > 0) {
+        out += numbers.DecimalSeparator;
+        const QString fraction = QString::number(magnitude % fractionUnit);
+        out += QString(decimals - fraction.size(), QLatin1Char('0')) + fraction;
+    }
+    return out;
 }
 
 } // namespace
@@ -56,6 +91,13 @@ ReportFormats ReportFormats::fromFile(const QString& cnfIniPath)
 
 QString ReportFormats::fixed(double value, int decimals) const
 {
+    // Amounts of the database carry four decimals: such a value (and every
+    // double below 10^11 that is exactly one) is written from its integer.
+    if (decimals >= 0 && decimals <= 4 && std::abs(value) < 1e11) {
+        const auto scaled = static_cast<std::int64_t>(std::llround(value * 10000.0));
+        if (static_cast<double>(scaled) / 10000.0 == value)
+            return fixedOfScaled(scaled, decimals, numbers);
+    }
     QString picture = QStringLiteral("#,##0");
     if (decimals > 0)
         picture += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));

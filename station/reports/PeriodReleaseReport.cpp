@@ -6,6 +6,8 @@
 
 #include <QMap>
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <functional>
 
 namespace velta::station {
@@ -94,7 +96,7 @@ QVector<Sale> fetchSales(StationDatabase& db, const ReportPeriod& period, const 
         s.litres = scaledAmount(query.value(10));
         s.mass = massOf(s.litres, scaledAmount(query.value(11)));
         s.sum = scaledAmount(query.value(12));
-        sales << s;
+        sales.push_back(std::move(s));
     }
     return sales;
 }
@@ -315,14 +317,30 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         writer.write(pointersTo(sales), QStringLiteral("Итого по контрагенту"));
         return document;
     }
-    std::stable_sort(sales.begin(), sales.end(), [&](const Sale& a, const Sale& b) {
-        for (const Level& level : levels) {
-            const int c = QString::compare(level.key(a), level.key(b));
-            if (c != 0)
-                return c < 0;
+    // Each sale's grouping keys are computed once, then the sales are ordered by them.
+    {
+        struct Keyed {
+            std::array<QString, 2> keys;
+            qsizetype index;
+        };
+        std::vector<Keyed> keyed;
+        keyed.reserve(std::size_t(sales.size()));
+        for (qsizetype i = 0; i < sales.size(); ++i) {
+            Keyed k{{}, i};
+            for (qsizetype l = 0; l < levels.size(); ++l)
+                k.keys[std::size_t(l)] = levels[l].key(sales.at(i));
+            keyed.push_back(std::move(k));
         }
-        return false;
-    });
+        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+            const int c = QString::compare(a.keys[0], b.keys[0]);
+            return c != 0 ? c < 0 : QString::compare(a.keys[1], b.keys[1]) < 0;
+        });
+        QVector<Sale> sorted;
+        sorted.reserve(sales.size());
+        for (const Keyed& k : keyed)
+            sorted.push_back(std::move(sales[k.index]));
+        sales = std::move(sorted);
+    }
     const ReportFormats& f = context.formats();
     QVector<const Sale*> group;
     Amounts outerSum;

@@ -21,8 +21,19 @@ QString shownTimestamp(const QString& text)
     // "yyyy-mm-dd hh:nn:ss.ffff"
     if (text.size() < 16)
         return text;
-    return text.mid(8, 2) + QLatin1Char('.') + text.mid(5, 2) + QLatin1Char('.') + text.left(4) + QLatin1Char(' ')
-        + text.mid(11, 5);
+    // "dd.mm.yyyy hh:nn", written in place (a period release shows thousands).
+    QString out(16, QLatin1Char('.'));
+    QChar* to = out.data();
+    to[0] = text[8];
+    to[1] = text[9];
+    to[3] = text[5];
+    to[4] = text[6];
+    for (int i = 0; i < 4; ++i)
+        to[6 + i] = text[i];
+    to[10] = QLatin1Char(' ');
+    for (int i = 11; i < 16; ++i)
+        to[i] = text[i];
+    return out;
 }
 
 std::int64_t scaledAmount(const QVariant& text)

@@ -4,6 +4,7 @@
 #include "station/db/StationDatabase.h"
 #include "station/reports/PeriodLookups.h"
 
+#include <QHash>
 #include <QMap>
 #include <algorithm>
 #include <array>
@@ -138,7 +139,9 @@ public:
         QMap<QString, Amounts> byFuel;
         Amounts all;
         for (const Sale* s : sales) {
-            QStringList cells = {s->time, QString::number(s->shift), s->dispenser, s->fuel, payTypes_.name(s->payCode)};
+            QStringList cells;
+            cells.reserve(12);
+            cells << s->time << QString::number(s->shift) << s->dispenser << s->fuel << payTypeName(s->payCode);
             if (shown_.car)
                 cells << s->car;
             if (shown_.driver)
@@ -169,6 +172,16 @@ public:
     }
 
 private:
+    // Payment type names by code, looked up once per code.
+    const QString& payTypeName(int code)
+    {
+        auto found = payNames_.constFind(code);
+        if (found == payNames_.constEnd())
+            found = payNames_.insert(code, payTypes_.name(code));
+        return *found;
+    }
+
+    QHash<int, QString> payNames_;
     ReportDocument& document_;
     const ReportFormats& f_;
     const PayTypeNames& payTypes_;

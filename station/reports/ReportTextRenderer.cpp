@@ -31,34 +31,6 @@ QStringList cellLines(const QString& text)
     return text.split(QLatin1Char('\n'));
 }
 
-// Appends text padded with spaces to width, as the column aligns it.
-void appendAligned(QString& out, const QString& text, qsizetype width, CellAlign align)
-{
-    const qsizetype gap = std::max<qsizetype>(0, width - text.size());
-    const qsizetype before = align == CellAlign::Right ? gap : align == CellAlign::Center ? gap / 2 : 0;
-    out.resize(out.size() + before, QLatin1Char(' '));
-    out += text;
-    out.resize(out.size() + gap - before, QLatin1Char(' '));
-}
-
-// One cell per column: missing cells are blank, extra cells are dropped.
-QString cellAt(const QStringList& cells, qsizetype column)
-{
-    if (column >= cells.size())
-        return QString();
-    const QString& cell = cells[column];
-    const bool plain = std::none_of(cell.begin(), cell.end(), [](QChar c) {
-        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t');
-    });
-    if (plain)
-        return cell;
-    QString text = cell;
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return text;
-}
-
 // Replaces in place each character a DOS Cyrillic code page lacks with "?";
 // a text that has none stays shared.
 void makeDosCyrillicSafe(QString& text)
@@ -99,8 +71,8 @@ QStringList renderTextTable(const ReportTable& table)
     }
     for (const auto* rows : {&table.rows, &table.totals}) {
         for (const QStringList& row : *rows) {
-            for (qsizetype c = 0; c < columns; ++c)
-                widths[c] = std::max(widths[c], cellAt(row, c).size());
+            for (qsizetype c = 0; c < std::min(columns, row.size()); ++c)
+                widths[c] = std::max(widths[c], row[c].size());
         }
     }
 
@@ -108,18 +80,29 @@ QStringList renderTextTable(const ReportTable& table)
     for (qsizetype c = 0; c < columns; ++c)
         rule += QString(widths[c] + 2, QLatin1Char('-')) + QLatin1Char('+');
 
+    // One line: each cell padded to its column's width (which holds every
+    // cell), line breaks and tabs in a cell shown as spaces.
     const auto line = [&](const auto& cellText, bool heading) {
-        QString out;
-        out.reserve(rule.size());
-        out += QLatin1Char('|');
+        QString out(rule.size(), QLatin1Char(' '));
+        QChar* to = out.data();
+        qsizetype at = 0;
+        to[at] = QLatin1Char('|');
         for (qsizetype c = 0; c < columns; ++c) {
+            const QString text = cellText(c);
+            const qsizetype shown = std::min(text.size(), widths[c]);
+            const qsizetype gap = widths[c] - shown;
             const CellAlign align = heading ? CellAlign::Center : table.columns[c].align;
-            out += QLatin1Char(' ');
-            appendAligned(out, cellText(c), widths[c], align);
-            out += QLatin1String(" |");
+            QChar* cell = to + at + 2 + (align == CellAlign::Right ? gap : align == CellAlign::Center ? gap / 2 : 0);
+            for (qsizetype i = 0; i < shown; ++i) {
+                const QChar ch = text[i];
+                cell[i] = ch == QLatin1Char('\n') || ch == QLatin1Char('\r') || ch == QLatin1Char('\t') ? QLatin1Char(' ') : ch;
+            }
+            at += widths[c] + 3;
+            to[at] = QLatin1Char('|');
         }
         return out;
     };
+    const auto cellOf = [](const QStringList& row, qsizetype c) { return c < row.size() ? row[c] : QString(); };
 
     QStringList lines;
     lines.reserve(table.rows.size() + table.totals.size() + headLines + 4);
@@ -134,12 +117,12 @@ QStringList renderTextTable(const ReportTable& table)
     }
     lines << rule;
     for (const QStringList& row : table.rows)
-        lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+        lines << line([&](qsizetype c) { return cellOf(row, c); }, false);
     if (!table.totals.isEmpty()) {
         if (!table.rows.isEmpty())
             lines << rule;
         for (const QStringList& row : table.totals)
-            lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+            lines << line([&](qsizetype c) { return cellOf(row, c); }, false);
     }
     lines << rule;
     return lines;

@@ -74,10 +74,13 @@ ShiftSection statementsSection(const ShiftScope& scope)
     QStringList codes;
     for (int code : scope.statementCodes)
         codes << QString::number(code); // integers read from the parameters, never their text
+    // Sales are summed per contragent number first, so the directory is looked
+    // up once per number and fuel rather than once per sale.
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT COALESCE(c.NAME, 'Контрагент ' || l.IDCNT), l.GSMNAME, COUNT(*), SUM(l.LITER), SUM(l.SUMMA) "
-        "FROM LOGTRAN l LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = l.IDCNT "
-        "WHERE l.SMNUM BETWEEN ? AND ? AND l.VIDOPL IN (%1) GROUP BY 1, 2 ORDER BY 1, 2")
+        "SELECT COALESCE(c.NAME, 'Контрагент ' || g.IDCNT), g.GSMNAME, SUM(g.N), SUM(g.L), SUM(g.S) "
+        "FROM (SELECT IDCNT, GSMNAME, COUNT(*) N, SUM(LITER) L, SUM(SUMMA) S FROM LOGTRAN "
+        "WHERE SMNUM BETWEEN ? AND ? AND VIDOPL IN (%1) GROUP BY IDCNT, GSMNAME) g "
+        "LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = g.IDCNT GROUP BY 1, 2 ORDER BY 1, 2")
                                             .arg(codes.join(QLatin1Char(','))));
     std::int64_t count = 0;
     std::int64_t liters = 0;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace velta::station {
 namespace {
@@ -37,26 +38,28 @@ QString fixedOfScaled(std::int64_t scaled, int decimals, const TFormatSettings& 
     for (int i = decimals; i < 4; ++i)
         unit *= 10;
     magnitude = (magnitude + unit / 2) / unit; // in units of the last decimal shown
-    std::uint64_t fractionUnit = 1;
-    for (int i = 0; i < decimals; ++i)
-        fractionUnit *= 10;
-    const QString integer = QString::number(magnitude / fractionUnit);
-    QString out;
-    out.reserve(integer.size() + integer.size() / 3 + decimals + 2);
+    // Written from the last digit backwards into a buffer wide enough for any
+    // 64-bit value with its separators.
+    char16_t buffer[48];
+    char16_t* end = buffer + std::size(buffer);
+    char16_t* at = end;
+    std::uint64_t rest = magnitude;
+    for (int i = 0; i < decimals; ++i, rest /= 10)
+        *--at = char16_t(u'0' + rest % 10);
+    if (decimals > 0)
+        *--at = numbers.DecimalSeparator.unicode();
+    const bool groups = !numbers.ThousandSeparator.isNull();
+    int digits = 0;
+    do {
+        if (groups && digits > 0 && digits % 3 == 0)
+            *--at = numbers.ThousandSeparator.unicode();
+        *--at = char16_t(u'0' + rest % 10);
+        rest /= 10;
+        ++digits;
+    } while (rest != 0);
     if (negative && magnitude != 0)
-        out += QLatin1Char('-');
-    for (qsizetype i = 0; i < integer.size(); ++i) {
-        out += integer[i];
-        const qsizetype left = integer.size() - 1 - i;
-        if (left > 0 && left % 3 == 0 && !numbers.ThousandSeparator.isNull())
-            out += numbers.ThousandSeparator;
-    }
-    if (decimals > 0) {
-        out += numbers.DecimalSeparator;
-        const QString fraction = QString::number(magnitude % fractionUnit);
-        out += QString(decimals - fraction.size(), QLatin1Char('0')) + fraction;
-    }
-    return out;
+        *--at = u'-';
+    return QString(reinterpret_cast<const QChar*>(at), end - at);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <array>
 #include <vector>
 #include <functional>
+#include <numeric>
 
 namespace velta::station {
 namespace {
@@ -330,28 +331,44 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         writer.write(pointersTo(sales), QStringLiteral("Итого по контрагенту"));
         return document;
     }
-    // Each sale's grouping keys are computed once, then the sales are ordered by them.
+    // The sales are ordered by the ranks of their grouping keys: the few
+    // distinct names are compared once, not at every step of the sort.
     {
-        struct Keyed {
-            std::array<QString, 2> keys;
-            qsizetype index;
+        struct Ranked {
+            std::array<int, 2> ranks{};
+            qsizetype index = 0;
         };
-        std::vector<Keyed> keyed;
-        keyed.reserve(std::size_t(sales.size()));
-        for (qsizetype i = 0; i < sales.size(); ++i) {
-            Keyed k{{}, i};
-            for (qsizetype l = 0; l < levels.size(); ++l)
-                k.keys[std::size_t(l)] = levels[l].key(sales.at(i));
-            keyed.push_back(std::move(k));
+        std::vector<Ranked> ranked(std::size_t(sales.size()));
+        for (qsizetype l = 0; l < levels.size(); ++l) {
+            QHash<QString, int> rankOf;
+            QVector<qsizetype> keyIndex(sales.size());
+            QStringList names;
+            for (qsizetype i = 0; i < sales.size(); ++i) {
+                const QString key = levels[l].key(sales.at(i));
+                auto found = rankOf.constFind(key);
+                if (found == rankOf.constEnd()) {
+                    found = rankOf.insert(key, int(names.size()));
+                    names << key;
+                }
+                keyIndex[i] = *found;
+            }
+            QVector<int> order(names.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::sort(order.begin(), order.end(),
+                      [&](int a, int b) { return QString::compare(names.at(a), names.at(b)) < 0; });
+            QVector<int> rank(names.size());
+            for (int r = 0; r < order.size(); ++r)
+                rank[order[r]] = r;
+            for (qsizetype i = 0; i < sales.size(); ++i) {
+                ranked[std::size_t(i)].ranks[std::size_t(l)] = rank[keyIndex[i]];
+                ranked[std::size_t(i)].index = i;
+            }
         }
-        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-            const int c = QString::compare(a.keys[0], b.keys[0]);
-            return c != 0 ? c < 0 : QString::compare(a.keys[1], b.keys[1]) < 0;
-        });
+        std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) { return a.ranks < b.ranks; });
         QVector<Sale> sorted;
         sorted.reserve(sales.size());
-        for (const Keyed& k : keyed)
-            sorted.push_back(std::move(sales[k.index]));
+        for (const Ranked& r : ranked)
+            sorted.push_back(std::move(sales[r.index]));
         sales = std::move(sorted);
     }
     const ReportFormats& f = context.formats();

@@ -11,22 +11,22 @@ void appendEscaped(QString& out, const QString& text)
     const QStringView view(text);
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < view.size(); ++i) {
-        QLatin1String replacement;
+        QStringView replacement;
         switch (view[i].unicode()) {
         case u'<':
-            replacement = QLatin1String("&lt;");
+            replacement = QStringView(u"&lt;");
             break;
         case u'>':
-            replacement = QLatin1String("&gt;");
+            replacement = QStringView(u"&gt;");
             break;
         case u'&':
-            replacement = QLatin1String("&amp;");
+            replacement = QStringView(u"&amp;");
             break;
         case u'"':
-            replacement = QLatin1String("&quot;");
+            replacement = QStringView(u"&quot;");
             break;
         case u'\n':
-            replacement = QLatin1String("<br>");
+            replacement = QStringView(u"<br>");
             break;
         default:
             continue;
@@ -46,43 +46,43 @@ QString escaped(const QString& text)
     return out;
 }
 
-QLatin1String cellOpening(CellAlign align)
+QStringView cellOpening(CellAlign align)
 {
     switch (align) {
     case CellAlign::Right:
-        return QLatin1String("<td align=\"right\">");
+        return QStringView(u"<td align=\"right\">");
     case CellAlign::Center:
-        return QLatin1String("<td align=\"center\">");
+        return QStringView(u"<td align=\"center\">");
     case CellAlign::Left:
         break;
     }
-    return QLatin1String("<td>");
+    return QStringView(u"<td>");
 }
 
 void appendRowHtml(QString& html, const ReportTable& table, const QStringList& cells, bool bold)
 {
-    html += QLatin1String("<tr>");
+    html += QStringView(u"<tr>");
     for (qsizetype c = 0; c < table.columns.size(); ++c) {
         html += cellOpening(table.columns[c].align);
         const QString empty;
         const QString& text = c < cells.size() ? cells[c] : empty;
         if (text.isEmpty())
-            html += QLatin1String("&nbsp;");
+            html += QStringView(u"&nbsp;");
         else if (bold) {
-            html += QLatin1String("<b>");
+            html += QStringView(u"<b>");
             appendEscaped(html, text);
-            html += QLatin1String("</b>");
+            html += QStringView(u"</b>");
         } else
             appendEscaped(html, text);
-        html += QLatin1String("</td>");
+        html += QStringView(u"</td>");
     }
-    html += QLatin1String("</tr>");
+    html += QStringView(u"</tr>");
     html += kLineEnd;
 }
 
 void appendHtmlTable(QString& html, const ReportTable& table)
 {
-    html += QLatin1String("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    html += QStringView(u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
     html += kLineEnd;
     html += QStringLiteral("<thead><tr>");
     for (const ReportColumn& column : table.columns)
@@ -92,9 +92,9 @@ void appendHtmlTable(QString& html, const ReportTable& table)
         appendRowHtml(html, table, row, false);
     for (const QStringList& row : table.totals)
         appendRowHtml(html, table, row, true);
-    html += QLatin1String("</tbody>");
+    html += QStringView(u"</tbody>");
     html += kLineEnd;
-    html += QLatin1String("</table>");
+    html += QStringView(u"</table>");
     html += kLineEnd;
 }
 
@@ -138,9 +138,9 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
         else if (const auto* piece = std::get_if<ReportHtmlBlock>(&block))
             html += piece->html + kLineEnd;
     }
-    html += QLatin1String("</body>");
+    html += QStringView(u"</body>");
     html += kLineEnd;
-    html += QLatin1String("</html>");
+    html += QStringView(u"</html>");
     html += kLineEnd;
     return html;
 }

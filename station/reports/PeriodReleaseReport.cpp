@@ -142,7 +142,7 @@ public:
         for (const Sale* s : sales) {
             QStringList cells;
             cells.reserve(12);
-            cells << s->time << QString::number(s->shift) << s->dispenser << s->fuel << payTypeName(s->payCode);
+            cells << s->time << shiftText(s->shift) << s->dispenser << s->fuel << payTypeName(s->payCode);
             if (shown_.car)
                 cells << s->car;
             if (shown_.driver)
@@ -182,7 +182,17 @@ private:
         return *found;
     }
 
+    // Shift numbers as text, made once per shift.
+    const QString& shiftText(int shift)
+    {
+        auto found = shiftTexts_.constFind(shift);
+        if (found == shiftTexts_.constEnd())
+            found = shiftTexts_.insert(shift, QString::number(shift));
+        return *found;
+    }
+
     QHash<int, QString> payNames_;
+    QHash<int, QString> shiftTexts_;
     ReportDocument& document_;
     const ReportFormats& f_;
     const PayTypeNames& payTypes_;

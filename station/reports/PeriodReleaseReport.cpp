@@ -342,13 +342,14 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         return document;
     }
     // The sales are ordered by the ranks of their grouping keys: the few
-    // distinct names are compared once, not at every step of the sort.
+    // distinct names are compared once, not at every step of the sort, and a
+    // group ends where the ranks change.
+    struct Ranked {
+        std::array<int, 2> ranks{};
+        qsizetype index = 0;
+    };
+    std::vector<Ranked> ranked(std::size_t(sales.size()));
     {
-        struct Ranked {
-            std::array<int, 2> ranks{};
-            qsizetype index = 0;
-        };
-        std::vector<Ranked> ranked(std::size_t(sales.size()));
         for (qsizetype l = 0; l < levels.size(); ++l) {
             QHash<QString, int> rankOf;
             QVector<qsizetype> keyIndex(sales.size());
@@ -403,16 +404,17 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         outerSum = {};
     };
     QString outer;
-    QString inner;
     Amounts all;
     for (int i = 0; i < sales.size(); ++i) {
         const Sale& s = sales.at(i);
-        const QString o = levels.front().key(s);
-        const QString n = levels.size() == 2 ? levels.back().key(s) : QString();
-        if (i == 0 || o != outer || n != inner) {
+        const std::array<int, 2>& ranks = ranked[std::size_t(i)].ranks;
+        const bool newOuter = i == 0 || ranks[0] != ranked[std::size_t(i - 1)].ranks[0];
+        if (newOuter || ranks[1] != ranked[std::size_t(i - 1)].ranks[1]) {
+            const QString o = levels.front().key(s);
+            const QString n = levels.size() == 2 ? levels.back().key(s) : QString();
             if (!flushGroup())
                 return document;
-            if (i == 0 || o != outer) {
+            if (newOuter) {
                 if (i > 0)
                     outerTotal(outer);
                 document.addHeading(levels.front().label + QStringLiteral(": ") + o);
@@ -420,7 +422,6 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
             if (levels.size() == 2)
                 document.addParagraph(levels.back().label + QStringLiteral(": ") + n);
             outer = o;
-            inner = n;
         }
         group << &s;
         outerSum.add(s);

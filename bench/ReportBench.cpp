@@ -271,7 +271,7 @@ void registerCases()
              release.byCars = true;
              return periodReleaseParams(release, bigStation()->pay);
          },
-         7},
+         11},
     };
     composition = benchComposition(gDemo->dir.isValid() ? gDemo->dir.path() : QStringLiteral("."));
     for (const ReportCase& c : cases()) {

@@ -311,7 +311,7 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
     document.addHeadLine(QStringLiteral("Контрагент: ") + name);
     document.addHeadLine(period.shown());
     document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
-    QVector<Sale> sales = fetchSales(db, period, filter);
+    const QVector<Sale> sales = fetchSales(db, period, filter);
     if (sales.isEmpty()) {
         document.addParagraph(QStringLiteral("За период отпусков нет"));
         return document;
@@ -376,11 +376,6 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
             }
         }
         std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) { return a.ranks < b.ranks; });
-        QVector<Sale> sorted;
-        sorted.reserve(sales.size());
-        for (const Ranked& r : ranked)
-            sorted.push_back(std::move(sales[r.index]));
-        sales = std::move(sorted);
     }
     const ReportFormats& f = context.formats();
     QVector<const Sale*> group;
@@ -406,7 +401,7 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
     QString outer;
     Amounts all;
     for (int i = 0; i < sales.size(); ++i) {
-        const Sale& s = sales.at(i);
+        const Sale& s = sales.at(ranked[std::size_t(i)].index);
         const std::array<int, 2>& ranks = ranked[std::size_t(i)].ranks;
         const bool newOuter = i == 0 || ranks[0] != ranked[std::size_t(i - 1)].ranks[0];
         if (newOuter || ranks[1] != ranked[std::size_t(i - 1)].ranks[1]) {

@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <atomic>
+#include <utility>
 
 namespace velta::station {
 namespace {
@@ -26,7 +27,20 @@ QString errorText(const QSqlError& error)
     return driver + QStringLiteral(": ") + db;
 }
 
+thread_local QVector<RecordedStatement>* statementLog = nullptr;
+
+void record(const QString& sql, const QVariantList& values, bool prepared)
+{
+    if (statementLog)
+        statementLog->push_back({sql, values, prepared});
+}
+
 } // namespace
+
+QVector<RecordedStatement>* setStatementLog(QVector<RecordedStatement>* log)
+{
+    return std::exchange(statementLog, log);
+}
 
 void raiseQueryError(const QSqlQuery& query, const QString& context)
 {
@@ -35,7 +49,16 @@ void raiseQueryError(const QSqlQuery& query, const QString& context)
 
 void execPrepared(QSqlQuery& query, const QString& context)
 {
+    if (statementLog)
+        record(query.lastQuery(), query.boundValues(), true);
     if (!query.exec())
+        raiseQueryError(query, context);
+}
+
+void execQuery(QSqlQuery& query, const QString& sql, const QString& context)
+{
+    record(sql, {}, false);
+    if (!query.exec(sql))
         raiseQueryError(query, context);
 }
 
@@ -79,15 +102,13 @@ QSqlQuery StationDatabase::query() const
 void StationDatabase::exec(const QString& sql)
 {
     QSqlQuery q = query();
-    if (!q.exec(sql))
-        raiseQueryError(q, sql.simplified().left(200));
+    execQuery(q, sql, sql.simplified().left(200));
 }
 
 QVariant StationDatabase::scalar(const QString& sql)
 {
     QSqlQuery q = query();
-    if (!q.exec(sql))
-        raiseQueryError(q, sql.simplified().left(200));
+    execQuery(q, sql, sql.simplified().left(200));
     return q.next() ? q.value(0) : QVariant();
 }
 

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 namespace velta::station {
 
@@ -50,10 +51,26 @@ private:
     quint64 generation_ = 0;
 };
 
+// A statement run through the helpers below: its text, its bound values in
+// order, and whether it was prepared.
+struct RecordedStatement {
+    QString sql;
+    QVariantList values;
+    bool prepared = false;
+};
+
+// While a log is set on this thread, each statement run by execPrepared,
+// execQuery, exec or scalar is appended to it (the benchmarks replay them as
+// the bare SQL of a report); nullptr stops recording. Returns the previous log.
+QVector<RecordedStatement>* setStatementLog(QVector<RecordedStatement>* log);
+
 // Raises EDatabaseError for a failed query: context, then the driver's text.
 [[noreturn]] void raiseQueryError(const QSqlQuery& query, const QString& context);
 
 // Runs a prepared query, raising EDatabaseError when it fails.
 void execPrepared(QSqlQuery& query, const QString& context);
+
+// Runs sql directly on query, raising EDatabaseError with context when it fails.
+void execQuery(QSqlQuery& query, const QString& sql, const QString& context);
 
 } // namespace velta::station

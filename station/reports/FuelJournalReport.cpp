@@ -75,8 +75,7 @@ QVector<JournalRow> fetchRows(StationDatabase& db, Journal journal, const Operat
         // The current shift is the last one the log has.
         QSqlQuery shift = db.query();
         shift.setForwardOnly(true);
-        if (!shift.exec(QStringLiteral("SELECT FIRST 1 CAST(BEGTIME AS VARCHAR(24)) FROM SMLOG ORDER BY SMNUM DESC")))
-            raiseQueryError(shift, QStringLiteral("Current shift"));
+        execQuery(shift, QStringLiteral("SELECT FIRST 1 CAST(BEGTIME AS VARCHAR(24)) FROM SMLOG ORDER BY SMNUM DESC"), QStringLiteral("Current shift"));
         if (!shift.next())
             return {};
         shiftBegin = shift.value(0).toString();

@@ -10,8 +10,7 @@ PayTypes::PayTypes(StationDatabase& db)
 {
     QSqlQuery query = db.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS, VIDOPL")))
-        raiseQueryError(query, QStringLiteral("Payment types"));
+    execQuery(query, QStringLiteral("SELECT VIDOPL, NAME, POS FROM PAYTYPE ORDER BY POS, VIDOPL"), QStringLiteral("Payment types"));
     while (query.next())
         entries_ << Entry{query.value(0).toInt(), query.value(1).toString().trimmed(), query.value(2).toInt()};
 }

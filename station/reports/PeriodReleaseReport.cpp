@@ -4,9 +4,13 @@
 #include "station/db/StationDatabase.h"
 #include "station/reports/ReportLookups.h"
 
+#include <QHash>
 #include <QMap>
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <functional>
+#include <numeric>
 
 namespace velta::station {
 namespace {
@@ -94,7 +98,7 @@ QVector<Sale> fetchSales(StationDatabase& db, const ReportPeriod& period, const 
         s.litres = scaledAmount(query.value(10));
         s.mass = massOf(s.litres, scaledAmount(query.value(11)));
         s.sum = scaledAmount(query.value(12));
-        sales << s;
+        sales.push_back(std::move(s));
     }
     return sales;
 }
@@ -136,7 +140,9 @@ public:
         QMap<QString, Amounts> byFuel;
         Amounts all;
         for (const Sale* s : sales) {
-            QStringList cells = {s->time, QString::number(s->shift), s->dispenser, s->fuel, payTypes_.name(s->payCode)};
+            QStringList cells;
+            cells.reserve(12);
+            cells << s->time << shiftText(s->shift) << s->dispenser << s->fuel << payTypeName(s->payCode);
             if (shown_.car)
                 cells << s->car;
             if (shown_.driver)
@@ -167,6 +173,26 @@ public:
     }
 
 private:
+    // Payment type names by code, looked up once per code.
+    const QString& payTypeName(int code)
+    {
+        auto found = payNames_.constFind(code);
+        if (found == payNames_.constEnd())
+            found = payNames_.insert(code, payTypes_.name(code));
+        return *found;
+    }
+
+    // Shift numbers as text, made once per shift.
+    const QString& shiftText(int shift)
+    {
+        auto found = shiftTexts_.constFind(shift);
+        if (found == shiftTexts_.constEnd())
+            found = shiftTexts_.insert(shift, QString::number(shift));
+        return *found;
+    }
+
+    QHash<int, QString> payNames_;
+    QHash<int, QString> shiftTexts_;
     ReportDocument& document_;
     const ReportFormats& f_;
     const PayTypes& payTypes_;
@@ -286,7 +312,7 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
     document.addHeadLine(QStringLiteral("Контрагент: ") + name);
     document.addHeadLine(period.shown());
     document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
-    QVector<Sale> sales = fetchSales(db, period, filter);
+    const QVector<Sale> sales = fetchSales(db, period, filter);
     if (sales.isEmpty()) {
         document.addParagraph(QStringLiteral("За период отпусков нет"));
         return document;
@@ -316,14 +342,42 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         writer.write(pointersTo(sales), QStringLiteral("Итого по контрагенту"));
         return document;
     }
-    std::stable_sort(sales.begin(), sales.end(), [&](const Sale& a, const Sale& b) {
-        for (const Level& level : levels) {
-            const int c = QString::compare(level.key(a), level.key(b));
-            if (c != 0)
-                return c < 0;
+    // The sales are ordered by the ranks of their grouping keys: the few
+    // distinct names are compared once, not at every step of the sort, and a
+    // group ends where the ranks change.
+    struct Ranked {
+        std::array<int, 2> ranks{};
+        qsizetype index = 0;
+    };
+    std::vector<Ranked> ranked(std::size_t(sales.size()));
+    {
+        for (qsizetype l = 0; l < levels.size(); ++l) {
+            QHash<QString, int> rankOf;
+            QVector<qsizetype> keyIndex(sales.size());
+            QStringList names;
+            for (qsizetype i = 0; i < sales.size(); ++i) {
+                const QString key = levels[l].key(sales.at(i));
+                auto found = rankOf.constFind(key);
+                if (found == rankOf.constEnd()) {
+                    found = rankOf.insert(key, int(names.size()));
+                    names << key;
+                }
+                keyIndex[i] = *found;
+            }
+            QVector<int> order(names.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::sort(order.begin(), order.end(),
+                      [&](int a, int b) { return QString::compare(names.at(a), names.at(b)) < 0; });
+            QVector<int> rank(names.size());
+            for (int r = 0; r < order.size(); ++r)
+                rank[order[r]] = r;
+            for (qsizetype i = 0; i < sales.size(); ++i) {
+                ranked[std::size_t(i)].ranks[std::size_t(l)] = rank[keyIndex[i]];
+                ranked[std::size_t(i)].index = i;
+            }
         }
-        return false;
-    });
+        std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) { return a.ranks < b.ranks; });
+    }
     const ReportFormats& f = context.formats();
     QVector<const Sale*> group;
     Amounts outerSum;
@@ -346,16 +400,17 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
         outerSum = {};
     };
     QString outer;
-    QString inner;
     Amounts all;
     for (int i = 0; i < sales.size(); ++i) {
-        const Sale& s = sales.at(i);
-        const QString o = levels.front().key(s);
-        const QString n = levels.size() == 2 ? levels.back().key(s) : QString();
-        if (i == 0 || o != outer || n != inner) {
+        const Sale& s = sales.at(ranked[std::size_t(i)].index);
+        const std::array<int, 2>& ranks = ranked[std::size_t(i)].ranks;
+        const bool newOuter = i == 0 || ranks[0] != ranked[std::size_t(i - 1)].ranks[0];
+        if (newOuter || ranks[1] != ranked[std::size_t(i - 1)].ranks[1]) {
+            const QString o = levels.front().key(s);
+            const QString n = levels.size() == 2 ? levels.back().key(s) : QString();
             if (!flushGroup())
                 return document;
-            if (i == 0 || o != outer) {
+            if (newOuter) {
                 if (i > 0)
                     outerTotal(outer);
                 document.addHeading(levels.front().label + QStringLiteral(": ") + o);
@@ -363,7 +418,6 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
             if (levels.size() == 2)
                 document.addParagraph(levels.back().label + QStringLiteral(": ") + n);
             outer = o;
-            inner = n;
         }
         group << &s;
         outerSum.add(s);

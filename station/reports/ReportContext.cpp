@@ -12,8 +12,7 @@ ReportContext::ReportContext(StationDatabase& db, ReportFormats formats)
 {
     QSqlQuery query = db_.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT FIRST 1 AZSNAME, ADDRESS, INN, ISLOADINGRACK FROM STATION ORDER BY AZS_ID")))
-        raiseQueryError(query, QStringLiteral("Station details"));
+    execQuery(query, QStringLiteral("SELECT FIRST 1 AZSNAME, ADDRESS, INN, ISLOADINGRACK FROM STATION ORDER BY AZS_ID"), QStringLiteral("Station details"));
     if (query.next()) {
         stationName_ = query.value(0).toString().trimmed();
         stationAddress_ = query.value(1).toString().trimmed();

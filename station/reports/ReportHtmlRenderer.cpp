@@ -5,55 +5,107 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
+// Appends text with HTML's special characters escaped and line breaks as <br>.
+void appendEscaped(QString& out, const QString& text)
+{
+    const QStringView view(text);
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        QStringView replacement;
+        switch (view[i].unicode()) {
+        case u'<':
+            replacement = QStringView(u"&lt;");
+            break;
+        case u'>':
+            replacement = QStringView(u"&gt;");
+            break;
+        case u'&':
+            replacement = QStringView(u"&amp;");
+            break;
+        case u'"':
+            replacement = QStringView(u"&quot;");
+            break;
+        case u'\n':
+            replacement = QStringView(u"<br>");
+            break;
+        default:
+            continue;
+        }
+        out += view.mid(plainFrom, i - plainFrom);
+        out += replacement;
+        plainFrom = i + 1;
+    }
+    out += view.mid(plainFrom);
+}
+
 QString escaped(const QString& text)
 {
-    QString out = text.toHtmlEscaped();
-    out.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    QString out;
+    out.reserve(text.size());
+    appendEscaped(out, text);
     return out;
 }
 
-QString alignAttribute(CellAlign align)
+QStringView cellOpening(CellAlign align)
 {
     switch (align) {
     case CellAlign::Right:
-        return QStringLiteral(" align=\"right\" nowrap");
+        // Numbers do not break at their digit-group spaces.
+        return QStringView(u"<td align=\"right\" nowrap>");
     case CellAlign::Center:
-        return QStringLiteral(" align=\"center\"");
+        return QStringView(u"<td align=\"center\">");
     case CellAlign::Left:
         break;
     }
-    return QString();
+    return QStringView(u"<td>");
 }
 
-QString rowHtml(const ReportTable& table, const QStringList& cells, bool bold)
+void appendRowHtml(QString& html, const ReportTable& table, const QStringList& cells, bool bold)
 {
-    QString html = QStringLiteral("<tr>");
+    html += QStringView(u"<tr>");
     for (qsizetype c = 0; c < table.columns.size(); ++c) {
-        QString text = c < cells.size() ? escaped(cells[c]) : QString();
+        html += cellOpening(table.columns[c].align);
+        const QString empty;
+        const QString& text = c < cells.size() ? cells[c] : empty;
         if (text.isEmpty())
-            text = QStringLiteral("&nbsp;");
-        else if (bold)
-            text = QStringLiteral("<b>") + text + QStringLiteral("</b>");
-        html += QStringLiteral("<td") + alignAttribute(table.columns[c].align) + QLatin1Char('>') + text
-            + QStringLiteral("</td>");
+            html += QStringView(u"&nbsp;");
+        else if (bold) {
+            html += QStringView(u"<b>");
+            appendEscaped(html, text);
+            html += QStringView(u"</b>");
+        } else
+            appendEscaped(html, text);
+        html += QStringView(u"</td>");
     }
-    return html + QStringLiteral("</tr>") + kLineEnd;
+    html += QStringView(u"</tr>");
+    html += kLineEnd;
+}
+
+void appendHtmlTable(QString& html, const ReportTable& table)
+{
+    html += QStringView(u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    html += kLineEnd;
+    html += QStringLiteral("<thead><tr>");
+    for (const ReportColumn& column : table.columns)
+        html += QStringLiteral("<th>") + escaped(column.title) + QStringLiteral("</th>");
+    html += QStringLiteral("</tr></thead>") + kLineEnd + QStringLiteral("<tbody>") + kLineEnd;
+    for (const QStringList& row : table.rows)
+        appendRowHtml(html, table, row, false);
+    for (const QStringList& row : table.totals)
+        appendRowHtml(html, table, row, true);
+    html += QStringView(u"</tbody>");
+    html += kLineEnd;
+    html += QStringView(u"</table>");
+    html += kLineEnd;
 }
 
 } // namespace
 
 QString renderHtmlTable(const ReportTable& table)
 {
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") + kLineEnd;
-    html += QStringLiteral("<thead><tr>");
-    for (const ReportColumn& column : table.columns)
-        html += QStringLiteral("<th>") + escaped(column.title) + QStringLiteral("</th>");
-    html += QStringLiteral("</tr></thead>") + kLineEnd + QStringLiteral("<tbody>") + kLineEnd;
-    for (const QStringList& row : table.rows)
-        html += rowHtml(table, row, false);
-    for (const QStringList& row : table.totals)
-        html += rowHtml(table, row, true);
-    return html + QStringLiteral("</tbody>") + kLineEnd + QStringLiteral("</table>") + kLineEnd;
+    QString html;
+    appendHtmlTable(html, table);
+    return html;
 }
 
 QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions& options)
@@ -81,7 +133,7 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
             continue;
         const ReportBlock& block = document.blocks()[i];
         if (const auto* table = std::get_if<ReportTable>(&block))
-            html += renderHtmlTable(*table);
+            appendHtmlTable(html, *table);
         else if (const auto* heading = std::get_if<ReportHeading>(&block))
             html += QStringLiteral("<h4>") + escaped(heading->text) + QStringLiteral("</h4>") + kLineEnd;
         else if (const auto* paragraph = std::get_if<ReportParagraph>(&block))
@@ -89,7 +141,11 @@ QString renderReportHtml(const ReportDocument& document, const HtmlRenderOptions
         else if (const auto* piece = std::get_if<ReportHtmlBlock>(&block))
             html += piece->html + kLineEnd;
     }
-    return html + QStringLiteral("</body>") + kLineEnd + QStringLiteral("</html>") + kLineEnd;
+    html += QStringView(u"</body>");
+    html += kLineEnd;
+    html += QStringView(u"</html>");
+    html += kLineEnd;
+    return html;
 }
 
 } // namespace velta::station

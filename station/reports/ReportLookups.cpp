@@ -14,11 +14,22 @@ namespace {
 
 QString shownSqlTimestamp(const QString& sql)
 {
-    // "2024-01-01 08:00:00.0000" -> "01.01.2024 08:00"
+    // "2024-01-01 08:00:00.0000" -> "01.01.2024 08:00", written in place (a
+    // period release shows thousands).
     if (sql.size() < 16)
         return sql;
-    return sql.mid(8, 2) + QLatin1Char('.') + sql.mid(5, 2) + QLatin1Char('.') + sql.left(4) + QLatin1Char(' ')
-           + sql.mid(11, 5);
+    QString out(16, QLatin1Char('.'));
+    QChar* to = out.data();
+    to[0] = sql[8];
+    to[1] = sql[9];
+    to[3] = sql[5];
+    to[4] = sql[6];
+    for (int i = 0; i < 4; ++i)
+        to[6 + i] = sql[i];
+    to[10] = QLatin1Char(' ');
+    for (int i = 11; i < 16; ++i)
+        to[i] = sql[i];
+    return out;
 }
 
 } // namespace
@@ -75,9 +86,10 @@ std::optional<ReportSpan> openShift(StationDatabase& db)
 {
     QSqlQuery query = db.query();
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)), OPERATOR FROM SMLOG "
-                                   "WHERE ENDTIME IS NULL ORDER BY SMNUM DESC")))
-        raiseQueryError(query, QStringLiteral("Open shift"));
+    execQuery(query,
+              QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)), OPERATOR FROM SMLOG "
+                             "WHERE ENDTIME IS NULL ORDER BY SMNUM DESC"),
+              QStringLiteral("Open shift"));
     if (!query.next())
         return std::nullopt;
     ReportSpan span;

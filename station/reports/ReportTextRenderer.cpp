@@ -31,30 +31,22 @@ QStringList cellLines(const QString& text)
     return text.split(QLatin1Char('\n'));
 }
 
-QString aligned(const QString& text, qsizetype width, CellAlign align)
+// Replaces in place each character a DOS Cyrillic code page lacks with "?";
+// a text that has none stays shared.
+void makeDosCyrillicSafe(QString& text)
 {
-    const qsizetype gap = std::max<qsizetype>(0, width - text.size());
-    switch (align) {
-    case CellAlign::Right:
-        return QString(gap, QLatin1Char(' ')) + text;
-    case CellAlign::Center:
-        return QString(gap / 2, QLatin1Char(' ')) + text + QString(gap - gap / 2, QLatin1Char(' '));
-    case CellAlign::Left:
-        break;
+    const auto unsafe = [](QChar c) {
+        return !inDosCyrillic(c.unicode()) && c != QLatin1Char('\r') && c != QLatin1Char('\n');
+    };
+    const auto first = std::find_if(text.cbegin(), text.cend(), unsafe);
+    if (first == text.cend())
+        return;
+    const qsizetype from = first - text.cbegin();
+    QChar* data = text.data();
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (unsafe(data[i]))
+            data[i] = QLatin1Char('?');
     }
-    return text + QString(gap, QLatin1Char(' '));
-}
-
-// One cell per column: missing cells are blank, extra cells are dropped.
-QString cellAt(const QStringList& cells, qsizetype column)
-{
-    if (column >= cells.size())
-        return QString();
-    QString text = cells[column];
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return text;
 }
 
 } // namespace
@@ -62,10 +54,7 @@ QString cellAt(const QStringList& cells, qsizetype column)
 QString dosCyrillicSafe(const QString& text)
 {
     QString out = text;
-    for (QChar& c : out) {
-        if (!inDosCyrillic(c.unicode()) && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            c = QLatin1Char('?');
-    }
+    makeDosCyrillicSafe(out);
     return out;
 }
 
@@ -82,8 +71,8 @@ QStringList renderTextTable(const ReportTable& table)
     }
     for (const auto* rows : {&table.rows, &table.totals}) {
         for (const QStringList& row : *rows) {
-            for (qsizetype c = 0; c < columns; ++c)
-                widths[c] = std::max(widths[c], cellAt(row, c).size());
+            for (qsizetype c = 0; c < std::min(columns, row.size()); ++c)
+                widths[c] = std::max(widths[c], row[c].size());
         }
     }
 
@@ -91,16 +80,32 @@ QStringList renderTextTable(const ReportTable& table)
     for (qsizetype c = 0; c < columns; ++c)
         rule += QString(widths[c] + 2, QLatin1Char('-')) + QLatin1Char('+');
 
+    // One line: each cell padded to its column's width (which holds every
+    // cell), line breaks and tabs in a cell shown as spaces.
     const auto line = [&](const auto& cellText, bool heading) {
-        QString out = QStringLiteral("|");
+        QString out(rule.size(), QLatin1Char(' '));
+        QChar* to = out.data();
+        qsizetype at = 0;
+        to[at] = QLatin1Char('|');
         for (qsizetype c = 0; c < columns; ++c) {
+            const QString text = cellText(c);
+            const qsizetype shown = std::min(text.size(), widths[c]);
+            const qsizetype gap = widths[c] - shown;
             const CellAlign align = heading ? CellAlign::Center : table.columns[c].align;
-            out += QLatin1Char(' ') + aligned(cellText(c), widths[c], align) + QStringLiteral(" |");
+            QChar* cell = to + at + 2 + (align == CellAlign::Right ? gap : align == CellAlign::Center ? gap / 2 : 0);
+            for (qsizetype i = 0; i < shown; ++i) {
+                const QChar ch = text[i];
+                cell[i] = ch == QLatin1Char('\n') || ch == QLatin1Char('\r') || ch == QLatin1Char('\t') ? QLatin1Char(' ') : ch;
+            }
+            at += widths[c] + 3;
+            to[at] = QLatin1Char('|');
         }
         return out;
     };
+    const auto cellOf = [](const QStringList& row, qsizetype c) { return c < row.size() ? row[c] : QString(); };
 
     QStringList lines;
+    lines.reserve(table.rows.size() + table.totals.size() + headLines + 4);
     lines << rule;
     for (int l = 0; l < headLines; ++l) {
         lines << line(
@@ -112,12 +117,12 @@ QStringList renderTextTable(const ReportTable& table)
     }
     lines << rule;
     for (const QStringList& row : table.rows)
-        lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+        lines << line([&](qsizetype c) { return cellOf(row, c); }, false);
     if (!table.totals.isEmpty()) {
         if (!table.rows.isEmpty())
             lines << rule;
         for (const QStringList& row : table.totals)
-            lines << line([&](qsizetype c) { return cellAt(row, c); }, false);
+            lines << line([&](qsizetype c) { return cellOf(row, c); }, false);
     }
     lines << rule;
     return lines;
@@ -159,7 +164,10 @@ QString renderReportText(const ReportDocument& document)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
-    return dosCyrillicSafe(lines.join(kLineEnd) + kLineEnd);
+    lines << QString(); // the last line ends too
+    QString text = lines.join(kLineEnd);
+    makeDosCyrillicSafe(text);
+    return text;
 }
 
 } // namespace velta::station

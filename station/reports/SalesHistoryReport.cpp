@@ -59,8 +59,7 @@ ReportDocument salesHistoryReport(const ReportContext& context, const ReportPara
         // The current shift: from the opening of the last shift of the log, within the period.
         QSqlQuery shift = db.query();
         shift.setForwardOnly(true);
-        if (!shift.exec(QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)) FROM SMLOG ORDER BY SMNUM DESC")))
-            raiseQueryError(shift, QStringLiteral("Current shift"));
+        execQuery(shift, QStringLiteral("SELECT FIRST 1 SMNUM, CAST(BEGTIME AS VARCHAR(24)) FROM SMLOG ORDER BY SMNUM DESC"), QStringLiteral("Current shift"));
         if (shift.next()) {
             const QString opened = shift.value(1).toString();
             if (opened > from)

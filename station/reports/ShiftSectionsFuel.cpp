@@ -96,9 +96,9 @@ ShiftSection tanksSection(const ShiftScope& scope)
     {
         QSqlQuery query = scope.context.db().query();
         query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT s.SILO_ID, s.NAME, g.NAME, s.CAPACITY FROM SILO s "
-                                       "LEFT JOIN GSM g ON g.GSM_ID = s.GSM_ID ORDER BY s.SILO_ID")))
-            raiseQueryError(query, QStringLiteral("Tanks"));
+        execQuery(query, QStringLiteral("SELECT s.SILO_ID, s.NAME, g.NAME, s.CAPACITY FROM SILO s "
+                                         "LEFT JOIN GSM g ON g.GSM_ID = s.GSM_ID ORDER BY s.SILO_ID"),
+                  QStringLiteral("Tanks"));
         while (query.next()) {
             tanks.push_back({query.value(0).toInt(), query.value(1).toString().trimmed(),
                              query.value(2).toString().trimmed(), scaledAmount(query.value(3))});

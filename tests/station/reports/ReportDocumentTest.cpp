@@ -8,6 +8,7 @@
 #include "station/reports/ReportTextRenderer.h"
 
 #include "common/Exception.h"
+#include "common/SysUtils.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "tests/support/ReferenceFile.h"
 #include "tests/support/TestEnv.h"
@@ -97,6 +98,39 @@ TEST(ReportFormats, ReadsCnfIniWithDefaultsAndOneCharacterSeparators)
     EXPECT_EQ(formats.limits.maxRows, 1);
     EXPECT_EQ(formats.roundRVal, 1);
     EXPECT_EQ(formats.money(-0.005), QStringLiteral("-0.01"));
+}
+
+// Amounts of four decimals are written without the picture machinery; the
+// text must be the picture's, halves, signs, carries and separators included.
+TEST(ReportFormats, FourDecimalAmountsReadAsThePictureWritesThem)
+{
+    ReportFormats formats;
+    formats.numbers.ThousandSeparator = QLatin1Char(' ');
+    formats.numbers.DecimalSeparator = QLatin1Char(',');
+    ReportFormats noGroups = formats;
+    noGroups.numbers.ThousandSeparator = QChar();
+    QVector<std::int64_t> scaled = {0, 1, 49, 50, 51, 4999, 5000, 5001, -50, -49, -5000, 9995, 99995, -99995,
+                                    9999999999, 12345678901234, -12345678901234, 999999999999995};
+    std::uint64_t seed = 7;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const auto digits = std::int64_t(seed >> 20) % 1000000000000LL;
+        scaled << (i % 2 ? -digits : digits) / (std::int64_t(1) << (i % 30));
+    }
+    for (const ReportFormats* f : {&formats, &noGroups}) {
+        for (const std::int64_t s : scaled) {
+            const double value = double(s) / 10000.0;
+            for (int decimals = 0; decimals <= 4; ++decimals) {
+                QString picture = QStringLiteral("#,##0");
+                if (decimals > 0)
+                    picture += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));
+                ASSERT_EQ(f->fixed(value, decimals), FormatFloat(picture, value, f->numbers)) << s << " " << decimals;
+            }
+        }
+    }
+    EXPECT_EQ(formats.money(1234567.895), QStringLiteral("1 234 567,90"));
+    EXPECT_EQ(noGroups.litres(-0.00004), QStringLiteral("0,00"));
+    EXPECT_EQ(formats.fixed(0.1 + 0.2, 2), QStringLiteral("0,30")); // not four decimals: the picture's way
 }
 
 TEST(ReportParams, MalformedArraysGiveMessagesNamingReportAndElement)

@@ -9,9 +9,9 @@
 //
 // The period release runs on a station of 1,000,000 sales made at start (a
 // few minutes); VELTA_BENCH_BIG_STATION=DIR reuses a station folder made
-// earlier with "velta-station init --root DIR --sales 1000000". Its 90 days
-// pass the default limit of 30,000 rows, so the report stops there with its
-// message, as a station's would, while the floor fetches every row.
+// earlier with "velta-station init --root DIR --sales 1000000". The reports
+// read a cnf.ini of the bench's own whose limits are the largest the settings
+// allow, so a report handles every row its floor fetches.
 #include "common/DateTime.h"
 #include "station/cli/ReportShortcuts.h"
 #include "station/db/StationDatabase.h"
@@ -20,6 +20,7 @@
 #include "station/reports/ReportMemory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
@@ -291,6 +292,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    // The engine reads cnf.ini from the Windows folder under VELTA_ROOT.
+    QTemporaryDir root;
+    qputenv("VELTA_ROOT", root.path().toUtf8());
+    QDir(root.path()).mkpath(QStringLiteral("C/WINDOWS"));
+    QFile cnf(root.filePath(QStringLiteral("C/WINDOWS/cnf.ini")));
+    if (cnf.open(QIODevice::WriteOnly))
+        cnf.write("[Reports]\r\nMaxRows=1000000\r\nMaxSize=500\r\n");
+    cnf.close();
     std::fprintf(stderr, "Making the demo station...\n");
     gDemo = new BenchStation(QString(), InitOptions{}.sales);
     registerCases();

@@ -1,6 +1,7 @@
 #include "station/reports/SalesQuery.h"
 
 #include "station/db/StationDatabase.h"
+#include "station/reports/DirectoryNames.h"
 
 #include <cmath>
 
@@ -19,17 +20,25 @@ QString Sale::contragentLabel() const
 void forEachSale(const ReportContext& context, const SaleFilter& filter, const QString& order,
                  const std::function<bool(const Sale&)>& take)
 {
+    // The contragent's name comes from the directories read once; it is joined
+    // only when the sales are ordered by it.
+    const ContragentNames contragents(context.db());
+    bool nameOrdered = false;
+    for (const QString& column : order.split(QLatin1Char(',')))
+        nameOrdered = nameOrdered || column.trimmed() == QLatin1String("13");
     QString sql = QStringLiteral(
         "SELECT CAST(l.DATA AS VARCHAR(24)), l.SMNUM, l.TRK, l.GSMNAME, l.LITER, l.PLOTN, l.PRICE, l.BASEPRICE, "
-        "l.SUMMA, l.VIDOPL, l.POKUPATEL, l.PLISTNUM, COALESCE(c.NAME, v.NAME, l.IDCNT), car.NAME, drv.NAME, "
+        "l.SUMMA, l.VIDOPL, l.POKUPATEL, l.PLISTNUM, %2, car.NAME, drv.NAME, "
         "l.OPERATOR, %1 "
-        "FROM LOGTRAN l "
-        "LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = l.IDCNT "
-        "LEFT JOIN VDCONTRACTOR v ON c.CONTR_ID IS NULL AND CAST(v.ID AS VARCHAR(10)) = l.IDCNT "
-        "LEFT JOIN VDCAR car ON car.ID = l.IDCAR "
-        "LEFT JOIN VDDRIVER drv ON drv.ID = l.IDDRV ");
+        "FROM LOGTRAN l ");
+    if (nameOrdered)
+        sql += QStringLiteral("LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = l.IDCNT "
+                              "LEFT JOIN VDCONTRACTOR v ON c.CONTR_ID IS NULL AND CAST(v.ID AS VARCHAR(10)) = l.IDCNT ");
+    sql += QStringLiteral("LEFT JOIN VDCAR car ON car.ID = l.IDCAR "
+                          "LEFT JOIN VDDRIVER drv ON drv.ID = l.IDDRV ");
     sql = sql.arg(filter.discounts ? QStringLiteral("d.DSCVALTYPE, d.DSCNAME, d.DSCVAL, d.DSCPARAM")
-                                   : QStringLiteral("NULL, NULL, NULL, NULL"));
+                                   : QStringLiteral("NULL, NULL, NULL, NULL"),
+                  nameOrdered ? QStringLiteral("COALESCE(c.NAME, v.NAME, l.IDCNT)") : QStringLiteral("l.IDCNT"));
     if (filter.discounts)
         sql += QStringLiteral("JOIN LOGTRANDSC d ON d.INDEXSALE = l.INDEXSALE ");
     QVariantList binds;
@@ -53,8 +62,14 @@ void forEachSale(const ReportContext& context, const SaleFilter& filter, const Q
     }
     sql += QStringLiteral("AND (%1) ").arg(payCondition);
     if (!filter.contragent.isEmpty()) {
-        sql += QStringLiteral("AND (c.NAME = ? OR v.NAME = ?) ");
-        binds << filter.contragent << filter.contragent;
+        const QStringList keys = contragents.keysNamed(filter.contragent);
+        if (keys.isEmpty()) {
+            sql += QStringLiteral("AND 1 = 0 ");
+        } else {
+            sql += QStringLiteral("AND l.IDCNT IN (%1) ").arg(placeholders(int(keys.size())));
+            for (const QString& key : keys)
+                binds << key;
+        }
     }
     sql += QStringLiteral("ORDER BY ") + order;
 
@@ -76,7 +91,7 @@ void forEachSale(const ReportContext& context, const SaleFilter& filter, const Q
         s.payType = query.value(9).toInt();
         s.buyer = query.value(10).toString().trimmed();
         s.tripSheet = query.value(11).toString().trimmed();
-        s.contragent = query.value(12).toString().trimmed();
+        s.contragent = nameOrdered ? query.value(12).toString().trimmed() : contragents.nameOf(query.value(12).toString());
         s.car = query.value(13).toString().trimmed();
         s.driver = query.value(14).toString().trimmed();
         s.operatorName = query.value(15).toString().trimmed();

@@ -5,6 +5,7 @@
 
 #include "common/DateTime.h"
 #include "common/Exception.h"
+#include "station/reports/DirectoryNames.h"
 #include "station/reports/ReportCatalog.h"
 #include "station/reports/ReportEngine.h"
 #include "station/reports/ReportFormats.h"
@@ -282,4 +283,48 @@ TEST_F(ShiftKindReportsTest, DemoReturnActsFollowTheirSales)
                                          "WHERE b.ORDERLITER <> l.LITER + b.LITER OR b.SMNUM <> l.SMNUM")),
               0);
     EXPECT_GT(count(*db_, QStringLiteral("SELECT COUNT(*) FROM BACKACT WHERE VIDOPL = 1 AND TERMRETURN = 0")), 0);
+}
+
+TEST_F(ShiftKindReportsTest, ContragentNamesResolveAsTheDirectoryJoinDoes)
+{
+    // Directory records no sale uses: a nameless contragent, a statement client
+    // under a contragent's number and one of its own, two of the same name.
+    db_->exec(QStringLiteral("INSERT INTO CONTRAGENT (CONTR_ID, NAME) VALUES (900001, NULL)"));
+    db_->exec(QStringLiteral("INSERT INTO CONTRAGENT (CONTR_ID, NAME) VALUES (900002, 'Тест двойник ')"));
+    db_->exec(QStringLiteral("INSERT INTO VDCONTRACTOR (ID, NAME, VIDOPL) VALUES (900001, 'Клиент под номером', 4)"));
+    db_->exec(QStringLiteral("INSERT INTO VDCONTRACTOR (ID, NAME, VIDOPL) VALUES (900003, 'Тест двойник', 4)"));
+    db_->exec(QStringLiteral("INSERT INTO VDCONTRACTOR (ID, NAME, VIDOPL) VALUES (900002, 'Скрыт контрагентом', 4)"));
+    const station::ContragentNames names(*db_);
+
+    QStringList texts = {QStringLiteral("900001"), QStringLiteral("900002"), QStringLiteral("900003"),
+                         QStringLiteral("900003  "), QStringLiteral(" 900003"), QStringLiteral("0900003"),
+                         QStringLiteral("X-17"), QStringLiteral(""), QStringLiteral("-1")};
+    QSqlQuery used = db_->query();
+    station::execQuery(used, QStringLiteral("SELECT DISTINCT IDCNT FROM LOGTRAN WHERE IDCNT IS NOT NULL"), QStringLiteral("Test"));
+    while (used.next())
+        texts << used.value(0).toString();
+    ASSERT_GT(texts.size(), 10);
+    for (const QString& text : texts) {
+        QSqlQuery joined = db_->prepare(QStringLiteral(
+            "SELECT COALESCE(c.NAME, v.NAME, t.IDCNT) FROM (SELECT CAST(? AS VARCHAR(10)) AS IDCNT FROM RDB$DATABASE) t "
+            "LEFT JOIN CONTRAGENT c ON CAST(c.CONTR_ID AS VARCHAR(10)) = t.IDCNT "
+            "LEFT JOIN VDCONTRACTOR v ON c.CONTR_ID IS NULL AND CAST(v.ID AS VARCHAR(10)) = t.IDCNT"));
+        joined.addBindValue(text);
+        station::execPrepared(joined, QStringLiteral("Test"));
+        ASSERT_TRUE(joined.next());
+        EXPECT_EQ(names.nameOf(text), joined.value(0).toString().trimmed()) << text.toStdString();
+    }
+    EXPECT_EQ(names.nameOf(QStringLiteral("900001")), QStringLiteral("900001"));
+    EXPECT_EQ(names.nameOf(QStringLiteral("900003  ")), QStringLiteral("Тест двойник"));
+    EXPECT_EQ(names.nameOf(QStringLiteral(" 900003")), QStringLiteral("900003"));
+
+    // Sales are kept under either directory's number; a client hidden by a
+    // contragent of the same number is not looked for.
+    EXPECT_EQ(names.keysNamed(QStringLiteral("Тест двойник")), (QStringList{"900002", "900003"}));
+    EXPECT_TRUE(names.keysNamed(QStringLiteral("Скрыт контрагентом")).isEmpty());
+    EXPECT_EQ(names.keysNamed(QStringLiteral("Клиент под номером")), QStringList{});
+    EXPECT_TRUE(names.keysNamed(QStringLiteral("Нет такого")).isEmpty());
+
+    db_->exec(QStringLiteral("DELETE FROM VDCONTRACTOR WHERE ID >= 900001"));
+    db_->exec(QStringLiteral("DELETE FROM CONTRAGENT WHERE CONTR_ID >= 900001"));
 }

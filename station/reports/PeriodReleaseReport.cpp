@@ -138,6 +138,9 @@ public:
     {
         ReportTable& table = document_.addTable(saleColumns(shown_));
         QMap<QString, Amounts> byFuel;
+        // Sales of one fuel come in runs: the run's totals are looked up once.
+        Amounts* fuelAmounts = nullptr;
+        const QString* fuel = nullptr;
         Amounts all;
         for (const Sale* s : sales) {
             QStringList cells;
@@ -151,7 +154,11 @@ public:
                   << f_.kilograms(units(s->mass)) << f_.money(units(s->sum));
             if (!document_.addRow(table, cells))
                 return false;
-            byFuel[s->fuel].add(*s);
+            if (!fuel || *fuel != s->fuel) {
+                fuel = &s->fuel;
+                fuelAmounts = &byFuel[s->fuel];
+            }
+            fuelAmounts->add(*s);
             all.add(*s);
         }
         if (byFuel.size() > 1)

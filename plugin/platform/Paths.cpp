@@ -104,6 +104,23 @@ bool isWindowsPath(const QString& path)
     return !path.isEmpty() && path[0] == u'\\';
 }
 
+QString fromNative(const QString& path)
+{
+    if (isWindowsPath(path))
+        return path;
+    const QString base = root() + u'/';
+    if (!path.startsWith(base) || path.size() < base.size() + 1)
+        return path;
+    const QChar drive = path[base.size()];
+    const bool driveFolder = drive >= u'A' && drive <= u'Z'
+        && (path.size() == base.size() + 1 || path[base.size() + 1] == u'/');
+    if (!driveFolder)
+        return path;
+    QString rest = path.mid(base.size() + 2);
+    rest.replace(u'/', u'\\');
+    return QString(drive) + QStringLiteral(":\\") + rest;
+}
+
 QString toNative(const QString& path)
 {
     if (!isWindowsPath(path))

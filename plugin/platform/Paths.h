@@ -17,6 +17,10 @@ bool isWindowsPath(const QString& path);
 // matched case-insensitively; components that do not exist keep their spelling.
 // A native path (not Windows-style) is returned unchanged.
 QString toNative(const QString& path);
+// The way back, for names the system's own dialogs hand out: a native path
+// inside a drive folder under the root becomes "X:\..."; any other path is
+// returned unchanged.
+QString fromNative(const QString& path);
 
 // The Windows folder, Windows-style with a trailing backslash: "C:\WINDOWS\";
 // created on first use, as it always exists on a station.

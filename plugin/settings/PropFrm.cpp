@@ -113,20 +113,6 @@ QString formsFolder(bool webForm)
     return webForm ? core::SmenaRepWebFormsFolder() : core::SmenaRepFormsFolder();
 }
 
-// A chosen file as the suite names it: a native path under the C: or S: drive
-// folders becomes "C:\..." or "S:\..."; anything else stays as given.
-QString suitePath(const QString& path)
-{
-    if (Paths::isWindowsPath(path))
-        return path;
-    for (const QChar drive : {u'C', u'S'}) {
-        const QString prefix = Paths::root() + u'/' + drive + u'/';
-        if (path.startsWith(prefix))
-            return QString(drive) + QStringLiteral(":\\") + path.mid(prefix.size()).replace(u'/', u'\\');
-    }
-    return path;
-}
-
 } // namespace
 
 QString PropKeyName(int kind)
@@ -650,7 +636,7 @@ void TPropFrm::FormButtonClick(Row& variant)
     if (!chosen)
         return;
     const QString name =
-        ReplaceText(suitePath(*chosen), QStringLiteral("S:\\"), QStringLiteral("C:\\"), rfIgnoreCase);
+        ReplaceText(Paths::fromNative(*chosen), QStringLiteral("S:\\"), QStringLiteral("C:\\"), rfIgnoreCase);
     if (name.startsWith(QStringLiteral("\\\\")))
         throw Exception(QStringLiteral(
             "Нельзя указывать для шаблона отчета сетевой каталог! Допустимо указывать только подключенный к данному "

@@ -30,6 +30,12 @@ TEST(PathsMapping, DrivesMapUnderTheRootWithUpperCaseLetter)
     EXPECT_EQ(Paths::toNative(QStringLiteral("s:\\Forms\\a.txt")), rootPath(env, QStringLiteral("S/Forms/a.txt")));
     EXPECT_EQ(Paths::toNative(QStringLiteral("d:/x/y")), rootPath(env, QStringLiteral("D/x/y")));
     EXPECT_EQ(Paths::toNative(QStringLiteral("C:\\")), rootPath(env, QStringLiteral("C")));
+    // And back: only drive folders under the root take a drive letter.
+    EXPECT_EQ(Paths::fromNative(rootPath(env, QStringLiteral("S/Forms/a.txt"))), QStringLiteral("S:\\Forms\\a.txt"));
+    EXPECT_EQ(Paths::fromNative(rootPath(env, QStringLiteral("C"))), QStringLiteral("C:\\"));
+    EXPECT_EQ(Paths::fromNative(rootPath(env, QStringLiteral("CX/a"))), rootPath(env, QStringLiteral("CX/a")));
+    EXPECT_EQ(Paths::fromNative(QStringLiteral("/etc/hosts")), QStringLiteral("/etc/hosts"));
+    EXPECT_EQ(Paths::fromNative(QStringLiteral("C:\\x")), QStringLiteral("C:\\x"));
 }
 
 TEST(PathsMapping, BothSeparatorsDotsAndRepeatedSeparators)

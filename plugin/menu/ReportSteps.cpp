@@ -80,7 +80,7 @@ void RunShiftLoop(const ShiftListSetup& setup, const std::function<void(const Sh
             db.VeltaServer.SetConnected(false);
         selection::FreeShiftList();
     };
-    try {
+    WithLeavingSteps([&] {
         selection::CreateShiftList();
         selection::TSmenaListFrm& list = *SmenaListFrm();
         if (setup.reportNumber >= 0)
@@ -112,15 +112,7 @@ void RunShiftLoop(const ShiftListSetup& setup, const std::function<void(const Sh
             choice.BegShiftOperator = operatorOf(log, choice.BegShift);
             report(choice);
         }
-    } catch (...) {
-        try {
-            leave();
-        } catch (...) {
-            // The first error is the one the user sees.
-        }
-        throw;
-    }
-    leave();
+    }, leave);
 }
 
 std::pair<Variant, Variant> FlagsAndCodes(const QString& key, int defaultPos)

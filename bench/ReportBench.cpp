@@ -257,9 +257,9 @@ void registerCases()
         };
     };
     cases() = {
-        {"shift report, 1 shift", demo, kShiftReportNo, shift(kFirstShift + 20, kFirstShift + 20), 21},
-        {"shift report, 30 shifts", demo, kShiftReportNo, shift(kFirstShift + 20, kFirstShift + 49), 11},
-        {"period release by contragent, 90 days of 1,000,000 sales", big, kContragentPeriodReportNo,
+        {"shift report, 1 shift", demo, report::kShift, shift(kFirstShift + 20, kFirstShift + 20), 21},
+        {"shift report, 30 shifts", demo, report::kShift, shift(kFirstShift + 20, kFirstShift + 49), 11},
+        {"period release by contragent, 90 days of 1,000,000 sales", big, report::kContragentPeriod,
          [] {
              // The statement contragent with the most sales.
              const QVector<QStringList> top = bigStation()->rows(QStringLiteral(

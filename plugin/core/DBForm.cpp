@@ -14,9 +14,6 @@ namespace {
 constexpr int kPrivLocalServer = 11;
 constexpr int kPrivServerComputer = 13;
 
-// Function of the engine that hands out a new scanned document type identifier.
-constexpr int kFnNewScanDocTypeId = 2;
-
 constexpr int kAllRecords = -1;
 
 // How a persistent field is shown; a width of 0 keeps the type's default.
@@ -320,7 +317,7 @@ void TDBFrm::dsScanDocTypesBeforePost(TClientDataSet& dataSet)
     if (!id.IsNull())
         return;
     Variant newId;
-    RptCallFunctionWithGSMDBConnect(kFnNewScanDocTypeId, Variant(Variant::Array{}), newId);
+    RptCallFunctionWithGSMDBConnect(report::kFnNewScanDocTypeId, Variant(Variant::Array{}), newId);
     // An answer that is no number must not become identifier 0.
     if (!newId.isNumeric())
         throw Exception(QStringLiteral("Не получен номер нового типа документа"));

@@ -52,7 +52,7 @@ void sendPrologue()
     try {
         const int x = hostValue(kValuePrologue).toInt();
         QString ignored;
-        host().getReport(ignored, kServiceReport, Variant(Variant::Array{Variant(kSelectorPrologue), Variant(x)}));
+        host().getReport(ignored, report::kService, Variant(Variant::Array{Variant(report::kSelectorPrologue), Variant(x)}));
     } catch (...) {
     }
 }
@@ -114,8 +114,8 @@ void GetProviderData(const QString& sql, int base, Variant& data)
     if (!host().getReport)
         throw Exception(QStringLiteral("GetProviderData -> функция \"GetReport\" не определа!"));
     QString answer;
-    host().getReport(answer, kServiceReport,
-                     Variant(Variant::Array{Variant(kSelectorProviderData), Variant(sql), Variant(base)}));
+    host().getReport(answer, report::kService,
+                     Variant(Variant::Array{Variant(report::kSelectorProviderData), Variant(sql), Variant(base)}));
     data = Variant(HexDecodeBytes(answer.toLatin1()));
 }
 
@@ -125,8 +125,8 @@ void RptCallFunction(int fn, const Variant& args, Variant& result)
         throw Exception(QStringLiteral("Функция \"GetReport\" не определа!"));
     try {
         QString answer;
-        host().getReport(answer, kServiceReport,
-                         Variant(Variant::Array{Variant(kSelectorCallFunction), Variant(fn), args}));
+        host().getReport(answer, report::kService,
+                         Variant(Variant::Array{Variant(report::kSelectorCallFunction), Variant(fn), args}));
         TextToVariant(answer, result);
     } catch (const Exception& e) {
         WrapExceptionTagged(e, QStringLiteral("RptCallFunction"), true)->raise();
@@ -136,7 +136,7 @@ void RptCallFunction(int fn, const Variant& args, Variant& result)
 void RptCallFunctionWithGSMDBConnect(int fn, const Variant& args, Variant& result)
 {
     try {
-        RptCallFunction(2, Variant(Variant::Array{Variant(fn), args}), result);
+        RptCallFunction(report::kFnWithStationDatabase, Variant(Variant::Array{Variant(fn), args}), result);
     } catch (const Exception& e) {
         WrapExceptionTagged(e, QStringLiteral("RptCallFunctionWithGSMDBConnect"), true)->raise();
     }

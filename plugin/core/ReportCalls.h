@@ -3,23 +3,12 @@
 // (RunReport) or, on remote workplaces, the station server's own report method
 // (ProduceReport), SQL data through the service report (GetProviderData) and
 // the engine's service functions with their typed answers (RptCallFunction).
+#include "common/ReportContract.h"
 #include "common/Variant.h"
 
 #include <QString>
 
 namespace velta::core {
-
-// The service report: its parameter array starts with a selector.
-inline constexpr int kServiceReport = 35;
-// Called with an empty array right after a report: that report's HTML rendering.
-inline constexpr int kLastReportHtml = 55;
-
-// Selectors of the service report.
-inline constexpr std::uint16_t kSelectorPrologue = 1000;
-inline constexpr std::uint8_t kSelectorProviderData = 2;
-inline constexpr std::uint8_t kSelectorLimitBalances = 12;
-inline constexpr std::uint8_t kSelectorCallFunction = 17;
-inline constexpr std::uint8_t kSelectorPriceHistory = 18;
 
 // The class of the station's application server.
 inline constexpr char kVeltaServerName[] = "VeltaServer.ServerVeltaDCOM";

@@ -1,100 +1,40 @@
 #pragma once
-// The composition of the shift report, kept in section [SmenaRep] of cnf.ini:
-// which of the eighteen sections are printed, in what order and from which
-// templates. The defaults written at every log-on, the rule that slots a new
-// section into an existing order, and the composition array the shift reports
-// send to the report engine.
-#include "common/Variant.h"
-
-#include <QString>
-#include <optional>
-#include <vector>
-
-namespace velta {
-class TCustomIniFile;
-}
+// The shift report's composition in the station's cnf.ini, under the names the
+// plug-in's windows and handlers use: thin callers of the composition rules
+// (contract/ShiftComposition.h) on the cnf.ini of the Windows folder.
+#include "plugin/core/contract/ShiftComposition.h"
 
 namespace velta::core {
 
-inline constexpr int kSmenaRepSectionCount = 18;
-// Section indexes the defaults refer to.
-inline constexpr int kSmenaRepEnd = 1;
-inline constexpr int kSmenaRepFinancial = 4;
-inline constexpr int kSmenaRepBonus = 16;
-inline constexpr int kSmenaRepReloads = 17;
-// The kind of an HTML entry of the composition array: the section index + this.
-inline constexpr int kSmenaRepHtmlKind = 100;
+inline constexpr int kSmenaRepSectionCount = report::kShiftSectionCount;
+inline constexpr int kSmenaRepEnd = report::kSectionEnd;
+inline constexpr int kSmenaRepFinancial = report::kSectionFinancial;
+inline constexpr int kSmenaRepBonus = report::kSectionBonuses;
+inline constexpr int kSmenaRepReloads = report::kSectionReloads;
+inline constexpr int kSmenaRepHtmlKind = report::kHtmlKindOffset;
 
-// The cnf.ini section and its keys ("Rep3_1", "RepPath3_1", "WebRepPath3_1").
+using ShiftReportComposition = report::ShiftComposition;
+using CompositionVariant = report::CompositionVariant;
+
 QString SmenaRepSection();
 QString SmenaRepPositionKey(int section, int variant);
 QString SmenaRepPathKey(int section, int variant);
 QString SmenaRepWebPathKey(int section, int variant);
-
-// The section's name as users see it, and its default templates (empty when it
-// has none).
 QString SmenaRepSectionName(int section);
 QString SmenaRepDefaultPath(int section);
 QString SmenaRepDefaultWebPath(int section);
-
-// The folders bare template names are taken from.
-QString SmenaRepFormsFolder();    // "C:\DEXE\FORMS\REPORT\"
-QString SmenaRepWebFormsFolder(); // "C:\DEXE\FORMS\WEBREP\"
-
-// A template path as the report engine gets it: empty stays empty, a path with
-// a folder part has its first "S:\" (any case) made "C:\", a bare file name
-// gets the folder in front.
+QString SmenaRepFormsFolder();
+QString SmenaRepWebFormsFolder();
 QString CompleteTemplatePath(const QString& path, const QString& folder);
-
-// Moves every variant placed after the anchor's variant 0 one place further
-// (switched-off variants too, keeping their sign) and places the target's
-// variant 0 right after the anchor. Nothing happens when the anchor has no place.
 void InsertSectionAfter(TCustomIniFile& ini, int anchor, int target);
-
-// Writes the missing default keys of cnf.ini at log-on; a newly added reloads
-// section goes after the financial report, a newly added end section after
-// the bonus section. All of it is one change of the file under one hold of its
-// lock: a crash midway leaves the file as it was.
-void EnsureSmenaRepDefaults();
-
-struct ShiftReportComposition {
-    // 3k + 1 elements for k entries sorted by position: position (Int32),
-    // kind (Int32: the section for the text form, section + 100 for HTML),
-    // template path (String); the last element is left unassigned.
-    Variant Composition;
-    int RoundRVal = 0;
-    int SiloReportSortField = 0;
-};
-
-// Reads the composition of the shift report from cnf.ini (a missing file gives
-// no entry) with every printed variant's text and HTML entry.
-ShiftReportComposition LoadComposition();
-
-// The sections the report properties window edits: all but 6 to 9.
 bool SmenaRepSectionEditable(int section);
 
-// One variant of an editable section as the properties window reads and
-// writes it, in list order (sections ascending, variants in key order).
-struct CompositionVariant {
-    int section = 0;
-    // Read: the stored position (a non-numeric value reads as the number of
-    // variants read so far + 1). Written: the position, negative when off.
-    int position = 0;
-    // The templates; read with the section's defaults for missing keys.
-    // Written only when present (a template found missing is not written).
-    std::optional<QString> path;
-    std::optional<QString> webPath;
-};
-
-// The variants of the editable sections: for each, variant 0, 1, ... while
-// its position key exists.
+// The same rules on CnfIniFileName(): the defaults written at every log-on,
+// the composition the shift reports send, and the properties window's read
+// and save.
+void EnsureSmenaRepDefaults();
+ShiftReportComposition LoadComposition();
 std::vector<CompositionVariant> ReadEditableComposition();
-
-// Replaces the composition of the editable sections as one change of cnf.ini:
-// every position and template key of those sections goes (when the file
-// exists) and the given variants are written, numbered again from 0 per
-// section, in one write under one hold of the lock. Other keys of [SmenaRep]
-// stay. A reader sees the old composition or the new one, whole.
 void SaveComposition(const std::vector<CompositionVariant>& variants);
 
 } // namespace velta::core

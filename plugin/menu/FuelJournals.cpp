@@ -135,7 +135,7 @@ void TReport::ShiftFuelJournal(MenuItem&, FuelMove kind)
                 operations.Close();
                 operations.SetFiltered(false);
                 QString html;
-                RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
+                RunReport(report::kLastReportHtml, Variant(Variant::Array{}), html);
                 viewer::ShowReport(text, html, request.caption);
             },
             [&] { operations.Close(); });

@@ -84,14 +84,14 @@ ShiftReportRequest FuelJournalRequest(FuelMove kind, int first, int last)
 {
     switch (kind) {
     case FuelMove::Receipts:
-        return {kFuelReceiptsReportNo, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
+        return {report::kFuelReceiptsJournal, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
     case FuelMove::Transfers:
-        return {kServiceReport, Variant(Variant::Array{Variant(kSelectorTransfers), int32(first), int32(last)}),
+        return {report::kService, Variant(Variant::Array{Variant(report::kSelectorTransfers), int32(first), int32(last)}),
                 fuelJournalCaption(kind)};
     case FuelMove::PumpOuts:
         break;
     }
-    return {kFuelPumpOutsReportNo, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
+    return {report::kPumpOutsJournal, Variant(Variant::Array{int32(first), int32(last)}), fuelJournalCaption(kind)};
 }
 
 QString ShiftFuelJournalFilter(FuelMove kind, TDateTime begTime, TDateTime endTime)
@@ -103,7 +103,7 @@ QString ShiftFuelJournalFilter(FuelMove kind, TDateTime begTime, TDateTime endTi
 
 ShiftReportRequest ShiftFuelJournalRequest(FuelMove kind, int a, int b)
 {
-    const int reportNo = kind == FuelMove::Receipts ? kFuelReceiptsReportNo : kFuelPumpOutsReportNo;
+    const int reportNo = kind == FuelMove::Receipts ? report::kFuelReceiptsJournal : report::kPumpOutsJournal;
     return {reportNo, Variant(Variant::Array{int32(a), int32(b)}), fuelJournalCaption(kind)};
 }
 
@@ -120,42 +120,34 @@ ShiftReportRequest PeriodReleaseRequest(ReleaseBy by, const PeriodReleaseChoice&
     const Variant end = dateTime(choice.End);
     switch (by) {
     case ReleaseBy::Statement:
-        // This report takes its period as plain floating-point numbers.
-        return {kStatementPeriodReportNo, Variant(Variant::Array{Variant(choice.Begin), Variant(choice.End), flags, codes}),
+        return {report::kStatementPeriod, report::periodReleaseArray(report::ReleaseKind::Statement, choice, flags, codes),
                 StatementPeriodCaption(payTypeNames)};
-    case ReleaseBy::Contragent: {
-        Variant::Array params{begin, end, text(choice.Contragent), Variant(choice.ByDrivers), Variant(choice.ByCars)};
-        // Drivers above cars: the engine's older form without the codes.
-        if (choice.DriverFirst)
-            params << Variant(true) << flags;
-        else
-            params << Variant(false) << flags << codes;
-        return {kContragentPeriodReportNo, Variant(params), QStringLiteral("ОТПУСК ПО КОНТРАГЕНТУ ЗА ВЫБРАННЫЙ ПЕРИОД")};
-    }
+    case ReleaseBy::Contragent:
+        return {report::kContragentPeriod,
+                report::periodReleaseArray(report::ReleaseKind::Contragent, choice, flags, codes),
+                QStringLiteral("ОТПУСК ПО КОНТРАГЕНТУ ЗА ВЫБРАННЫЙ ПЕРИОД")};
     case ReleaseBy::Car:
-        return {kCarPeriodReportNo,
-                Variant(Variant::Array{begin, end, text(choice.Contragent), text(choice.Detail), flags, codes}),
+        return {report::kCarPeriod, report::periodReleaseArray(report::ReleaseKind::Car, choice, flags, codes),
                 QStringLiteral("ОТПУСК ПО АВТОМОБИЛЮ ЗА ВЫБРАННЫЙ ПЕРИОД")};
     case ReleaseBy::Driver:
-        return {kDriverPeriodReportNo,
-                Variant(Variant::Array{begin, end, text(choice.Contragent), text(choice.Detail), flags, codes}),
+        return {report::kDriverPeriod, report::periodReleaseArray(report::ReleaseKind::Driver, choice, flags, codes),
                 QStringLiteral("ОТПУСК ВОДИТЕЛЮ ЗА ВЫБРАННЫЙ ПЕРИОД")};
     case ReleaseBy::LimitsDetail:
         break;
     }
-    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorLimitsDetail), text(choice.Contragent), begin, end}),
+    return {report::kService, Variant(Variant::Array{Variant(report::kSelectorLimitsDetail), text(choice.Contragent), begin, end}),
             QStringLiteral("ДЕТАЛИЗАЦИЯ ПО УБЫВАЮЩИМ ЛИМИТАМ")};
 }
 
 ShiftReportRequest LimitBalancesRequest()
 {
-    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorLimitBalances)}),
+    return {report::kService, Variant(Variant::Array{Variant(report::kSelectorLimitBalances)}),
             QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ")};
 }
 
 ShiftReportRequest PriceHistoryRequest(TDateTime begin, TDateTime end)
 {
-    return {kServiceReport, Variant(Variant::Array{Variant(kSelectorPriceHistory), dateTime(begin), dateTime(end)}),
+    return {report::kService, Variant(Variant::Array{Variant(report::kSelectorPriceHistory), dateTime(begin), dateTime(end)}),
             QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ")};
 }
 
@@ -190,7 +182,7 @@ ShiftReportRequest SalesHistoryRequest(const ShiftChoice& choice, const QString&
                                         Variant(true)}
                        : Variant::Array{text(dispenser), Variant(std::int8_t(-1)), dateTime(choice.BegTime),
                                         dateTime(choice.EndTime), Variant(false)};
-    return {kSalesHistoryReportNo, Variant(params),
+    return {report::kSalesHistory, Variant(params),
             loadingRack ? QStringLiteral("История продаж по АСН") : QStringLiteral("История продаж по ТРК")};
 }
 

@@ -4,6 +4,7 @@
 // parameter arrays (element order and types as the engine reads them), report
 // numbers, viewer captions, and the filters and queries their lists use.
 #include "common/DateTime.h"
+#include "common/ReportContract.h"
 #include "common/Variant.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ShiftReportParams.h"
@@ -11,18 +12,6 @@
 #include <QString>
 
 namespace velta::core {
-
-// Report numbers of the journals and the period reports.
-inline constexpr int kFuelReceiptsReportNo = 0;
-inline constexpr int kFuelPumpOutsReportNo = 31;
-inline constexpr int kSalesHistoryReportNo = 10;
-inline constexpr int kStatementPeriodReportNo = 11;
-inline constexpr int kContragentPeriodReportNo = 12;
-inline constexpr int kCarPeriodReportNo = 13;
-inline constexpr int kDriverPeriodReportNo = 53;
-// Service report selectors of the transfers and the limits detail.
-inline constexpr std::uint8_t kSelectorLimitsDetail = 13;
-inline constexpr std::uint8_t kSelectorTransfers = 19;
 
 // ---- fuel journals ----
 
@@ -44,15 +33,7 @@ ShiftReportRequest ShiftFuelJournalRequest(TReport::FuelMove kind, int a, int b)
 // ---- period release reports ----
 
 // What the statement parameters window gave.
-struct PeriodReleaseChoice {
-    TDateTime Begin = 0;
-    TDateTime End = 0;
-    QString Contragent; // "Name" of the client chosen
-    QString Detail;     // "Name" of the car or driver chosen
-    bool ByDrivers = false;
-    bool ByCars = false;
-    bool DriverFirst = true;
-};
+using report::PeriodReleaseChoice;
 // The viewer caption of the statement release: the statements payment type's name.
 QString StatementPeriodCaption(const Variant& payTypeNames);
 ShiftReportRequest PeriodReleaseRequest(TReport::ReleaseBy by, const PeriodReleaseChoice& choice,

@@ -41,7 +41,7 @@ void ProduceAndShow(const ShiftReportRequest& request, Production production)
     else
         RunReport(request.reportNo, request.params, text);
     QString html;
-    RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
+    RunReport(report::kLastReportHtml, Variant(Variant::Array{}), html);
     viewer::ShowReport(text, html, request.caption);
 }
 

@@ -60,26 +60,6 @@ void EnsureReportKey(const QString& keyName)
     }
 }
 
-// The shift report's parameters before the payment type codes, for a range
-// of shifts or (first and last -1) the open one.
-Variant::Array shiftReportParams(const Variant& first, const Variant& last, const ShiftReportSettings& settings)
-{
-    return {first,
-            last,
-            settings.Composition,
-            settings.StationValue,
-            int32(settings.RoundRVal),
-            text(settings.DepartmentPath),
-            Variant(settings.IsOfficeWorkplace),
-            settings.Flags,
-            int32(settings.SiloReportSortField)};
-}
-
-Variant::Array currentShiftReportParams(const ShiftReportSettings& settings)
-{
-    return shiftReportParams(Variant(std::int8_t(-1)), Variant(std::int8_t(-1)), settings);
-}
-
 } // namespace
 
 ShiftReportSettings ReadShiftReportSettings()
@@ -99,15 +79,14 @@ ShiftReportSettings ReadShiftReportSettings()
 
 ShiftReportRequest ShiftReportRequestFor(const ShiftChoice& choice, const ShiftReportSettings& settings)
 {
-    Variant::Array params = choice.current ? currentShiftReportParams(settings)
-                                           : shiftReportParams(int32(choice.BegShift), int32(choice.EndShift), settings);
-    params << settings.Codes;
-    return {kShiftReportNo, Variant(params), QStringLiteral("Сменный отчет")};
+    const report::ShiftRange shifts{choice.current, choice.BegShift, choice.EndShift};
+    return {report::kShift, report::shiftReportArray(shifts, settings), QStringLiteral("Сменный отчет")};
 }
 
 ShiftReportRequest CurrentShiftReportRequest(const ShiftReportSettings& settings)
 {
-    return {kShiftReportNo, Variant(currentShiftReportParams(settings)), QStringLiteral("Сменный отчет")};
+    return {report::kShift, report::shiftReportArray(report::ShiftRange{true, 0, 0}, settings, false),
+            QStringLiteral("Сменный отчет")};
 }
 
 BonusRepSettings ReadBonusRepSettings()
@@ -139,7 +118,7 @@ ShiftReportRequest BonusShiftReportRequest(const ShiftChoice& choice, const Bonu
                                 Variant(settings.ShowSubVidoplItog),
                                 Variant(settings.CBAllVO),
                                 settings.Codes};
-    return {kBonusReportNo, Variant(params), QStringLiteral("Сменный отчет по бонусам и скидкам").toUpper()};
+    return {report::kBonusShift, Variant(params), QStringLiteral("Сменный отчет по бонусам и скидкам").toUpper()};
 }
 
 BackRepSettings ReadBackRepSettings()
@@ -173,24 +152,24 @@ ShiftReportRequest ReturnsShiftReportRequest(const ShiftChoice& choice, const Ba
     Variant sent(params);
     if (codesExtension)
         sent = Variant(Variant::Array{sent, Variant(Variant::Array{settings.Codes})});
-    return {kReturnsReportNo, sent, QStringLiteral("Сменный отчет по возвратам")};
+    return {report::kReturnsShift, sent, QStringLiteral("Сменный отчет по возвратам")};
 }
 
 ShiftReportRequest ContractsShiftReportRequest(const ShiftChoice& choice, const Variant& flags, const Variant& codes)
 {
     if (choice.current)
-        return {kCurrentContractsReportNo, Variant(Variant::Array{byte(0), flags, codes}),
+        return {report::kCurrentContractsShift, Variant(Variant::Array{byte(0), flags, codes}),
                 QStringLiteral("Текущий сменный отчет по договорам")};
     const Variant::Array params{dateTime(choice.BegTime),     dateTime(choice.EndTime), text(choice.CurrentSmNum),
                                 text(choice.CurrentOperator), flags,                    codes};
-    return {kContractsReportNo, Variant(params), QStringLiteral("Сменный отпуск по договорам")};
+    return {report::kContractsShift, Variant(params), QStringLiteral("Сменный отпуск по договорам")};
 }
 
 ShiftReportRequest TerminalReturnsShiftReportRequest(const ShiftChoice& choice)
 {
     const Variant::Array params{int32(choice.BegShift), dateTime(choice.BegTime), dateTime(choice.EndTime),
                                 text(singleShiftOperator(choice)), int32(choice.EndShift)};
-    return {kTerminalReturnsReportNo, Variant(params),
+    return {report::kTerminalReturnsShift, Variant(params),
             QStringLiteral("Сменный отчет по непроизведенным возвратам на терминал")};
 }
 
@@ -211,7 +190,7 @@ ShiftReportRequest StatementShiftReportRequest(const ShiftChoice& choice, const 
 {
     const QString caption = StatementShiftReportCaption(state().payTypeNames);
     if (choice.current)
-        return {kCurrentStatementReportNo, Variant(Variant::Array{flags, codes}), caption};
+        return {report::kCurrentStatementShift, Variant(Variant::Array{flags, codes}), caption};
     const Variant::Array params{dateTime(choice.BegTime),
                                 dateTime(choice.EndTime),
                                 text(QString::number(choice.BegShift)),
@@ -220,7 +199,7 @@ ShiftReportRequest StatementShiftReportRequest(const ShiftChoice& choice, const 
                                 flags,
                                 text(QString()),
                                 codes};
-    return {kStatementReportNo, Variant(params), caption};
+    return {report::kStatementShift, Variant(params), caption};
 }
 
 ShiftReportRequest ContragentShiftReportRequest(const ShiftChoice& choice, const ContragentChoice& contragent,
@@ -229,7 +208,7 @@ ShiftReportRequest ContragentShiftReportRequest(const ShiftChoice& choice, const
     if (choice.current) {
         const Variant::Array params{text(contragent.Name), flags, Variant(contragent.ByDrivers),
                                     Variant(contragent.ByCars), Variant(contragent.DriverFirst), codes};
-        return {kCurrentContragentReportNo, Variant(params),
+        return {report::kCurrentContragentShift, Variant(params),
                 QStringLiteral("ТЕКУЩИЙ СМЕННЫЙ ОТПУСК ПО КОНТРАГЕНТУ")};
     }
     const Variant::Array params{dateTime(choice.BegTime),
@@ -243,13 +222,13 @@ ShiftReportRequest ContragentShiftReportRequest(const ShiftChoice& choice, const
                                 Variant(contragent.ByCars),
                                 Variant(contragent.DriverFirst),
                                 codes};
-    return {kContragentReportNo, Variant(params), QStringLiteral("СМЕННЫЙ ОТПУСК ПО КОНТРАГЕНТУ")};
+    return {report::kContragentShift, Variant(params), QStringLiteral("СМЕННЫЙ ОТПУСК ПО КОНТРАГЕНТУ")};
 }
 
 ShiftReportRequest TalonsShiftReportRequest(const ShiftChoice& choice, const Variant& flags, const Variant& codes)
 {
     const Variant::Array params{dateTime(choice.BegTime), dateTime(choice.EndTime), flags, codes};
-    return {kTalonsReportNo, Variant(params), QStringLiteral("Отливы по талонам")};
+    return {report::kTalonsShift, Variant(params), QStringLiteral("Отливы по талонам")};
 }
 
 CardRepSettings ReadCardRepSettings()
@@ -285,20 +264,20 @@ ShiftReportRequest CardsShiftReportRequest(const ShiftChoice& choice, const Card
     params << settings.Flags << text(cardMask) << Variant(settings.LogTranDsc) << settings.Codes;
     const QString caption = cardMask.isEmpty() ? QStringLiteral("Отливы по пластиковым картам")
                                                : QStringLiteral("Отливы по номеру карты");
-    return {kCardsReportNo, Variant(params), caption};
+    return {report::kCardsShift, Variant(params), caption};
 }
 
 ShiftReportRequest ReloadsShiftReportRequest(const ShiftChoice& choice)
 {
-    const Variant::Array params{byte(kSelectorReloads), dateTime(choice.BegTime), dateTime(choice.EndTime),
+    const Variant::Array params{byte(report::kSelectorReloads), dateTime(choice.BegTime), dateTime(choice.EndTime),
                                 int32(choice.BegShift), int32(choice.EndShift)};
-    return {kServiceReport, Variant(params), QStringLiteral("Информация по перезагрузкам")};
+    return {report::kService, Variant(params), QStringLiteral("Информация по перезагрузкам")};
 }
 
 ShiftReportRequest MeterShiftReportRequest(const ShiftChoice& choice)
 {
-    const Variant::Array params{byte(kSelectorMeter), int32(choice.BegShift), int32(choice.EndShift)};
-    return {kServiceReport, Variant(params), QStringLiteral("Отчет по мернику")};
+    const Variant::Array params{byte(report::kSelectorMeter), int32(choice.BegShift), int32(choice.EndShift)};
+    return {report::kService, Variant(params), QStringLiteral("Отчет по мернику")};
 }
 
 } // namespace velta::core

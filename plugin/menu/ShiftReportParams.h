@@ -5,7 +5,9 @@
 // order and element types are what the engine reads, so each builder states
 // them exactly. The options read from the registry are read here too.
 #include "common/DateTime.h"
+#include "common/ReportContract.h"
 #include "common/Variant.h"
+#include "plugin/core/contract/ReportArrays.h"
 
 #include <QString>
 
@@ -31,35 +33,8 @@ struct ShiftReportRequest {
     QString caption;
 };
 
-// Report numbers of the shift reports.
-inline constexpr int kShiftReportNo = 45;
-inline constexpr int kBonusReportNo = 9;
-inline constexpr int kReturnsReportNo = 34;
-inline constexpr int kContractsReportNo = 25;
-inline constexpr int kCurrentContractsReportNo = 26;
-inline constexpr int kTerminalReturnsReportNo = 19;
-inline constexpr int kStatementReportNo = 14;
-inline constexpr int kCurrentStatementReportNo = 16;
-inline constexpr int kContragentReportNo = 15;
-inline constexpr int kCurrentContragentReportNo = 17;
-inline constexpr int kTalonsReportNo = 46;
-inline constexpr int kCardsReportNo = 52;
-// Service report selectors of the shift reports.
-inline constexpr std::uint8_t kSelectorMeter = 10;
-inline constexpr std::uint8_t kSelectorReloads = 11;
-inline constexpr std::uint8_t kSelectorReturnsCodes = 14;
-
 // The shift report's options, gathered once per choice.
-struct ShiftReportSettings {
-    Variant Composition;
-    Variant StationValue;
-    int RoundRVal = 0;
-    QString DepartmentPath;
-    bool IsOfficeWorkplace = false;
-    Variant Flags;
-    int SiloReportSortField = 0;
-    Variant Codes;
-};
+using report::ShiftReportSettings;
 // Reads them: the composition from cnf.ini, "VedomRep" (4), the department
 // path, the station value and the workplace.
 ShiftReportSettings ReadShiftReportSettings();

@@ -97,7 +97,7 @@ void TReport::ReturnsShiftReport(MenuItem&)
         const BackRepSettings settings = ReadBackRepSettings();
         // The engine answers "OK" when it takes the payment codes along.
         QString answer;
-        RunReport(kServiceReport, Variant(Variant::Array{Variant(kSelectorReturnsCodes)}), answer);
+        RunReport(report::kService, Variant(Variant::Array{Variant(report::kSelectorReturnsCodes)}), answer);
         const int workplaceKind = static_cast<int>(HostValues::privWorkplaceKind());
         ProduceAndShow(ReturnsShiftReportRequest(choice, settings, HostValues::stationValue(), workplaceKind,
                                                  answer == QLatin1String("OK")),

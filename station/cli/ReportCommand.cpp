@@ -7,6 +7,7 @@
 #include "common/WireClient.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/FileIO.h"
+#include "plugin/platform/Paths.h"
 #include "station/cli/ReportParamsJson.h"
 #include "station/cli/ReportPdf.h"
 #include "station/cli/ReportShortcuts.h"
@@ -91,7 +92,7 @@ public:
     {
         ReportAnswer answer;
         answer.text = call(request.reportNo, request.params);
-        answer.html = call(ReportEngine::kLastReportHtml, Variant(Variant::Array{}));
+        answer.html = call(report::kLastReportHtml, Variant(Variant::Array{}));
         return answer;
     }
 
@@ -136,7 +137,7 @@ public:
     {
         ReportAnswer answer;
         answer.text = engine_.produce(request.reportNo, request.params, QString(), false);
-        answer.html = engine_.produce(ReportEngine::kLastReportHtml, Variant(Variant::Array{}), QString(), false);
+        answer.html = engine_.produce(report::kLastReportHtml, Variant(Variant::Array{}), QString(), false);
         return answer;
     }
 
@@ -199,7 +200,7 @@ ReportRequest numberedRequest(const QStringList& request)
 {
     bool ok = false;
     const int reportNo = request[0].toInt(&ok);
-    if (!ok || reportNo < 0 || reportNo > ReportEngine::kMaxReportNo)
+    if (!ok || reportNo < 0 || reportNo > report::kMaxReportNo)
         throw Exception(QStringLiteral("\"%1\" is neither a report number 0-255 nor a shortcut (shift, period-release)")
                             .arg(request[0]));
     if (request.size() != 2)
@@ -246,13 +247,18 @@ ReportRequest shiftRequest(const QStringList& options, const QString& cnfFile,
     if (choices != 1)
         throw Exception(QStringLiteral("shift needs one of --shifts FIRST-LAST, --current or --day YYYY-MM-DD"));
     const ShiftComposition composition = readShiftComposition(cnfFile);
+    if (composition.defaults)
+        writeOut(stderr, QStringLiteral("velta-station report: no %1; the shift report has the composition a station "
+                                        "gets at its first log-on\n")
+                             .arg(Paths::toNative(cnfFile))
+                             .toUtf8());
     if (!day.isEmpty()) {
         const QVector<QStringList> found = station().rows(shiftsOfDaySql(day));
         if (found.isEmpty() || found[0].value(0).isEmpty())
             throw Exception(QStringLiteral("No shift was opened on %1").arg(day));
         range = ShiftRange{false, found[0][0].toInt(), found[0][1].toInt()};
     }
-    return {kShiftReportNo, shiftReportParams(*range, composition, stationPayTypes(station()))};
+    return {report::kShift, shiftReportParams(*range, composition, stationPayTypes(station()))};
 }
 
 ReportRequest periodReleaseRequest(const QStringList& options, const std::function<ReportStation&()>& station)

@@ -1,8 +1,6 @@
 #include "station/cli/ReportShortcuts.h"
 
 #include "common/Exception.h"
-#include "plugin/foundation/ini/SafeIniFiles.h"
-#include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Paths.h"
 
 #include <QRegularExpression>
@@ -10,40 +8,6 @@
 
 namespace velta::station {
 namespace {
-
-constexpr int kSectionCount = 18;
-constexpr int kHtmlKind = 100;
-const QString kSmenaRep = QStringLiteral("SmenaRep");
-
-struct Entry {
-    int position;
-    int kind;
-    QString path;
-};
-
-QString completePath(const QString& path, const QString& folder)
-{
-    if (path.isEmpty())
-        return path;
-    if (Paths::extractFilePath(path).isEmpty())
-        return folder + path;
-    return ReplaceText(path, QStringLiteral("S:\\"), QStringLiteral("C:\\"), rfIgnoreCase);
-}
-
-// The plug-in's selection sort: entries of equal position may trade places
-// exactly as they do there.
-void sortByPosition(std::vector<Entry>& entries)
-{
-    for (size_t s = 0; s < entries.size(); ++s) {
-        size_t smallest = s;
-        for (size_t k = s + 1; k < entries.size(); ++k) {
-            if (entries[k].position < entries[smallest].position)
-                smallest = k;
-        }
-        if (smallest != s)
-            std::swap(entries[s], entries[smallest]);
-    }
-}
 
 Variant intArray(const QVector<int>& values)
 {
@@ -81,56 +45,23 @@ StationPayTypes payTypesFromRows(const QVector<QStringList>& rows)
 
 ShiftComposition readShiftComposition(const QString& cnfFile)
 {
-    if (!Paths::fileExists(cnfFile))
-        throw Exception(QStringLiteral("No %1: the shift report's composition is read from it "
-                                       "(log on once with the reports plug-in, or give --cnf FILE)")
-                            .arg(Paths::toNative(cnfFile)));
     ShiftComposition result;
-    std::vector<Entry> entries;
-    TSafeIniFile ini(cnfFile);
-    ini.Atomically([&] {
-        for (int i = 0; i < kSectionCount; ++i) {
-            for (int j = 0;; ++j) {
-                const QString suffix = QStringLiteral("%1_%2").arg(i).arg(j);
-                if (!ini.ValueExists(kSmenaRep, QStringLiteral("Rep") + suffix))
-                    break;
-                const int position = ini.ReadInteger(kSmenaRep, QStringLiteral("Rep") + suffix, -1);
-                if (position <= 0)
-                    continue;
-                entries.push_back({position, i,
-                                   completePath(ini.ReadString(kSmenaRep, QStringLiteral("RepPath") + suffix, QString()),
-                                                QStringLiteral("C:\\DEXE\\FORMS\\REPORT\\"))});
-                entries.push_back(
-                    {position, i + kHtmlKind,
-                     completePath(ini.ReadString(kSmenaRep, QStringLiteral("WebRepPath") + suffix, QString()),
-                                  QStringLiteral("C:\\DEXE\\FORMS\\WEBREP\\"))});
-            }
-        }
-        result.roundRVal = ini.ReadInteger(kSmenaRep, QStringLiteral("RoundRVal"), 0);
-        result.siloReportSortField = ini.ReadInteger(kSmenaRep, QStringLiteral("SiloReportSortField"), 0);
-    });
-    sortByPosition(entries);
-    Variant::Array elements;
-    for (Entry& e : entries) {
-        elements.append(Variant(e.position));
-        elements.append(Variant(e.kind));
-        elements.append(Variant(std::move(e.path)));
-    }
-    elements.append(Variant());
-    result.composition = Variant(std::move(elements));
+    result.defaults = !Paths::fileExists(cnfFile);
+    static_cast<report::ShiftComposition&>(result) =
+        result.defaults ? report::defaultComposition() : report::loadComposition(cnfFile);
     return result;
 }
 
 Variant shiftReportParams(const ShiftRange& shifts, const ShiftComposition& composition, const StationPayTypes& pay)
 {
-    Variant::Array p;
-    if (shifts.current)
-        p << Variant(std::int8_t{-1}) << Variant(std::int8_t{-1});
-    else
-        p << Variant(shifts.first) << Variant(shifts.last);
-    p << composition.composition << Variant(1) << Variant(composition.roundRVal) << Variant(QString())
-      << Variant(false) << pay.flags << Variant(composition.siloReportSortField) << pay.codes;
-    return Variant(std::move(p));
+    report::ShiftReportSettings settings;
+    settings.Composition = composition.Composition;
+    settings.StationValue = Variant(1);
+    settings.RoundRVal = composition.RoundRVal;
+    settings.Flags = pay.flags;
+    settings.SiloReportSortField = composition.SiloReportSortField;
+    settings.Codes = pay.codes;
+    return report::shiftReportArray(shifts, settings);
 }
 
 ShiftRange parseShiftRange(const QString& text)
@@ -189,31 +120,14 @@ std::optional<ReleaseKind> releaseKindOf(const QString& word)
 
 int releaseReportNo(ReleaseKind kind)
 {
-    switch (kind) {
-    case ReleaseKind::Statement: return kStatementPeriodReportNo;
-    case ReleaseKind::Contragent: return kContragentPeriodReportNo;
-    case ReleaseKind::Car: return kCarPeriodReportNo;
-    case ReleaseKind::Driver: return kDriverPeriodReportNo;
-    }
-    return kStatementPeriodReportNo;
+    return report::periodReleaseReportNo(kind);
 }
 
 Variant periodReleaseParams(const PeriodRelease& release, const StationPayTypes& pay)
 {
-    Variant::Array p;
-    if (release.kind == ReleaseKind::Statement) {
-        p << Variant(release.from) << Variant(release.to) << pay.flags << pay.codes;
-        return Variant(std::move(p));
-    }
-    p << Variant::fromDate(release.from) << Variant::fromDate(release.to) << Variant(release.contragent);
-    if (release.kind == ReleaseKind::Contragent) {
-        p << Variant(release.byDrivers) << Variant(release.byCars) << Variant(release.driversFirst) << pay.flags;
-        if (!release.driversFirst)
-            p << pay.codes;
-        return Variant(std::move(p));
-    }
-    p << Variant(release.detail) << pay.flags << pay.codes;
-    return Variant(std::move(p));
+    const report::PeriodReleaseChoice choice{release.from,      release.to,     release.contragent, release.detail,
+                                             release.byDrivers, release.byCars, release.driversFirst};
+    return report::periodReleaseArray(release.kind, choice, pay.flags, pay.codes);
 }
 
 } // namespace velta::station

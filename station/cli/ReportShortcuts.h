@@ -4,6 +4,8 @@
 // order and types the plug-in sends them, built from the station's own data.
 #include "common/DateTime.h"
 #include "common/Variant.h"
+#include "plugin/core/contract/ReportArrays.h"
+#include "plugin/core/contract/ShiftComposition.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,11 +13,6 @@
 
 namespace velta::station {
 
-inline constexpr int kShiftReportNo = 45;
-inline constexpr int kStatementPeriodReportNo = 11;
-inline constexpr int kContragentPeriodReportNo = 12;
-inline constexpr int kCarPeriodReportNo = 13;
-inline constexpr int kDriverPeriodReportNo = 53;
 
 // Every payment type of the station: Flags (one 1 per position, Int32) and
 // Codes (the codes in position order, Int32).
@@ -27,26 +24,17 @@ struct StationPayTypes {
 StationPayTypes payTypesFromRows(const QVector<QStringList>& rows);
 QString payTypesSql();
 
-// The shift report's composition from [SmenaRep] of a cnf.ini: entries
-// (position, kind, template path) sorted by position, the last element left
-// unassigned, as the plug-in's shift list sends it. Bare template names get
-// the forms folders, "S:\" paths are read from "C:\".
-struct ShiftComposition {
-    Variant composition;
-    int roundRVal = 0;
-    int siloReportSortField = 0;
+// The shift report's composition from [SmenaRep] of a cnf.ini, as the
+// plug-in's shift list sends it. A station whose cnf.ini was never written
+// (nobody logged on with the plug-in yet) has the first log-on defaults.
+struct ShiftComposition : report::ShiftComposition {
+    bool defaults = false; // the file was missing: the defaults were used
 };
-// Raises Exception when the file does not exist (the composition lives there).
 ShiftComposition readShiftComposition(const QString& cnfFile);
 
-// Report 45: BegShift, EndShift (Int32; the current shift as two 8-bit -1),
-// composition, station value 1, RoundRVal, department path "", office mark
-// false, Flags, SiloReportSortField, Codes.
-struct ShiftRange {
-    bool current = false;
-    int first = 0;
-    int last = 0;
-};
+using report::ShiftRange;
+// Report 45 of the shifts with the composition, station value 1, no
+// department path, not the office, and every payment type of the station.
 Variant shiftReportParams(const ShiftRange& shifts, const ShiftComposition& composition, const StationPayTypes& pay);
 
 // "1000-1005" or "1003"; raises Exception otherwise or when first > last.
@@ -57,7 +45,7 @@ QString shiftsOfDaySql(const QString& day);
 // "YYYY-MM-DD" or "YYYY-MM-DDTHH:MM[:SS]"; raises Exception otherwise.
 TDateTime parseCommandDateTime(const QString& option, const QString& text);
 
-enum class ReleaseKind { Statement, Contragent, Car, Driver };
+using report::ReleaseKind;
 std::optional<ReleaseKind> releaseKindOf(const QString& word);
 int releaseReportNo(ReleaseKind kind);
 
@@ -71,11 +59,7 @@ struct PeriodRelease {
     bool byCars = false;
     bool driversFirst = false; // contragent kind: the 7-element form without codes
 };
-// The arrays of the period releases:
-//   statement  (4) Begin, End (Double), Flags, Codes
-//   contragent (8) Begin, End (Date), name, by drivers, by cars, false, Flags, Codes
-//              (7) ... true, Flags   when drivers come first
-//   car, driver (6) Begin, End (Date), contragent, car or driver, Flags, Codes
+// The array of the period release (report::periodReleaseArray).
 Variant periodReleaseParams(const PeriodRelease& release, const StationPayTypes& pay);
 
 } // namespace velta::station

@@ -1,6 +1,7 @@
 #pragma once
 // ReportCatalog: which function computes which report. Report 35 is chosen by
 // its selector (element 0 of its parameters) as well.
+#include "common/ReportContract.h"
 #include "station/reports/ReportContext.h"
 #include "station/reports/ReportParams.h"
 
@@ -10,7 +11,7 @@ using ReportFunction = ReportDocument (*)(const ReportContext& context, const Re
 
 struct ReportEntry {
     int reportNo;
-    int selector; // -1 for every report but 35
+    int selector; // report::kNoSelector for every report but 35
     ReportFunction produce;
 };
 

@@ -39,8 +39,8 @@ QString ReportEngine::call(const QString& method, const Variant::Array& args, bo
         throw EProtocolError(QStringLiteral("Argument 1 of %1 must be the report number, not %2")
                                  .arg(method, Variant::typeName(number.type())));
     const std::int64_t reportNo = number.toInt64();
-    if (reportNo < 0 || reportNo > kMaxReportNo)
-        throw EProtocolError(QStringLiteral("Report number %1 is out of range 0-%2").arg(reportNo).arg(kMaxReportNo));
+    if (reportNo < 0 || reportNo > report::kMaxReportNo)
+        throw EProtocolError(QStringLiteral("Report number %1 is out of range 0-%2").arg(reportNo).arg(report::kMaxReportNo));
     QString workplace;
     if (args.size() == 3 && !args[2].isEmptyOrNull()) {
         if (!args[2].isString())
@@ -53,9 +53,9 @@ QString ReportEngine::call(const QString& method, const Variant::Array& args, bo
 
 QString ReportEngine::produce(int reportNo, const Variant& params, const QString& workplace, bool shareWithWorkplace)
 {
-    if (reportNo == kLastReportHtml)
+    if (reportNo == report::kLastReportHtml)
         return lastReportHtml(workplace);
-    if (reportNo == kServiceReport && ReportService::isServiceSelector(ReportService::selectorOf(params)))
+    if (reportNo == report::kService && ReportService::isServiceSelector(ReportService::selectorOf(params)))
         return ReportService(db_, connection_).answer(params);
     ReportRendering rendering;
     try {
@@ -70,7 +70,7 @@ QString ReportEngine::produce(int reportNo, const Variant& params, const QString
 
 ReportRendering ReportEngine::render(int reportNo, const Variant& params)
 {
-    const int selector = reportNo == kServiceReport ? ReportService::selectorOf(params) : -1;
+    const int selector = reportNo == report::kService ? ReportService::selectorOf(params) : report::kNoSelector;
     const ReportEntry* entry = findReport(reportNo, selector);
     // A number the engine does not compute answers the list of what it received.
     if (!entry)

@@ -4,6 +4,7 @@
 // its service functions (ReportService) or, for other selectors, a report;
 // report 55 answers the HTML rendering of the last report; every other number
 // answers a report text and remembers its HTML rendering (ReportMemory.h).
+#include "common/ReportContract.h"
 #include "common/Variant.h"
 #include "station/reports/ReportPlaceholder.h"
 
@@ -17,10 +18,6 @@ struct ReportConnectionState;
 
 class ReportEngine {
 public:
-    static constexpr int kServiceReport = 35;
-    static constexpr int kLastReportHtml = 55;
-    static constexpr int kMaxReportNo = 255;
-
     ReportEngine(StationDatabase& db, ReportConnectionState& connection, ReportWorkplaceMemory& workplaces);
 
     // The methods' arguments [reportNo, params] or [reportNo, params,

@@ -18,6 +18,16 @@ namespace {
     throw EDatabaseError(message);
 }
 
+// "Report 35", "Report 35, selector 2": where a message comes from.
+QString serviceContext()
+{
+    return QStringLiteral("Report %1").arg(report::kService);
+}
+QString serviceContext(int selector)
+{
+    return QStringLiteral("%1, selector %2").arg(serviceContext()).arg(selector);
+}
+
 const Variant& element(const Variant::Array& params, int index, const QString& context)
 {
     if (index >= params.size())
@@ -42,7 +52,7 @@ QString packetHex(StationDatabase& db, const QString& sql)
 {
     const QString head = sql.trimmed().left(8).toUpper();
     if (!head.startsWith(QLatin1String("SELECT")) && !head.startsWith(QLatin1String("WITH")))
-        raise(QStringLiteral("Report 35, selector 2: the SQL text must be a query (SELECT or WITH)"));
+        raise(serviceContext(report::kSelectorProviderData) + QStringLiteral(": the SQL text must be a query (SELECT or WITH)"));
     ProviderCursor cursor(db, sql, {}, nullptr, {});
     return QString::fromLatin1(HexEncodeBytes(cursor.fetch(-1)));
 }
@@ -63,13 +73,13 @@ ReportService::ReportService(StationDatabase& db, ReportConnectionState& connect
 int ReportService::selectorOf(const Variant& params)
 {
     if (!params.isArray() || params.arrayCount() == 0)
-        raise(QStringLiteral("Report 35 needs a parameter array that starts with a selector"));
-    return integerElement(params.elements(), 0, QStringLiteral("Report 35"));
+        raise(serviceContext() + QStringLiteral(" needs a parameter array that starts with a selector"));
+    return integerElement(params.elements(), 0, serviceContext());
 }
 
 bool ReportService::isServiceSelector(int selector)
 {
-    return selector == kPrologue || selector == kProviderData || selector == kCallFunction || selector == kCodesExtension;
+    return selector == report::kSelectorPrologue || selector == report::kSelectorProviderData || selector == report::kSelectorCallFunction || selector == report::kSelectorReturnsCodes;
 }
 
 QString ReportService::answer(const Variant& params)
@@ -77,32 +87,32 @@ QString ReportService::answer(const Variant& params)
     const int selector = selectorOf(params);
     const Variant::Array& elements = params.elements();
     switch (selector) {
-    case kPrologue:
-        connection_.prologueValue = integerElement(elements, 1, QStringLiteral("Report 35, selector 1000"));
+    case report::kSelectorPrologue:
+        connection_.prologueValue = integerElement(elements, 1, serviceContext(report::kSelectorPrologue));
         return QStringLiteral("OK");
-    case kProviderData:
+    case report::kSelectorProviderData:
         return providerData(elements);
-    case kCallFunction:
+    case report::kSelectorCallFunction:
         return callFunction(elements);
-    case kCodesExtension:
+    case report::kSelectorReturnsCodes:
         return QStringLiteral("OK");
     default:
-        raise(QStringLiteral("Report 35: unknown service selector %1").arg(selector));
+        raise(QStringLiteral("%1: unknown service selector %2").arg(serviceContext()).arg(selector));
     }
 }
 
 QString ReportService::providerData(const Variant::Array& params)
 {
-    const QString context = QStringLiteral("Report 35, selector 2");
+    const QString context = serviceContext(report::kSelectorProviderData);
     const Variant& sql = element(params, 1, context);
     if (!sql.isString())
         raise(QStringLiteral("%1: element 1 must be the SQL text, not %2").arg(context, Variant::typeName(sql.type())));
     if (sql.toString().trimmed().isEmpty())
         raise(QStringLiteral("%1: the SQL text is empty").arg(context));
     const int base = integerElement(params, 2, context);
-    if (base == 0)
+    if (base == report::kBaseStation)
         return packetHex(db_, sql.toString());
-    if (base != 1)
+    if (base != report::kBaseOffice)
         raise(QStringLiteral("%1: unknown base %2 (0 is the station, 1 the head office)").arg(context).arg(base));
     // The head-office database lies beside the station's; it is attached only
     // for the request, since few windows ask for it.
@@ -115,24 +125,25 @@ QString ReportService::providerData(const Variant::Array& params)
 
 QString ReportService::callFunction(const Variant::Array& params)
 {
-    const QString context = QStringLiteral("Report 35, selector 17");
+    const QString context = serviceContext(report::kSelectorCallFunction);
     const int fn = integerElement(params, 1, context);
     const Variant& args = element(params, 2, context);
-    if (fn == kFnWithStationDatabase)
+    if (fn == report::kFnWithStationDatabase)
         return callWithStationDatabase(args);
     raise(QStringLiteral("%1: unknown function %2").arg(context).arg(fn));
 }
 
 QString ReportService::callWithStationDatabase(const Variant& args)
 {
-    const QString context = QStringLiteral("Report 35, selector 17, function 2");
+    const QString context =
+        serviceContext(report::kSelectorCallFunction) + QStringLiteral(", function %1").arg(report::kFnWithStationDatabase);
     if (!args.isArray())
         raise(QStringLiteral("%1: the arguments must be the array [Fn, Args], not %2").arg(context, Variant::typeName(args.type())));
     const int fn = integerElement(args.elements(), 0, context);
     switch (fn) {
-    case kFnNewScanDocId:
+    case report::kFnNewScanDocId:
         return VariantToText(Variant(nextGeneratorValue(db_, "GEN_SCANDOC_ID")));
-    case kFnNewScanDocTypeId:
+    case report::kFnNewScanDocTypeId:
         return VariantToText(Variant(nextGeneratorValue(db_, "GEN_SCANDOCTYPE_ID")));
     default:
         raise(QStringLiteral("%1: unknown function %2").arg(context).arg(fn));

@@ -13,6 +13,8 @@
 // Other selectors are reports of their own (ReportEngine).
 #include "common/Variant.h"
 
+#include "common/ReportContract.h"
+
 #include <QString>
 #include <optional>
 
@@ -23,15 +25,6 @@ struct ReportConnectionState;
 
 class ReportService {
 public:
-    static constexpr int kPrologue = 1000;
-    static constexpr int kProviderData = 2;
-    static constexpr int kCallFunction = 17;
-    static constexpr int kCodesExtension = 14;
-    // Functions of selector 17.
-    static constexpr int kFnWithStationDatabase = 2;
-    static constexpr int kFnNewScanDocId = 1;
-    static constexpr int kFnNewScanDocTypeId = 2;
-
     ReportService(StationDatabase& db, ReportConnectionState& connection);
 
     // The selector of report 35's parameters; raises EDatabaseError when

@@ -11,11 +11,6 @@
 namespace velta::station {
 namespace {
 
-// Elements of the array: BegShift, EndShift, Composition, Station value,
-// RoundRVal, DepartmentPath, office workplace, Flags, SiloReportSortField
-// and, but for the current-shift report of the menu, Codes.
-enum Element { kBegShift, kEndShift, kComposition, kStation, kRoundRVal, kDepartment, kOffice, kFlags, kSiloSort, kCodes };
-
 [[noreturn]] void badEntry(const ReportParams& params, int index, qsizetype element, const QString& what)
 {
     throw EDatabaseError(QStringLiteral("Отчет №%1: элемент %2 состава отчета (параметр %3) должен быть %4")
@@ -29,14 +24,14 @@ enum Element { kBegShift, kEndShift, kComposition, kStation, kRoundRVal, kDepart
 // the flagged positions.
 QVector<int> statementCodes(const ReportParams& params, const PayTypes& types)
 {
-    return types.selected(params.integers(kFlags), params.count() > kCodes ? params.integers(kCodes) : QVector<std::int64_t>{});
+    return types.selected(params.integers(report::kShiftFlags), params.count() > report::kShiftCodes ? params.integers(report::kShiftCodes) : QVector<std::int64_t>{});
 }
 
 ReportSpan chosenShifts(const ReportContext& context, const ReportParams& params)
 {
-    std::int64_t first = params.integer(kBegShift);
-    std::int64_t last = params.integer(kEndShift);
-    if (first == -1 && last == -1) {
+    std::int64_t first = params.integer(report::kShiftBegShift);
+    std::int64_t last = params.integer(report::kShiftEndShift);
+    if (first == report::kCurrentShiftMark && last == report::kCurrentShiftMark) {
         const std::optional<int> current = currentShiftNumber(context.db());
         if (!current)
             throw EDatabaseError(QStringLiteral("Отчет №%1: журнал смен пуст").arg(params.reportNo()));
@@ -72,13 +67,13 @@ void emitTable(ReportDocument& document, const ShiftSection& section)
 QVector<ShiftReportEntry> readShiftComposition(const ReportParams& params, int index)
 {
     const Variant::Array elements = params.array(index);
-    if (elements.isEmpty() || elements.size() % 3 != 1)
+    if (elements.isEmpty() || elements.size() % report::kCompositionEntrySize != 1)
         throw EDatabaseError(QStringLiteral("Отчет №%1: состав отчета (параметр %2) должен иметь 3k + 1 элементов, а не %3")
                                  .arg(params.reportNo())
                                  .arg(index)
                                  .arg(elements.size()));
     QVector<ShiftReportEntry> entries;
-    for (qsizetype e = 0; e + 1 < elements.size(); e += 3) {
+    for (qsizetype e = 0; e + 1 < elements.size(); e += report::kCompositionEntrySize) {
         ShiftReportEntry entry;
         if (!isIntegerType(elements[e].type()))
             badEntry(params, index, e, QStringLiteral("целым числом (позиция)"));
@@ -89,8 +84,14 @@ QVector<ShiftReportEntry> readShiftComposition(const ReportParams& params, int i
         entry.position = int(elements[e].toInt64());
         entry.kind = int(elements[e + 1].toInt64());
         entry.path = elements[e + 2].isString() ? elements[e + 2].toString() : QString();
-        if (entry.section() < 0 || entry.section() >= kSectionCount || (entry.kind >= kSectionCount && entry.kind < 100))
-            badEntry(params, index, e + 1, QStringLiteral("разделом 0-17 или 100-117, а не %1").arg(entry.kind));
+        if (entry.section() < 0 || entry.section() >= report::kShiftSectionCount
+            || (entry.kind >= report::kShiftSectionCount && !report::isHtmlKind(entry.kind)))
+            badEntry(params, index, e + 1,
+                     QStringLiteral("разделом 0-%1 или %2-%3, а не %4")
+                         .arg(report::kShiftSectionCount - 1)
+                         .arg(report::kHtmlKindOffset)
+                         .arg(report::kHtmlKindOffset + report::kShiftSectionCount - 1)
+                         .arg(entry.kind));
         entries << entry;
     }
     std::stable_sort(entries.begin(), entries.end(),
@@ -100,15 +101,16 @@ QVector<ShiftReportEntry> readShiftComposition(const ReportParams& params, int i
 
 ReportDocument shiftReport(const ReportContext& context, const ReportParams& params)
 {
-    params.expectCount({9, 10});
+    params.expectCount({report::kShiftCodes, report::kShiftElementCount});
     ShiftScope scope{context, chosenShifts(context, params), false, 0, 0, PayTypes(context.db()), {}, {}, false};
-    scope.current = params.integer(kBegShift) == -1 && params.integer(kEndShift) == -1;
-    scope.roundRVal = int(params.integer(kRoundRVal));
-    scope.siloSortField = int(params.integer(kSiloSort));
-    scope.departmentPath = params.at(kDepartment).isString() ? params.text(kDepartment) : QString();
-    scope.office = params.boolean(kOffice);
+    scope.current = params.integer(report::kShiftBegShift) == report::kCurrentShiftMark
+                    && params.integer(report::kShiftEndShift) == report::kCurrentShiftMark;
+    scope.roundRVal = int(params.integer(report::kShiftRoundRVal));
+    scope.siloSortField = int(params.integer(report::kShiftSiloReportSortField));
+    scope.departmentPath = params.at(report::kShiftDepartmentPath).isString() ? params.text(report::kShiftDepartmentPath) : QString();
+    scope.office = params.boolean(report::kShiftOfficeWorkplace);
     scope.statementCodes = statementCodes(params, scope.payTypes);
-    const QVector<ShiftReportEntry> entries = readShiftComposition(params, kComposition);
+    const QVector<ShiftReportEntry> entries = readShiftComposition(params, report::kShiftComposition);
 
     ReportDocument document = context.newDocument(QStringLiteral("Сменный отчет"));
     if (entries.isEmpty())
@@ -124,7 +126,7 @@ ReportDocument shiftReport(const ReportContext& context, const ReportParams& par
     };
     // The header section's HTML form carries the station and the shift itself.
     for (const ShiftReportEntry& entry : entries) {
-        if (entry.html() && entry.section() == kSectionHeader)
+        if (entry.html() && entry.section() == report::kSectionHeader)
             document.setHeadInHtml(false);
     }
     for (const ShiftReportEntry& entry : entries) {

@@ -5,6 +5,7 @@
 // order. An HTML section prints from its template file when the file exists
 // and from the built-in table layout otherwise; text sections always use the
 // built-in layout (the old text forms are not read).
+#include "common/ReportContract.h"
 #include "station/reports/ReportContext.h"
 #include "station/reports/ReportParams.h"
 
@@ -18,8 +19,8 @@ struct ShiftReportEntry {
     int kind = 0;
     QString path;
 
-    int section() const { return kind >= 100 ? kind - 100 : kind; }
-    bool html() const { return kind >= 100; }
+    int section() const { return report::sectionOfKind(kind); }
+    bool html() const { return report::isHtmlKind(kind); }
 };
 
 // The composition array: 3k + 1 elements, entries of (position, kind, path),

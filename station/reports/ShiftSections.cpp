@@ -1,35 +1,15 @@
 #include "station/reports/ShiftSections.h"
 
+#include "plugin/core/contract/ShiftComposition.h"
 #include "station/db/StationDatabase.h"
 #include "station/reports/ShiftSectionQueries.h"
 
 namespace velta::station {
 namespace {
 
-const char* const kSectionNames[kSectionCount] = {
-    "Заголовок",
-    "Конец",
-    "Информация о ТРК",
-    "Информация о резервуарах",
-    "Финансовый отчет",
-    "Поступление НП",
-    "Движение НП",
-    "Расшифровка реализации по б/н",
-    "Отчет по складу",
-    "Поступления товара",
-    "Финансовый отчет нестандартный",
-    "Финансовый отчет по товарам",
-    "Откачка НП",
-    "Финансовый отчет по кассам",
-    "Непроизведенные возвраты на терминал",
-    "Отпуск по ведомостям",
-    "Отчет по бонусам и скидкам",
-    "Информация по перезагрузкам",
-};
-
 using SectionFunction = ShiftSection (*)(const ShiftScope&);
 
-const SectionFunction kSections[kSectionCount] = {
+const SectionFunction kSections[report::kShiftSectionCount] = {
     headerSection,       endSection,          dispensersSection,        tanksSection,
     financialSection,    receiptsSection,     movementSection,          nonCashSection,
     warehouseSection,    goodsReceiptsSection, financialByPayTypeSection, financialGoodsSection,
@@ -47,7 +27,7 @@ QString shiftsText(const ReportSpan& shifts)
 
 QString shiftSectionName(int index)
 {
-    return index >= 0 && index < kSectionCount ? QString::fromUtf8(kSectionNames[index]) : QString();
+    return report::sectionName(index);
 }
 
 ShiftSection computeShiftSection(int index, const ShiftScope& scope)

@@ -3,6 +3,7 @@
 // its own from the station data over the chosen shifts into a ShiftSection:
 // a table for the built-in layout (text and HTML) and the tag values its HTML
 // print form is filled with.
+#include "common/ReportContract.h"
 #include "station/reports/HtmlTemplateFiller.h"
 #include "station/reports/ReportContext.h"
 #include "station/reports/ReportLookups.h"
@@ -39,29 +40,6 @@ struct ShiftSection {
     QStringList notes;
     // Tags beyond the columns' (per row, the totals and the fields).
     TemplateValues values;
-};
-
-// The index of a section in the composition (the text kind; HTML is + 100).
-enum ShiftSectionIndex {
-    kSectionHeader = 0,
-    kSectionEnd = 1,
-    kSectionDispensers = 2,
-    kSectionTanks = 3,
-    kSectionFinancial = 4,
-    kSectionReceipts = 5,
-    kSectionMovement = 6,
-    kSectionNonCash = 7,
-    kSectionWarehouse = 8,
-    kSectionGoodsReceipts = 9,
-    kSectionFinancialByPayType = 10,
-    kSectionFinancialGoods = 11,
-    kSectionPumpOut = 12,
-    kSectionCashDesks = 13,
-    kSectionTerminalReturns = 14,
-    kSectionStatements = 15,
-    kSectionBonuses = 16,
-    kSectionReloads = 17,
-    kSectionCount = 18,
 };
 
 // The section's name as users see it in the composition settings.

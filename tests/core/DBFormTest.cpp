@@ -51,7 +51,7 @@ TEST_F(DBFormTest, ANewDocumentTypeGetsItsIdentifierFromTheEngine)
 
     ASSERT_EQ(host.calls.size(), 1);
     const Variant& params = host.calls[0].params;
-    EXPECT_EQ(host.calls[0].reportNo, kServiceReport);
+    EXPECT_EQ(host.calls[0].reportNo, report::kService);
     EXPECT_EQ(params.at(0).toInt(), 17);
     EXPECT_EQ(params.at(1).toInt(), 2); // through the engine's station connection
     const Variant& inner = params.at(2);

@@ -71,7 +71,7 @@ TEST_F(ReportCallsStationTest, TheHostsReport55FindsTheRemoteReportsRendering)
     QString text;
     ProduceReport(61, Variant(Variant::Array{Variant(QStringLiteral("смена"))}), text);
     QString html;
-    RunReport(kLastReportHtml, Variant(Variant::Array{}), html);
+    RunReport(report::kLastReportHtml, Variant(Variant::Array{}), html);
     EXPECT_TRUE(html.contains(QStringLiteral("<html"))) << html.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("61"))) << html.toStdString();
 }

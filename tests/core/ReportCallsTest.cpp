@@ -33,7 +33,7 @@ TEST_F(ReportCallsTest, RunReportSendsThePrologueBeforeTheReportWithItsTypes)
     RunReport(45, params, text);
 
     ASSERT_EQ(host.calls.size(), 2);
-    EXPECT_EQ(host.calls[0].reportNo, kServiceReport);
+    EXPECT_EQ(host.calls[0].reportNo, report::kService);
     const Variant& prologue = host.calls[0].params;
     ASSERT_EQ(prologue.arrayCount(), 2);
     EXPECT_EQ(prologue.at(0).type(), VarType::Word);
@@ -48,7 +48,7 @@ TEST_F(ReportCallsTest, RunReportSendsThePrologueBeforeTheReportWithItsTypes)
 TEST_F(ReportCallsTest, RunReportLogsElapsedTicksAndBytesOfThe8BitText)
 {
     host.onReport = [this](QString& text, int reportNo, const Variant&) {
-        if (reportNo == kServiceReport) {
+        if (reportNo == report::kService) {
             clock.advance(5); // the prologue counts too
             return;
         }
@@ -84,7 +84,7 @@ TEST_F(ReportCallsTest, AFailingPrologueNeverStopsTheReport)
     host.failingValues.clear();
     host.calls.clear();
     host.onReport = [](QString& text, int reportNo, const Variant&) {
-        if (reportNo == kServiceReport)
+        if (reportNo == report::kService)
             throw std::runtime_error("engine busy");
         text = QStringLiteral("ok");
     };
@@ -97,7 +97,7 @@ TEST_F(ReportCallsTest, AFailingPrologueNeverStopsTheReport)
 TEST_F(ReportCallsTest, AReportErrorIsLoggedOnceAndRaisedAgainAsItsOwnClass)
 {
     host.onReport = [](QString&, int reportNo, const Variant&) {
-        if (reportNo != kServiceReport)
+        if (reportNo != report::kService)
             throw EDatabaseError(QStringLiteral("нет смены"));
     };
     QString text;
@@ -130,7 +130,7 @@ TEST_F(ReportCallsTest, WithoutTheReportFunctionRunReportLogsAndRaises)
 TEST_F(ReportCallsTest, ErrorsOutsideTheFamilyPassUnlogged)
 {
     host.onReport = [](QString&, int reportNo, const Variant&) {
-        if (reportNo != kServiceReport)
+        if (reportNo != report::kService)
             throw std::runtime_error("crash");
     };
     QString text;
@@ -146,7 +146,7 @@ TEST_F(ReportCallsTest, ProduceReportOnLocalWorkplacesIsRunReport)
         QString text;
         ProduceReport(30, Variant(Variant::Array{}), text);
         ASSERT_EQ(host.calls.size(), 2) << "kind " << kind;
-        EXPECT_EQ(host.calls[0].reportNo, kServiceReport);
+        EXPECT_EQ(host.calls[0].reportNo, report::kService);
         EXPECT_EQ(host.calls[1].reportNo, 30);
     }
     EXPECT_EQ(ScriptedHost::logText().count(QStringLiteral("Отчет №30 сформирован")), 2);
@@ -161,7 +161,7 @@ TEST_F(ReportCallsTest, GetProviderDataSendsSelectorTwoAndDecodesTheHexPacket)
     GetProviderData(QStringLiteral("SELECT * FROM Office"), 1, data);
 
     ASSERT_EQ(host.calls.size(), 1); // no prologue on this path
-    EXPECT_EQ(host.calls[0].reportNo, kServiceReport);
+    EXPECT_EQ(host.calls[0].reportNo, report::kService);
     const Variant& params = host.calls[0].params;
     ASSERT_EQ(params.arrayCount(), 3);
     EXPECT_EQ(params.at(0).type(), VarType::Byte);
@@ -215,7 +215,7 @@ TEST_F(RptCallFunctionTest, SendsSelectorSeventeenWithFunctionAndArguments)
     RptCallFunction(8, args, result);
 
     ASSERT_EQ(host.calls.size(), 1);
-    EXPECT_EQ(host.calls[0].reportNo, kServiceReport);
+    EXPECT_EQ(host.calls[0].reportNo, report::kService);
     const Variant& params = host.calls[0].params;
     ASSERT_EQ(params.arrayCount(), 3);
     EXPECT_EQ(params.at(0).type(), VarType::Byte);

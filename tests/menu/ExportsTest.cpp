@@ -168,9 +168,9 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
     station.connect(QStringLiteral("127.0.0.1"), port);
     std::mutex stationMutex;
     host.onReport = [&](QString& text, int reportNo, const Variant& params) {
-        const bool service = reportNo == core::kServiceReport && params.isArray() && params.arrayCount() > 0 &&
-                             (params.at(0).toInt() == core::kSelectorPrologue ||
-                              params.at(0).toInt() == core::kSelectorProviderData);
+        const bool service = reportNo == report::kService && params.isArray() && params.arrayCount() > 0 &&
+                             (params.at(0).toInt() == report::kSelectorPrologue ||
+                              params.at(0).toInt() == report::kSelectorProviderData);
         if (!service)
             note(QStringLiteral("report%1: %2 %3 %4")
                      .arg(QThread::currentThread() == app.thread() ? QString() : QStringLiteral(" (worker)"))

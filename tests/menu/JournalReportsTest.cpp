@@ -152,7 +152,7 @@ protected:
 
     static bool isService(const TestHost::ReportCall& call, int selector)
     {
-        return call.reportNo == kServiceReport && call.params.isArray() && call.params.arrayCount() > 0 &&
+        return call.reportNo == report::kService && call.params.isArray() && call.params.arrayCount() > 0 &&
                call.params.at(0).toInt() == selector;
     }
     // "number params" of each report asked for, without the prologue and the SQL data.
@@ -160,7 +160,7 @@ protected:
     {
         QStringList found;
         for (const TestHost::ReportCall& call : host.reportCalls)
-            if (!isService(call, kSelectorPrologue) && !isService(call, kSelectorProviderData))
+            if (!isService(call, report::kSelectorPrologue) && !isService(call, report::kSelectorProviderData))
                 found << QString::number(call.reportNo) + QLatin1Char(' ') + describe(call.params);
         return found;
     }
@@ -168,7 +168,7 @@ protected:
     {
         QStringList found;
         for (const TestHost::ReportCall& call : host.reportCalls)
-            if (isService(call, kSelectorProviderData))
+            if (isService(call, report::kSelectorProviderData))
                 found << call.params.at(1).toString();
         return found;
     }
@@ -441,8 +441,8 @@ TEST_F(JournalReportsTest, EmptyListsSayTheyAreEmptyAndErrorsLeaveEverythingClos
 
     // A failing report reaches the host after the leaving steps.
     host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-        if (reportNo == kFuelReceiptsReportNo || reportNo == kSalesHistoryReportNo || reportNo == kCarPeriodReportNo ||
-            reportNo == kFuelPumpOutsReportNo)
+        if (reportNo == report::kFuelReceiptsJournal || reportNo == report::kSalesHistory || reportNo == report::kCarPeriod ||
+            reportNo == report::kPumpOutsJournal)
             throw Exception(QStringLiteral("отчет сломан"));
         forward(text, reportNo, params);
     };
@@ -718,7 +718,7 @@ TEST_F(JournalReportsTest, TheSalesHistoryOffersTheDispensersAndSendsTheChosenOn
 TEST_F(JournalReportsTest, AFailingProbeSelectsTheJournalsDispensers)
 {
     host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-        if (isService({reportNo, params}, kSelectorProviderData) && params.at(1).toString().contains("SMTRK"))
+        if (isService({reportNo, params}, report::kSelectorProviderData) && params.at(1).toString().contains("SMTRK"))
             throw Exception(QStringLiteral("Table unknown SMTRK"));
         forward(text, reportNo, params);
     };

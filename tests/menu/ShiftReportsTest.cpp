@@ -149,7 +149,7 @@ protected:
 
     static bool isService(const TestHost::ReportCall& call, int selector)
     {
-        return call.reportNo == kServiceReport && call.params.isArray() && call.params.arrayCount() > 0 &&
+        return call.reportNo == report::kService && call.params.isArray() && call.params.arrayCount() > 0 &&
                call.params.at(0).toInt() == selector;
     }
     // The reports asked for, without the prologue sent before each and
@@ -158,7 +158,7 @@ protected:
     {
         std::vector<TestHost::ReportCall> found;
         for (const TestHost::ReportCall& call : host.reportCalls)
-            if (!isService(call, kSelectorPrologue) && !isService(call, kSelectorProviderData))
+            if (!isService(call, report::kSelectorPrologue) && !isService(call, report::kSelectorProviderData))
                 found.push_back(call);
         return found;
     }
@@ -167,7 +167,7 @@ protected:
     {
         QStringList found;
         for (const TestHost::ReportCall& call : host.reportCalls)
-            if (isService(call, kSelectorProviderData))
+            if (isService(call, report::kSelectorProviderData))
                 found << call.params.at(1).toString();
         return found;
     }
@@ -329,7 +329,7 @@ TEST_F(ShiftReportsTest, TheCurrentShiftReportRunsOnTheReportThreadWithNineEleme
     EXPECT_EQ(describe(params.at(7)), flagsAt(4));
     EXPECT_EQ(describe(params.at(8)), QStringLiteral("i32:0"));
     EXPECT_NE(threadOf[45], QCoreApplication::instance()->thread());
-    EXPECT_EQ(sent[1].reportNo, kLastReportHtml);
+    EXPECT_EQ(sent[1].reportNo, report::kLastReportHtml);
     EXPECT_EQ(describe(sent[1].params), QStringLiteral("[]"));
 
     ASSERT_EQ(viewed.size(), 1u);
@@ -584,7 +584,7 @@ TEST_F(ShiftReportsTest, EveryShiftReportItemProducesItsReportForAChosenShift)
         expected.replace(QStringLiteral("{beg}"), begOf(kShift)).replace(QStringLiteral("{end}"), endOf(kShift));
         expected.replace(QStringLiteral("{composition}"), describe(LoadComposition().Composition));
         EXPECT_EQ(describe(sent[sent.size() - 2].params), expected);
-        EXPECT_EQ(sent.back().reportNo, kLastReportHtml);
+        EXPECT_EQ(sent.back().reportNo, report::kLastReportHtml);
         const bool onReportThread = threadOf[item.reports.back()] != QCoreApplication::instance()->thread();
         EXPECT_EQ(onReportThread, item.background);
 
@@ -684,7 +684,7 @@ TEST_F(ShiftReportsTest, TheCurrentShiftResultOfEachReport)
 TEST_F(ShiftReportsTest, ReturnsGoPlainWhenTheEngineDoesNotTakeTheCodes)
 {
     host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-        if (isService({reportNo, params}, kSelectorReturnsCodes))
+        if (isService({reportNo, params}, report::kSelectorReturnsCodes))
             text = QStringLiteral("NO");
         else
             forward(text, reportNo, params);
@@ -746,7 +746,7 @@ TEST_F(ShiftReportsTest, WithoutStatementClientsInTheClientTableTheOlderTableIsU
     // The station answers the client table's query with no row.
     host.onReport = [this](QString& text, int reportNo, const Variant& params) {
         Variant sent = params;
-        if (isService({reportNo, params}, kSelectorProviderData) &&
+        if (isService({reportNo, params}, report::kSelectorProviderData) &&
             params.at(1).toString().contains(QStringLiteral("ct.PARAM1 AS VIDOPL")))
             sent[1] = Variant(params.at(1).toString().replace(QStringLiteral(" ORDER BY"), QStringLiteral(" AND 1 = 0 ORDER BY")));
         forward(text, reportNo, sent);
@@ -838,7 +838,7 @@ TEST_F(ShiftReportsTest, TheCardMaskIsTypedOrScannedAndTheScannerStopsOnLeaving)
 TEST_F(ShiftReportsTest, AReportErrorReachesTheHostAfterTheListIsGoneAndTheServerDisconnected)
 {
     host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-        if (reportNo == kBonusReportNo)
+        if (reportNo == report::kBonusShift)
             throw Exception(QStringLiteral("отчет сломан"));
         forward(text, reportNo, params);
     };
@@ -895,10 +895,10 @@ TEST_F(ShiftReportsTest, ThePriceHistoryTakesEachChosenPeriodUntilTheChooserIsCa
     dialogs.verify();
     const std::vector<TestHost::ReportCall> sent = reports();
     ASSERT_EQ(sent.size(), 2u) << reportsDescribed().join('\n').toStdString();
-    EXPECT_EQ(sent[0].reportNo, kServiceReport);
+    EXPECT_EQ(sent[0].reportNo, report::kService);
     EXPECT_EQ(describe(sent[0].params), QStringLiteral("[u8:18, date:%1, date:%2]")
                                             .arg(QString::number(begin, 'f', 6), QString::number(end, 'f', 6)));
-    EXPECT_EQ(sent[1].reportNo, kLastReportHtml);
+    EXPECT_EQ(sent[1].reportNo, report::kLastReportHtml);
     ASSERT_EQ(viewed.size(), 1u);
     EXPECT_EQ(viewed[0].caption, QStringLiteral("ИСТОРИЯ ИЗМЕНЕНИЯ ЦЕН НА ГСМ"));
     EXPECT_FALSE(viewed[0].text.isEmpty());

@@ -132,7 +132,7 @@ protected:
     {
         QStringList texts;
         for (const test::TestHost::ReportCall& call : host.reportCalls)
-            if (call.reportNo == core::kServiceReport && call.params.at(0).toInt() == core::kSelectorProviderData)
+            if (call.reportNo == report::kService && call.params.at(0).toInt() == report::kSelectorProviderData)
                 texts << call.params.at(1).toString();
         return texts;
     }

@@ -16,8 +16,8 @@
 #include "station/cli/ReportShortcuts.h"
 #include "station/db/StationDatabase.h"
 #include "station/demo/StationInit.h"
-#include "station/reports/ReportEngine.h"
-#include "station/reports/ReportMemory.h"
+#include "station/reports/engine/ReportEngine.h"
+#include "station/reports/engine/ReportMemory.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,8 +13,8 @@
 #include "station/cli/ReportShortcuts.h"
 #include "station/db/StationDatabase.h"
 #include "station/db/StationPaths.h"
-#include "station/reports/ReportEngine.h"
-#include "station/reports/ReportMemory.h"
+#include "station/reports/engine/ReportEngine.h"
+#include "station/reports/engine/ReportMemory.h"
 #include "station/server/ServeCommand.h"
 
 #include <QCoreApplication>

@@ -10,10 +10,10 @@
 #include "plugin/menu/JournalReportParams.h"
 #include "plugin/menu/ShiftReportParams.h"
 #include "station/cli/ReportShortcuts.h"
-#include "station/reports/ReportCatalog.h"
-#include "station/reports/ReportEngine.h"
-#include "station/reports/ReportMemory.h"
-#include "station/reports/ReportService.h"
+#include "station/reports/engine/ReportCatalog.h"
+#include "station/reports/engine/ReportEngine.h"
+#include "station/reports/engine/ReportMemory.h"
+#include "station/reports/engine/ReportService.h"
 #include "tests/station/StationFixture.h"
 
 #include <gtest/gtest.h>

@@ -236,6 +236,21 @@ TEST_F(ReportCommand, ShortcutsSendTheArraysOfTheShiftAndPeriodReports)
     EXPECT_EQ(r.out.trimmed(), QStringLiteral(R"(53 [%1,{"str":"Нива"},{"str":"Петров"},%2,%3])").arg(dates, pay, codes));
 }
 
+TEST_F(ReportCommand, AStationWithoutCnfIniHasTheFirstLogOnComposition)
+{
+    // Nobody logged on with the plug-in yet: no cnf.ini under the root.
+    const CommandRun r = velta({QStringLiteral("--root"), root(), QStringLiteral("shift"), QStringLiteral("--current")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("the shift report has the composition a station gets at its first log-on")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Сменный отчет")));
+    // The default order: the dispensers before the tanks, the financial report after them.
+    const qsizetype dispensers = r.out.indexOf(QStringLiteral("Информация о ТРК"));
+    const qsizetype tanks = r.out.indexOf(QStringLiteral("Информация о резервуарах"));
+    const qsizetype financial = r.out.indexOf(QStringLiteral("Финансовый отчет"));
+    EXPECT_TRUE(dispensers >= 0 && dispensers < tanks && tanks < financial) << r.out.toStdString();
+}
+
 TEST_F(ReportCommand, FolderAndServerGiveTheSameReportAsTextHtmlAndPdf)
 {
     const QStringList request{QStringLiteral("--cnf"), cnf(), QStringLiteral("shift"), QStringLiteral("--shifts"),
@@ -292,7 +307,6 @@ TEST_F(ReportCommand, BadRequestsExitNonZeroWithAMessage)
         {{QStringLiteral("--root"), root(), QStringLiteral("shift")}, "shift needs one of --shifts"},
         {{QStringLiteral("--root"), root(), QStringLiteral("--cnf"), cnf(), QStringLiteral("shift"), QStringLiteral("--shifts"),
           QStringLiteral("1005-1001")}, "the first shift comes after the last"},
-        {{QStringLiteral("--root"), root(), QStringLiteral("shift"), QStringLiteral("--current")}, "cnf.ini: the shift report's composition"},
         {{QStringLiteral("--root"), root(), QStringLiteral("period-release"), QStringLiteral("--kind"), QStringLiteral("truck"),
           QStringLiteral("--from"), QStringLiteral("2024-01-01"), QStringLiteral("--to"), QStringLiteral("2024-01-02")},
          "--kind statement, contragent, car or driver, not \"truck\""},

@@ -9,8 +9,8 @@
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
 #include "station/db/FixedPoint.h"
-#include "station/reports/ReportEngine.h"
-#include "station/reports/ReportMemory.h"
+#include "station/reports/engine/ReportEngine.h"
+#include "station/reports/engine/ReportMemory.h"
 #include "tests/support/ReferenceFile.h"
 
 #include <QRegularExpression>

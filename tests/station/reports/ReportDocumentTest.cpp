@@ -1,11 +1,11 @@
 // The report document and its two renderings: framed text tables, the HTML
 // page, the limits that stop a report, the number formats of cnf.ini and the
 // messages for a malformed parameter array.
-#include "station/reports/ReportDocument.h"
-#include "station/reports/ReportFormats.h"
-#include "station/reports/ReportHtmlRenderer.h"
-#include "station/reports/ReportParams.h"
-#include "station/reports/ReportTextRenderer.h"
+#include "station/reports/core/ReportDocument.h"
+#include "station/reports/core/ReportFormats.h"
+#include "station/reports/core/ReportHtmlRenderer.h"
+#include "station/reports/core/ReportParams.h"
+#include "station/reports/core/ReportTextRenderer.h"
 
 #include "common/Exception.h"
 #include "common/SysUtils.h"

@@ -1,11 +1,11 @@
 // The report engine in process: dispatch by number, what report 55 answers on
 // a connection and across the connections of one workplace, argument checks.
-#include "station/reports/ReportEngine.h"
+#include "station/reports/engine/ReportEngine.h"
 
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
 #include "station/db/FirebirdFile.h"
-#include "station/reports/ReportMemory.h"
+#include "station/reports/engine/ReportMemory.h"
 #include "station/db/StationDatabase.h"
 #include "tests/support/ReferenceFile.h"
 #include "tests/support/TestEnv.h"

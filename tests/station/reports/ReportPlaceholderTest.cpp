@@ -1,6 +1,6 @@
 // The stand-in report: every parameter listed with its position, type and
 // value, in a framed fixed-pitch text and an HTML page.
-#include "station/reports/ReportPlaceholder.h"
+#include "station/reports/engine/ReportPlaceholder.h"
 
 #include "common/DateTime.h"
 #include "common/Exception.h"

@@ -5,12 +5,12 @@
 
 #include "common/DateTime.h"
 #include "common/Exception.h"
-#include "station/reports/DirectoryNames.h"
-#include "station/reports/ReportCatalog.h"
-#include "station/reports/ReportEngine.h"
-#include "station/reports/ReportFormats.h"
-#include "station/reports/ReportMemory.h"
-#include "station/reports/ReportTextRenderer.h"
+#include "station/reports/core/DirectoryNames.h"
+#include "station/reports/engine/ReportCatalog.h"
+#include "station/reports/engine/ReportEngine.h"
+#include "station/reports/core/ReportFormats.h"
+#include "station/reports/engine/ReportMemory.h"
+#include "station/reports/core/ReportTextRenderer.h"
 #include "tests/support/ReferenceFile.h"
 
 using namespace velta;

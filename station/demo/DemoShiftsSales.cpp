@@ -52,17 +52,49 @@ QVector<int> salesPerShift(int total)
     return counts;
 }
 
+// The discount a sale got; type 0 is none, 1 a discount card, 2 a cash
+// promotion, 3 fuel-card bonus litres (the LOGTRANDSC codes).
+struct SaleDiscount {
+    int type = 0;
+    std::int64_t value = 0;
+    QString name;
+    QString param;
+};
+
 struct Sale {
-    const DemoNozzle* nozzle;
-    int payType;
-    int dose; // 0 litres, 1 sum, 2 full tank
-    std::int64_t liters;
-    std::int64_t basePrice;
-    std::int64_t price;
-    std::int64_t summa;
+    int nozzleIndex = 0;
+    const DemoNozzle* nozzle = nullptr;
+    const DemoFuel* fuel = nullptr;
+    int payType = 0;
+    bool onAccount = false; // a client of this payment type buys it
+    int dose = 0;           // 0 litres, 1 sum, 2 full tank
+    std::int64_t liters = 0;
+    std::int64_t basePrice = 0;
+    std::int64_t price = 0;
+    std::int64_t summa = 0;
     const DemoClient* client = nullptr;
     int carIndex = 0;
     int driverIndex = 0;
+    QString card;
+    SaleDiscount discount;
+};
+
+// One shift's fixed facts: its day, number, times and operator.
+struct ShiftInfo {
+    int day;
+    int smnum;
+    QDateTime begin;
+    QDateTime end;
+    int operatorIndex;
+    QString op;
+};
+
+// What each nozzle poured and took over one shift, and the cash taken.
+struct ShiftTotals {
+    QVector<std::int64_t> beginMeter;
+    QVector<std::int64_t> liters;
+    QVector<std::int64_t> summa;
+    std::int64_t cash = 0;
 };
 
 QString cardNumber(DemoRandom& rnd, int payType)
@@ -79,22 +111,22 @@ QString cardNumber(DemoRandom& rnd, int payType)
     }
 }
 
-} // namespace
+// The share of sales each nozzle gets, in the order of nozzles().
+constexpr std::array kNozzleWeights = {14, 12, 14, 12, 9, 5, 10};
 
-DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contragents, int salesCount,
-                              const SchemaOptions& options)
+// The shift log's columns (SMLOG).
+std::vector<ColumnSpec> shiftColumns()
 {
-    if (salesCount < 0)
-        throw Exception(QStringLiteral("The number of sales cannot be negative"));
-    DemoRandom rnd(0x5EED0001);
-    DemoSales result;
+    return {{"SMNUM", ColumnKind::Integer}, {"BEGTIME", ColumnKind::Timestamp}, {"ENDTIME", ColumnKind::Timestamp},
+            {"OPERATOR", ColumnKind::Text, 30}, {"INKKM", ColumnKind::Fixed}, {"OUTKKM", ColumnKind::Fixed},
+            {"SUMMATOVARY", ColumnKind::Fixed}, {"OPERATOR2", ColumnKind::Text, 30}, {"OPERATOR3", ColumnKind::Text, 30}};
+}
 
-    BatchInserter shifts(db, QStringLiteral("SMLOG"),
-                         {{"SMNUM", ColumnKind::Integer}, {"BEGTIME", ColumnKind::Timestamp}, {"ENDTIME", ColumnKind::Timestamp},
-                          {"OPERATOR", ColumnKind::Text, 30}, {"INKKM", ColumnKind::Fixed}, {"OUTKKM", ColumnKind::Fixed},
-                          {"SUMMATOVARY", ColumnKind::Fixed}, {"OPERATOR2", ColumnKind::Text, 30},
-                          {"OPERATOR3", ColumnKind::Text, 30}});
-    std::vector<ColumnSpec> saleColumns = {
+// The sales' columns (LOGTRAN); newer stations also keep the measured density,
+// the mass and the consignee.
+std::vector<ColumnSpec> saleColumns(const SchemaOptions& options)
+{
+    std::vector<ColumnSpec> columns = {
         {"INDEXSALE", ColumnKind::Integer}, {"DATA", ColumnKind::Timestamp}, {"SMNUM", ColumnKind::Integer},
         {"TRK", ColumnKind::Text, 10}, {"GUN", ColumnKind::Integer}, {"GSMNAME", ColumnKind::Text, 20},
         {"LITER", ColumnKind::Fixed}, {"PLOTN", ColumnKind::Fixed}, {"PRICE", ColumnKind::Fixed},
@@ -103,171 +135,333 @@ DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contra
         {"IDCAR", ColumnKind::Integer}, {"INN", ColumnKind::Text, 20}, {"POKUPATEL", ColumnKind::Text, 20},
         {"OPERATOR", ColumnKind::Text, 30}};
     if (options.saleMeterColumns) {
-        saleColumns.push_back({"TRKDENSITY", ColumnKind::Fixed});
-        saleColumns.push_back({"MASSAPLM", ColumnKind::Fixed});
-        saleColumns.push_back({"ID2CNT", ColumnKind::Integer});
+        columns.push_back({"TRKDENSITY", ColumnKind::Fixed});
+        columns.push_back({"MASSAPLM", ColumnKind::Fixed});
+        columns.push_back({"ID2CNT", ColumnKind::Integer});
     }
-    BatchInserter sales(db, QStringLiteral("LOGTRAN"), saleColumns);
-    BatchInserter discounts(db, QStringLiteral("LOGTRANDSC"),
-                            {{"ID", ColumnKind::Integer}, {"INDEXSALE", ColumnKind::Integer}, {"DSCVALTYPE", ColumnKind::Integer},
-                             {"DSCNAME", ColumnKind::Text, 40}, {"DSCVAL", ColumnKind::Fixed}, {"DSCPARAM", ColumnKind::Text, 40}});
-    BatchInserter journal(db, QStringLiteral("TRK"),
-                          {{"ID", ColumnKind::Integer}, {"TRK", ColumnKind::Text, 10}, {"\"TIME\"", ColumnKind::Timestamp},
-                           {"CLIENT", ColumnKind::Integer}, {"GSM", ColumnKind::Text, 10}, {"OPERATION", ColumnKind::Integer},
-                           {"OP1", ColumnKind::Integer}, {"OP2", ColumnKind::Integer}, {"LITERS", ColumnKind::Fixed},
-                           {"SUMMA", ColumnKind::Fixed}, {"AUTOMOBIL", ColumnKind::Text, 20}, {"INDEXSALE", ColumnKind::Integer}});
-    BatchInserter counters(db, QStringLiteral("SMTRK"),
-                           {{"SMNUM", ColumnKind::Integer}, {"TRKNUM", ColumnKind::Text, 10}, {"GUN", ColumnKind::Integer},
-                            {"GSMNAME", ColumnKind::Text, 20}, {"BEGCOUNTER", ColumnKind::Fixed},
-                            {"ENDCOUNTER", ColumnKind::Fixed}, {"LITERS", ColumnKind::Fixed}, {"SUMMA", ColumnKind::Fixed}});
+    return columns;
+}
 
-    QVector<int> payWeights;
+// The sales' discounts (LOGTRANDSC).
+std::vector<ColumnSpec> discountColumns()
+{
+    return {{"ID", ColumnKind::Integer}, {"INDEXSALE", ColumnKind::Integer}, {"DSCVALTYPE", ColumnKind::Integer},
+            {"DSCNAME", ColumnKind::Text, 40}, {"DSCVAL", ColumnKind::Fixed}, {"DSCPARAM", ColumnKind::Text, 40}};
+}
+
+// The dispenser journal (TRK).
+std::vector<ColumnSpec> journalColumns()
+{
+    return {{"ID", ColumnKind::Integer}, {"TRK", ColumnKind::Text, 10}, {"\"TIME\"", ColumnKind::Timestamp},
+            {"CLIENT", ColumnKind::Integer}, {"GSM", ColumnKind::Text, 10}, {"OPERATION", ColumnKind::Integer},
+            {"OP1", ColumnKind::Integer}, {"OP2", ColumnKind::Integer}, {"LITERS", ColumnKind::Fixed},
+            {"SUMMA", ColumnKind::Fixed}, {"AUTOMOBIL", ColumnKind::Text, 20}, {"INDEXSALE", ColumnKind::Integer}};
+}
+
+// The per-shift dispenser counters (SMTRK).
+std::vector<ColumnSpec> counterColumns()
+{
+    return {{"SMNUM", ColumnKind::Integer}, {"TRKNUM", ColumnKind::Text, 10}, {"GUN", ColumnKind::Integer},
+            {"GSMNAME", ColumnKind::Text, 20}, {"BEGCOUNTER", ColumnKind::Fixed}, {"ENDCOUNTER", ColumnKind::Fixed},
+            {"LITERS", ColumnKind::Fixed}, {"SUMMA", ColumnKind::Fixed}};
+}
+
+// The facts of shift `index` that every row of the shift repeats.
+ShiftInfo shiftInfo(int index)
+{
+    const int operatorIndex = index % operators().size();
+    return {index / kShiftsPerDay, shiftNumber(index), shiftStart(index), shiftEnd(index), operatorIndex,
+            operators().at(operatorIndex)};
+}
+
+// What the buyer column shows: the client of a contract, the coupon numbers,
+// otherwise the card number (empty for cash).
+QString buyerOf(const Sale& sale, int indexSale)
+{
+    if (sale.payType == kContract)
+        return sale.client ? sale.client->name.left(20) : QString();
+    if (sale.payType == kCoupons)
+        return QStringLiteral("Т-%1,Т-%2").arg(indexSale * 2, 6, 10, QLatin1Char('0')).arg(indexSale * 2 + 1, 6, 10, QLatin1Char('0'));
+    return sale.card;
+}
+
+// Writes the shifts one after another with their sales, discounts, journal
+// rows and counters. It holds the tables' inserters, the dispenser meters and
+// the numbers that run on across shifts. All draws come from one seeded
+// generator in a fixed order, so the same seed always gives the same station:
+// keep the order of the rnd_ calls when changing anything here.
+class ShiftSalesWriter {
+public:
+    ShiftSalesWriter(StationDatabase& db, const DemoContragents& contragents, const SchemaOptions& options);
+
+    // One shift with `salesCount` sales at drawn moments inside it.
+    void writeShift(int index, int salesCount);
+    // Writes what is pending and returns the counts and the sales on account.
+    DemoSales finish();
+
+private:
+    void writeOpeningRows(const ShiftInfo& shift);
+    QVector<qint64> drawSaleSeconds(const ShiftInfo& shift, int count);
+    void writeSale(const ShiftInfo& shift, qint64 second, ShiftTotals& totals);
+    Sale drawSale(int day);
+    void drawClient(Sale& sale);
+    void drawDiscount(Sale& sale);
+    void drawDose(Sale& sale);
+    QVector<QVariant> saleRow(const Sale& sale, const ShiftInfo& shift, const QDateTime& when,
+                              const QString& tripSheet) const;
+    void appendMeterColumns(QVector<QVariant>& row, const Sale& sale);
+    void writeDiscount(const Sale& sale);
+    void writeSaleJournalRow(const Sale& sale, const ShiftInfo& shift, const QDateTime& when);
+    void writeCounters(const ShiftInfo& shift, const ShiftTotals& totals);
+    void writeShiftRow(const ShiftInfo& shift, std::int64_t cash);
+
+    const DemoContragents& contragents_;
+    const SchemaOptions& options_;
+    DemoRandom rnd_{0x5EED0001};
+    BatchInserter shifts_;
+    BatchInserter sales_;
+    BatchInserter discounts_;
+    BatchInserter journal_;
+    BatchInserter counters_;
+    QVector<int> payWeights_;
+    std::map<int, QVector<const DemoClient*>> clientsByPayType_;
+    QVector<std::int64_t> meter_; // each nozzle's counter, running on across shifts
+    int indexSale_ = 0;
+    int journalId_ = 0;
+    int discountId_ = 0;
+    DemoSales result_;
+};
+
+ShiftSalesWriter::ShiftSalesWriter(StationDatabase& db, const DemoContragents& contragents, const SchemaOptions& options)
+    : contragents_(contragents)
+    , options_(options)
+    , shifts_(db, QStringLiteral("SMLOG"), shiftColumns())
+    , sales_(db, QStringLiteral("LOGTRAN"), saleColumns(options))
+    , discounts_(db, QStringLiteral("LOGTRANDSC"), discountColumns())
+    , journal_(db, QStringLiteral("TRK"), journalColumns())
+    , counters_(db, QStringLiteral("SMTRK"), counterColumns())
+    , meter_(nozzles().size())
+{
     for (const DemoPayType& p : payTypes())
-        payWeights << p.weight;
-    std::map<int, QVector<const DemoClient*>> clientsByPayType;
+        payWeights_ << p.weight;
     for (const DemoClient& c : contragents.clients)
-        clientsByPayType[c.payType] << &c;
-    const QVector<int> nozzleWeights = {14, 12, 14, 12, 9, 5, 10};
+        clientsByPayType_[c.payType] << &c;
+    for (int i = 0; i < meter_.size(); ++i)
+        meter_[i] = (120000 + i * 35000) * kUnit;
+}
 
-    QVector<std::int64_t> meter(nozzles().size());
-    for (int i = 0; i < meter.size(); ++i)
-        meter[i] = (120000 + i * 35000) * kUnit;
+void ShiftSalesWriter::writeShift(int index, int salesCount)
+{
+    const ShiftInfo shift = shiftInfo(index);
+    writeOpeningRows(shift);
+    const QVector<qint64> seconds = drawSaleSeconds(shift, salesCount);
+    ShiftTotals totals{meter_, QVector<std::int64_t>(meter_.size(), 0), QVector<std::int64_t>(meter_.size(), 0)};
+    for (qint64 second : seconds)
+        writeSale(shift, second, totals);
+    writeCounters(shift, totals);
+    writeShiftRow(shift, totals.cash);
+}
 
-    const QVector<int> perShift = salesPerShift(salesCount);
-    int indexSale = 0;
-    int journalId = 0;
-    int discountId = 0;
-    for (int s = 0; s < kShiftCount; ++s) {
-        const int day = s / kShiftsPerDay;
-        const int smnum = shiftNumber(s);
-        const QDateTime begin = shiftStart(s);
-        const QDateTime end = shiftEnd(s);
-        const int operatorIndex = s % operators().size();
-        const QString& op = operators().at(operatorIndex);
+DemoSales ShiftSalesWriter::finish()
+{
+    shifts_.finish();
+    sales_.finish();
+    discounts_.finish();
+    journal_.finish();
+    counters_.finish();
+    result_.sales = sales_.rowsWritten();
+    result_.journalRows = journal_.rowsWritten();
+    return std::move(result_);
+}
 
-        for (const QString& dispenser : dispensers()) // the dispensers' "shift opened" status rows
-            journal.add({++journalId, dispenser, begin.addSecs(30), operatorIndex + 1, QString(), kJournalMarker,
-                         kJournalMarker, kJournalMarker, qlonglong(0), qlonglong(0), QString(), QVariant()});
+// The dispensers' "shift opened" status rows, half a minute into the shift.
+void ShiftSalesWriter::writeOpeningRows(const ShiftInfo& shift)
+{
+    for (const QString& dispenser : dispensers())
+        journal_.add({++journalId_, dispenser, shift.begin.addSecs(30), shift.operatorIndex + 1, QString(),
+                      kJournalMarker, kJournalMarker, kJournalMarker, qlonglong(0), qlonglong(0), QString(), QVariant()});
+}
 
-        QVector<qint64> seconds(perShift[s]);
-        const qint64 span = begin.secsTo(end) - 240;
-        for (qint64& sec : seconds)
-            sec = 120 + rnd.range(0, span);
-        std::sort(seconds.begin(), seconds.end());
+// The moments of the shift's sales, in seconds from its start, in time order;
+// two minutes at each end stay free.
+QVector<qint64> ShiftSalesWriter::drawSaleSeconds(const ShiftInfo& shift, int count)
+{
+    QVector<qint64> seconds(count);
+    const qint64 span = shift.begin.secsTo(shift.end) - 240;
+    for (qint64& sec : seconds)
+        sec = 120 + rnd_.range(0, span);
+    std::sort(seconds.begin(), seconds.end());
+    return seconds;
+}
 
-        QVector<std::int64_t> shiftLiters(nozzles().size(), 0);
-        QVector<std::int64_t> shiftSumma(nozzles().size(), 0);
-        QVector<std::int64_t> beginMeter = meter;
-        std::int64_t cash = 0;
-        for (qint64 sec : seconds) {
-            Sale sale{};
-            const int nozzleIndex = rnd.weighted(nozzleWeights);
-            sale.nozzle = &nozzles().at(nozzleIndex);
-            const DemoFuel& fuel = demo::fuel(sale.nozzle->fuelId);
-            sale.payType = payTypes().at(rnd.weighted(payWeights)).code;
-            const auto clients = clientsByPayType.find(sale.payType);
-            const bool onAccount = clients != clientsByPayType.end() && !clients->second.isEmpty();
-            if (onAccount) {
-                sale.client = clients->second.at(static_cast<int>(rnd.range(0, clients->second.size() - 1)));
-                sale.carIndex = static_cast<int>(rnd.range(0, sale.client->cars.size() - 1));
-                sale.driverIndex = static_cast<int>(rnd.range(0, sale.client->drivers.size() - 1));
-            }
-            sale.basePrice = fuelPrice(fuel, day);
-            sale.price = sale.basePrice;
-            QString discountName;
-            QString discountParam;
-            int discountType = 0;
-            std::int64_t discountValue = 0;
-            const QString card = cardNumber(rnd, sale.payType);
-            if (sale.payType == kDiscountCards) {
-                discountType = 1;
-                discountValue = 3 * kUnit;
-                discountName = QStringLiteral("Скидка по карте");
-                discountParam = card;
-                sale.price -= roundToKopecks(sale.basePrice * 3 / 100);
-            } else if (sale.payType == kCash && rnd.chance(6)) {
-                discountType = 2;
-                discountValue = 5000;
-                discountName = QStringLiteral("Акция \"Утро\"");
-                discountParam = QStringLiteral("до 10:00");
-                sale.price -= discountValue;
-            } else if (sale.payType == kFuelCards && rnd.chance(15)) {
-                discountType = 3;
-                discountValue = kUnit;
-                discountName = QStringLiteral("Бонус литрами");
-                discountParam = card;
-            } else if (sale.payType == kContract) {
-                sale.price -= kUnit; // contract price: one rouble below the pump price
-            }
+// Draws one sale and writes its row, its discount and its journal row, and
+// adds it to the shift's totals and the meters.
+void ShiftSalesWriter::writeSale(const ShiftInfo& shift, qint64 second, ShiftTotals& totals)
+{
+    const Sale sale = drawSale(shift.day);
+    if (sale.payType == kCash)
+        totals.cash += sale.summa;
+    ++indexSale_;
+    const QDateTime when = shift.begin.addSecs(second);
+    const QString tripSheet =
+        sale.onAccount ? QStringLiteral("ПЛ-%1").arg(indexSale_ % 100000, 5, 10, QLatin1Char('0')) : QString();
+    QVector<QVariant> row = saleRow(sale, shift, when, tripSheet);
+    if (options_.saleMeterColumns)
+        appendMeterColumns(row, sale);
+    sales_.add(std::move(row));
+    writeDiscount(sale);
+    writeSaleJournalRow(sale, shift, when);
+    totals.liters[sale.nozzleIndex] += sale.liters;
+    totals.summa[sale.nozzleIndex] += sale.summa;
+    meter_[sale.nozzleIndex] += sale.liters;
+    if (sale.onAccount)
+        result_.accountSales << DemoAccountSale{indexSale_, when, sale.fuel->id, sale.liters, sale.summa,
+                                                sale.client->id, sale.carIndex, sale.driverIndex, tripSheet};
+}
 
-            sale.dose = onAccount ? (rnd.chance(80) ? 0 : 2) : static_cast<int>(rnd.weighted(std::array{60, 30, 10}));
-            if (sale.dose == 1) {
-                static constexpr int kSums[] = {300, 500, 500, 1000, 1000, 1500, 2000};
-                sale.summa = kSums[rnd.range(0, 6)] * kUnit;
-                sale.liters = litersForSum(sale.summa, sale.price);
-            } else {
-                sale.liters = onAccount ? rnd.range(4000, 30000) * 100 : rnd.range(500, 6000) * 100;
-                sale.summa = roundToKopecks(multiplyFixed(Currency{sale.liters}, Currency{sale.price}).scaled);
-            }
-            if (sale.payType == kCash)
-                cash += sale.summa;
+// One sale on `day`: nozzle, payment type, client, card, discount and dose.
+Sale ShiftSalesWriter::drawSale(int day)
+{
+    Sale sale;
+    sale.nozzleIndex = rnd_.weighted(kNozzleWeights);
+    sale.nozzle = &nozzles().at(sale.nozzleIndex);
+    sale.fuel = &demo::fuel(sale.nozzle->fuelId);
+    sale.payType = payTypes().at(rnd_.weighted(payWeights_)).code;
+    drawClient(sale);
+    sale.basePrice = fuelPrice(*sale.fuel, day);
+    sale.price = sale.basePrice;
+    sale.card = cardNumber(rnd_, sale.payType);
+    drawDiscount(sale);
+    drawDose(sale);
+    return sale;
+}
 
-            ++indexSale;
-            const QDateTime when = begin.addSecs(sec);
-            QString buyer = card;
-            if (sale.payType == kContract)
-                buyer = sale.client ? sale.client->name.left(20) : QString();
-            else if (sale.payType == kCoupons)
-                buyer = QStringLiteral("Т-%1,Т-%2").arg(indexSale * 2, 6, 10, QLatin1Char('0')).arg(indexSale * 2 + 1, 6, 10, QLatin1Char('0'));
-            const QString tripSheet = onAccount ? QStringLiteral("ПЛ-%1").arg(indexSale % 100000, 5, 10, QLatin1Char('0')) : QString();
-            QVector<QVariant> row = {indexSale, when, smnum, sale.nozzle->dispenser, sale.nozzle->gun, fuel.name,
-                                     qlonglong(sale.liters), qlonglong(fuel.density), qlonglong(sale.price),
-                                     qlonglong(sale.basePrice), qlonglong(sale.summa), sale.payType, tripSheet,
-                                     onAccount ? QVariant(QString::number(sale.client->id)) : QVariant(),
-                                     onAccount ? QVariant(sale.client->drivers.at(sale.driverIndex).id) : QVariant(),
-                                     onAccount ? QVariant(sale.client->cars.at(sale.carIndex).id) : QVariant(),
-                                     onAccount ? sale.client->inn : QString(), buyer, op};
-            if (options.saleMeterColumns) {
-                const std::int64_t measured = fuel.density + rnd.range(-25, 25);
-                row << qlonglong(measured) << qlonglong(multiplyFixed(Currency{sale.liters}, Currency{measured}).scaled)
-                    << (onAccount && rnd.chance(25) && !contragents.consignees.isEmpty()
-                            ? contragents.consignees.at(static_cast<int>(rnd.range(0, contragents.consignees.size() - 1)))
-                            : 0);
-            }
-            sales.add(row);
-            if (discountType != 0) {
-                discounts.add({++discountId, indexSale, discountType, discountName, qlonglong(discountValue), discountParam});
-                ++result.discounts;
-            }
-            const int operation = rnd.chance(2) ? 4 : 3; // now and then the dose is not poured in full
-            journal.add({++journalId, sale.nozzle->dispenser, when, operatorIndex + 1, fuel.name, operation, sale.payType,
-                         sale.dose, qlonglong(sale.liters), qlonglong(sale.summa),
-                         onAccount ? sale.client->cars.at(sale.carIndex).number : QString(), indexSale});
-            shiftLiters[nozzleIndex] += sale.liters;
-            shiftSumma[nozzleIndex] += sale.summa;
-            meter[nozzleIndex] += sale.liters;
-            if (onAccount)
-                result.accountSales << DemoAccountSale{indexSale, when, fuel.id, sale.liters, sale.summa,
-                                                       sale.client->id, sale.carIndex, sale.driverIndex, tripSheet};
-        }
-        for (int n = 0; n < nozzles().size(); ++n) {
-            const DemoNozzle& nozzle = nozzles().at(n);
-            counters.add({smnum, nozzle.dispenser, nozzle.gun, demo::fuel(nozzle.fuelId).name, qlonglong(beginMeter[n]),
-                          qlonglong(meter[n]), qlonglong(shiftLiters[n]), qlonglong(shiftSumma[n])});
-        }
-        const std::int64_t inKkm = 5000 * kUnit;
-        shifts.add({smnum, begin, end, op, qlonglong(inKkm), qlonglong(inKkm + cash),
-                    qlonglong(rnd.range(2000, 15000) * kUnit + rnd.range(0, 99) * 100),
-                    operators().at((operatorIndex + 1) % operators().size()), QString()});
+// A sale of a payment type that has clients goes on account: to one of them,
+// with one of its cars and drivers.
+void ShiftSalesWriter::drawClient(Sale& sale)
+{
+    const auto clients = clientsByPayType_.find(sale.payType);
+    sale.onAccount = clients != clientsByPayType_.end() && !clients->second.isEmpty();
+    if (!sale.onAccount)
+        return;
+    sale.client = clients->second.at(static_cast<int>(rnd_.range(0, clients->second.size() - 1)));
+    sale.carIndex = static_cast<int>(rnd_.range(0, sale.client->cars.size() - 1));
+    sale.driverIndex = static_cast<int>(rnd_.range(0, sale.client->drivers.size() - 1));
+}
+
+// The discount and the price: discount cards always get 3 per cent, some cash
+// sales the morning promotion, some fuel cards bonus litres; contracts pay a
+// rouble below the pump price. A chance is drawn only for cash and fuel cards.
+void ShiftSalesWriter::drawDiscount(Sale& sale)
+{
+    if (sale.payType == kDiscountCards) {
+        sale.discount = {1, 3 * kUnit, QStringLiteral("Скидка по карте"), sale.card};
+        sale.price -= roundToKopecks(sale.basePrice * 3 / 100);
+    } else if (sale.payType == kCash && rnd_.chance(6)) {
+        sale.discount = {2, 5000, QStringLiteral("Акция \"Утро\""), QStringLiteral("до 10:00")};
+        sale.price -= sale.discount.value;
+    } else if (sale.payType == kFuelCards && rnd_.chance(15)) {
+        sale.discount = {3, kUnit, QStringLiteral("Бонус литрами"), sale.card};
+    } else if (sale.payType == kContract) {
+        sale.price -= kUnit;
     }
-    shifts.finish();
-    sales.finish();
-    discounts.finish();
-    journal.finish();
-    counters.finish();
-    result.sales = sales.rowsWritten();
-    result.journalRows = journal.rowsWritten();
-    return result;
+}
+
+// The dose and the litres and sum it came to: clients on account mostly take
+// litres, the others also ask for a round sum or a full tank.
+void ShiftSalesWriter::drawDose(Sale& sale)
+{
+    sale.dose = sale.onAccount ? (rnd_.chance(80) ? 0 : 2) : static_cast<int>(rnd_.weighted(std::array{60, 30, 10}));
+    if (sale.dose == 1) {
+        static constexpr int kSums[] = {300, 500, 500, 1000, 1000, 1500, 2000};
+        sale.summa = kSums[rnd_.range(0, 6)] * kUnit;
+        sale.liters = litersForSum(sale.summa, sale.price);
+    } else {
+        sale.liters = sale.onAccount ? rnd_.range(4000, 30000) * 100 : rnd_.range(500, 6000) * 100;
+        sale.summa = roundToKopecks(multiplyFixed(Currency{sale.liters}, Currency{sale.price}).scaled);
+    }
+}
+
+// The sale's LOGTRAN row without the meter columns (it draws nothing).
+QVector<QVariant> ShiftSalesWriter::saleRow(const Sale& sale, const ShiftInfo& shift, const QDateTime& when,
+                                            const QString& tripSheet) const
+{
+    const bool onAccount = sale.onAccount;
+    return {indexSale_, when, shift.smnum, sale.nozzle->dispenser, sale.nozzle->gun, sale.fuel->name,
+            qlonglong(sale.liters), qlonglong(sale.fuel->density), qlonglong(sale.price),
+            qlonglong(sale.basePrice), qlonglong(sale.summa), sale.payType, tripSheet,
+            onAccount ? QVariant(QString::number(sale.client->id)) : QVariant(),
+            onAccount ? QVariant(sale.client->drivers.at(sale.driverIndex).id) : QVariant(),
+            onAccount ? QVariant(sale.client->cars.at(sale.carIndex).id) : QVariant(),
+            onAccount ? sale.client->inn : QString(), buyerOf(sale, indexSale_), shift.op};
+}
+
+// The meter columns of newer stations: the density the dispenser measured,
+// the mass, and now and then a consignee of a sale on account (drawn only then).
+void ShiftSalesWriter::appendMeterColumns(QVector<QVariant>& row, const Sale& sale)
+{
+    const std::int64_t measured = sale.fuel->density + rnd_.range(-25, 25);
+    const QVector<int>& consignees = contragents_.consignees;
+    const int consignee = sale.onAccount && rnd_.chance(25) && !consignees.isEmpty()
+                              ? consignees.at(static_cast<int>(rnd_.range(0, consignees.size() - 1)))
+                              : 0;
+    row << qlonglong(measured) << qlonglong(multiplyFixed(Currency{sale.liters}, Currency{measured}).scaled) << consignee;
+}
+
+// The sale's discount row, if it got one.
+void ShiftSalesWriter::writeDiscount(const Sale& sale)
+{
+    if (sale.discount.type == 0)
+        return;
+    discounts_.add({++discountId_, indexSale_, sale.discount.type, sale.discount.name, qlonglong(sale.discount.value),
+                    sale.discount.param});
+    ++result_.discounts;
+}
+
+// The sale's journal row; now and then the dose is not poured in full.
+void ShiftSalesWriter::writeSaleJournalRow(const Sale& sale, const ShiftInfo& shift, const QDateTime& when)
+{
+    const int operation = rnd_.chance(2) ? 4 : 3;
+    journal_.add({++journalId_, sale.nozzle->dispenser, when, shift.operatorIndex + 1, sale.fuel->name, operation,
+                  sale.payType, sale.dose, qlonglong(sale.liters), qlonglong(sale.summa),
+                  sale.onAccount ? sale.client->cars.at(sale.carIndex).number : QString(), indexSale_});
+}
+
+// Each nozzle's counters at the shift's start and end, and what it gave.
+void ShiftSalesWriter::writeCounters(const ShiftInfo& shift, const ShiftTotals& totals)
+{
+    for (int n = 0; n < nozzles().size(); ++n) {
+        const DemoNozzle& nozzle = nozzles().at(n);
+        counters_.add({shift.smnum, nozzle.dispenser, nozzle.gun, demo::fuel(nozzle.fuelId).name,
+                       qlonglong(totals.beginMeter[n]), qlonglong(meter_[n]), qlonglong(totals.liters[n]),
+                       qlonglong(totals.summa[n])});
+    }
+}
+
+// The shift log row: the till's cash in and out, the shop's goods (roubles
+// drawn before kopecks) and the operator who takes over.
+void ShiftSalesWriter::writeShiftRow(const ShiftInfo& shift, std::int64_t cash)
+{
+    const std::int64_t inKkm = 5000 * kUnit;
+    const std::int64_t goodsRoubles = rnd_.range(2000, 15000);
+    const std::int64_t goodsKopecks = rnd_.range(0, 99);
+    shifts_.add({shift.smnum, shift.begin, shift.end, shift.op, qlonglong(inKkm), qlonglong(inKkm + cash),
+                 qlonglong(goodsRoubles * kUnit + goodsKopecks * 100),
+                 operators().at((shift.operatorIndex + 1) % operators().size()), QString()});
+}
+
+} // namespace
+
+DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contragents, int salesCount,
+                              const SchemaOptions& options)
+{
+    if (salesCount < 0)
+        throw Exception(QStringLiteral("The number of sales cannot be negative"));
+    ShiftSalesWriter writer(db, contragents, options);
+    const QVector<int> perShift = salesPerShift(salesCount);
+    for (int s = 0; s < kShiftCount; ++s)
+        writer.writeShift(s, perShift[s]);
+    return writer.finish();
 }
 
 void writeLimits(StationDatabase& db, const DemoContragents& contragents, const DemoSales& sales)

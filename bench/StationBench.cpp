@@ -16,6 +16,7 @@
 #include "station/demo/StationInit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSqlQuery>
@@ -23,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QDir>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>

@@ -13,6 +13,7 @@
 // read a cnf.ini of the bench's own whose limits are the largest the settings
 // allow, so a report handles every row its floor fetches.
 #include "common/DateTime.h"
+#include "station/cli/QueryRows.h"
 #include "station/cli/ReportShortcuts.h"
 #include "station/db/StationDatabase.h"
 #include "station/demo/StationInit.h"
@@ -67,20 +68,8 @@ struct BenchStation {
         pay = payTypesFromRows(rows(payTypesSql()));
     }
 
-    QVector<QStringList> rows(const QString& sql)
-    {
-        QSqlQuery q = db->query();
-        if (!q.exec(sql))
-            raiseQueryError(q, sql);
-        QVector<QStringList> result;
-        while (q.next()) {
-            QStringList row;
-            for (int c = 0; c < q.record().count(); ++c)
-                row << q.value(c).toString();
-            result << row;
-        }
-        return result;
-    }
+    // Values as the report command prints them (its shortcuts read the pay types so).
+    QVector<QStringList> rows(const QString& sql) { return queryRows(*db, sql); }
 };
 
 BenchStation* gDemo = nullptr;

@@ -8,6 +8,7 @@
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
+#include "station/cli/QueryRows.h"
 #include "station/cli/ReportParamsJson.h"
 #include "station/cli/ReportPdf.h"
 #include "station/cli/ReportShortcuts.h"
@@ -21,8 +22,6 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTextStream>
 #include <cerrno>
 #include <cstdio>
@@ -141,20 +140,7 @@ public:
         return answer;
     }
 
-    QVector<QStringList> rows(const QString& sql) override
-    {
-        QSqlQuery q = db_->query();
-        if (!q.exec(sql))
-            raiseQueryError(q, sql);
-        QVector<QStringList> result;
-        while (q.next()) {
-            QStringList row;
-            for (int c = 0; c < q.record().count(); ++c)
-                row << (q.isNull(c) ? QString() : q.value(c).toString());
-            result << row;
-        }
-        return result;
-    }
+    QVector<QStringList> rows(const QString& sql) override { return queryRows(*db_, sql); }
 
 private:
     // A running server holds its folder: the report then goes through it.

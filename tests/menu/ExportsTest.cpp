@@ -12,8 +12,9 @@
 #include "plugin/core/ReportCalls.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "tests/core/WaitFormDriver.h"
-#include "tests/menu/VariantDescription.h"
+#include "tests/support/VariantDescription.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MenuStationFixture.h"
 #include "tests/support/SharedStationTest.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
@@ -144,25 +145,8 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
     };
 
     TestHost host({"&Файл", "&Настройка", "&Журналы", "&Справка"});
-    host.values[46] = Variant(0);
-    host.values[101] = Variant(10.0);
-    host.values[7] = Variant(QStringLiteral("127.0.0.1"));
-    host.privValues[0] = Variant(true);
-    host.privValues[11] = Variant(1);
-    host.privValues[15] = Variant(0);
-    host.privValues[12] = Variant(1182);
-    const QStringList payNames = {"Наличные", "Платеж. терминал", "Товарные карты", "Безналичные",
-                                  "Ведомость +", "Мерник", "Ведомость лимитная", "Самообслуживание",
-                                  "Договорной", "Талоны", "Дисконтные карты"};
-    const QList<int> payCodes = {0, 1, 2, 3, 104, 5, 204, 7, 108, 9, 10};
     test::TestPayTypeList payTypes;
-    Variant::Array names;
-    for (int i = 0; i < payNames.size(); ++i) {
-        names.append(Variant(payNames[i]));
-        payTypes.entries.append({payCodes[i], payNames[i], 0, true});
-    }
-    host.privValues[19] = Variant(names);
-    host.values[57] = Variant(static_cast<long long>(reinterpret_cast<std::uintptr_t>(&payTypes)));
+    test::answerAsDemoWorkplace(host, payTypes);
     WireClient station;
     const auto port = static_cast<std::uint16_t>(qEnvironmentVariableIntValue("VELTA_STATION_PORT"));
     station.connect(QStringLiteral("127.0.0.1"), port);

@@ -23,8 +23,8 @@
 #include "plugin/ui/DialogTypes.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/viewer/window/RptForm.h"
-#include "tests/menu/VariantDescription.h"
-#include "tests/support/SharedStationTest.h"
+#include "tests/support/VariantDescription.h"
+#include "tests/support/MenuStationFixture.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
 
@@ -44,17 +44,11 @@ using selection::TSmenaListFrm;
 using test::describe;
 using test::TestHost;
 
-// The demo station's payment types: position -> code.
-const QList<std::pair<QString, int>> kPayTypes = {
-    {"Наличные", 0}, {"Платеж. терминал", 1}, {"Товарные карты", 2}, {"Безналичные", 3},
-    {"Ведомость +", 104}, {"Мерник", 5}, {"Ведомость лимитная", 204}, {"Самообслуживание", 7},
-    {"Договорной", 108}, {"Талоны", 9}, {"Дисконтные карты", 10}};
-
 // The statements flags of the demo's payment types: position 4 only.
 QString statementFlags()
 {
     QStringList flags;
-    for (int i = 0; i < kPayTypes.size(); ++i)
+    for (int i = 0; i < test::demoPayTypes().size(); ++i)
         flags << (i == 4 ? QStringLiteral("i32:1") : QStringLiteral("i32:0"));
     return QLatin1Char('[') + flags.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
@@ -75,103 +69,18 @@ struct ListSeen {
     int carNameWidth = 0;
 };
 
-struct Viewed {
-    QString caption;
-    QString text;
-};
-
-class JournalReportsTest : public test::SharedStationTest<> {
+class JournalReportsTest : public test::MenuStationTest {
 protected:
-    void SetUp() override
-    {
-        SharedStationTest<>::SetUp();
-        if (!stationReady())
-            return;
-        ResetPluginState();
-        host.values[46] = Variant(0);
-        host.values[101] = Variant(10.0);
-        host.values[7] = Variant(QStringLiteral("127.0.0.1"));
-        host.privValues[0] = Variant(true);
-        host.privValues[11] = Variant(1);
-        host.privValues[15] = Variant(0);
-        host.privValues[12] = Variant(1182);
-        Variant::Array names;
-        for (const auto& [name, code] : kPayTypes) {
-            names.append(Variant(name));
-            payTypes.entries.append({code, name, 0, true});
-        }
-        host.privValues[19] = Variant(names);
-        host.values[57] = Variant(static_cast<long long>(reinterpret_cast<std::uintptr_t>(&payTypes)));
-        host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-            forward(text, reportNo, params);
-        };
-        SetStationConfigSource([] { return Variant(); });
-        DoSetGetValue(&TestHost::getValue);
-        DoInitReportMenu(0, &host.mainMenu(), &TestHost::newMenuItem, &TestHost::getReport);
-        DoSetNewUserPriv(&host.mainMenu(), &TestHost::getPrivValue);
-    }
     void TearDown() override
     {
         if (state().dataModule) {
             db().PrxTable.BeforeOpen = nullptr;
             db().cdsTrkList.BeforeOpen = nullptr;
         }
-        SetStationConfigSource({});
-        ResetPluginState();
-        SharedStationTest<>::TearDown();
+        MenuStationTest::TearDown();
     }
 
     static TDBFrm& db() { return *state().dataModule; }
-
-    void forward(QString& text, int reportNo, const Variant& params)
-    {
-        const std::lock_guard lock(forwardMutex);
-        if (!connection)
-            connection = station_->connect();
-        const Variant answer = connection->call(QString::fromLatin1(station::kGetReport),
-                                                {Variant(reportNo), params, Variant(ReportWorkplaceName())});
-        text = answer.isEmptyOrNull() ? QString() : answer.toString();
-    }
-
-    void click(const QString& caption)
-    {
-        test::TestMenuItem* item = host.mainMenu().child(ReportMenuCaption())->child(caption);
-        ASSERT_NE(item, nullptr) << caption.toStdString();
-        item->click();
-    }
-    // Clicks and returns the error the host would show, empty when none.
-    QString clickFailing(const QString& caption)
-    {
-        try {
-            click(caption);
-        } catch (const Exception& e) {
-            return e.message();
-        }
-        return QString();
-    }
-
-    static bool isService(const TestHost::ReportCall& call, int selector)
-    {
-        return call.reportNo == report::kService && call.params.isArray() && call.params.arrayCount() > 0 &&
-               call.params.at(0).toInt() == selector;
-    }
-    // "number params" of each report asked for, without the prologue and the SQL data.
-    QStringList reports() const
-    {
-        QStringList found;
-        for (const TestHost::ReportCall& call : host.reportCalls)
-            if (!isService(call, report::kSelectorPrologue) && !isService(call, report::kSelectorProviderData))
-                found << QString::number(call.reportNo) + QLatin1Char(' ') + describe(call.params);
-        return found;
-    }
-    QStringList queries() const
-    {
-        QStringList found;
-        for (const TestHost::ReportCall& call : host.reportCalls)
-            if (isService(call, report::kSelectorProviderData))
-                found << call.params.at(1).toString();
-        return found;
-    }
 
     // Rows of an SQL text on the station, through a connection of the test's own.
     QList<QStringList> rowsOf(const QString& sql)
@@ -191,15 +100,6 @@ protected:
         if (!wasConnected)
             server.SetConnected(false);
         return result;
-    }
-
-    void expectViewer()
-    {
-        dialogs.expectModal(QStringLiteral("TRptFrm")).drive([this](QDialog& window) {
-            auto& form = static_cast<viewer::TRptFrm&>(window);
-            viewed.push_back({form.windowTitle(), form.reportText().join(QLatin1Char('\n'))});
-            window.reject();
-        });
     }
 
     // The list: what it shows is kept, then the user works it.
@@ -309,14 +209,6 @@ protected:
         chosenTimes.clear();
     }
 
-    test::TestEnv env;
-    test::TestPayTypeList payTypes;
-    TestHost host{{"&Файл", "&Настройка", "&Журналы", "&Справка"}};
-    ScriptedDialogs dialogs{[](const QString& message) { ADD_FAILURE() << message.toStdString(); }};
-    CurrentDialogsScope useDialogs{dialogs};
-    std::mutex forwardMutex;
-    std::unique_ptr<WireClient> connection;
-    std::vector<Viewed> viewed;
     std::vector<ListSeen> listsSeen;
     QList<int> chosen;
     QList<std::pair<TDateTime, TDateTime>> chosenTimes;
@@ -368,7 +260,7 @@ TEST_F(JournalReportsTest, EachFuelJournalListsItsOperationsAndSendsTheChosenRan
         EXPECT_FALSE(seen.cars.contains(QString()));
 
         // Two rows chosen give their lowest and highest number; one row both ends.
-        const QStringList sent = reports();
+        const QStringList sent = reportsDescribed();
         ASSERT_EQ(sent.size(), 4) << sent.join('\n').toStdString();
         EXPECT_TRUE(sent[0].startsWith(item.reportPrefix)) << sent[0].toStdString();
         EXPECT_TRUE(sent[2].startsWith(item.reportPrefix)) << sent[2].toStdString();
@@ -388,7 +280,7 @@ TEST_F(JournalReportsTest, OperationRangesAreSentAsTheListNumbersThem)
     ASSERT_EQ(chosen.size(), 2);
     const int low = std::min(chosen[0], chosen[1]);
     const int high = std::max(chosen[0], chosen[1]);
-    const QStringList sent = reports();
+    const QStringList sent = reportsDescribed();
     ASSERT_EQ(sent.size(), 2) << sent.join('\n').toStdString();
     EXPECT_EQ(sent[0], QStringLiteral("31 [i32:%1, i32:%2]").arg(low).arg(high));
 }
@@ -504,7 +396,7 @@ TEST_F(JournalReportsTest, ShiftFuelJournalsSendLastAndFirstOperationOneZeroWith
         EXPECT_FALSE(db().PrxTable.Filtered());
 
         const QString no = QString::number(item.reportNo);
-        const QStringList sent = reports();
+        const QStringList sent = reportsDescribed();
         ASSERT_EQ(sent.size(), 6) << sent.join('\n').toStdString();
         EXPECT_EQ(sent[0], no + QStringLiteral(" [i32:%1, i32:%2]").arg(withOps[1], withOps[2]));
         EXPECT_EQ(sent[2], no + QStringLiteral(" [i32:1, i32:0]"));
@@ -593,7 +485,7 @@ TEST_F(JournalReportsTest, EachPeriodReleaseSetsUpTheWindowAndSendsItsArray)
         expected.replace("{begf}", QString::number(day1 + eightThirty, 'f', 6))
             .replace("{endf}", QString::number(day2, 'f', 6));
         expected.replace("{client}", client).replace("{detail}", detail);
-        const QStringList sent = reports();
+        const QStringList sent = reportsDescribed();
         ASSERT_EQ(sent.size(), 2) << sent.join('\n').toStdString();
         EXPECT_EQ(sent[0], expected);
         ASSERT_EQ(viewed.size(), 1u);
@@ -622,7 +514,7 @@ TEST_F(JournalReportsTest, TheContragentReleaseSendsEightElementsWhenCarsStandAb
     dialogs.expectModal(QStringLiteral("TParamVedomFrm")).answer(mrCancel);
     click(QStringLiteral("Отпуск по контрагенту за период"));
     dialogs.verify();
-    const QStringList sent = reports();
+    const QStringList sent = reportsDescribed();
     ASSERT_EQ(sent.size(), 4) << sent.join('\n').toStdString();
     const QString flags = statementFlags();
     EXPECT_TRUE(sent[0].endsWith(", bool:0, bool:1, bool:1, " + flags + "]")) << sent[0].toStdString();
@@ -647,7 +539,7 @@ TEST_F(JournalReportsTest, TheLimitBalancesNeedNoChoice)
     expectViewer();
     click(QStringLiteral("Текущие остатки по убывающим лимитам"));
     dialogs.verify();
-    EXPECT_EQ(reports(), (QStringList{"35 [u8:12]", "55 []"}));
+    EXPECT_EQ(reportsDescribed(), (QStringList{"35 [u8:12]", "55 []"}));
     ASSERT_EQ(viewed.size(), 1u);
     EXPECT_EQ(viewed[0].caption, QStringLiteral("ТЕКУЩИЕ ОСТАТКИ ПО УБЫВАЮЩИМ ЛИМИТАМ"));
 }
@@ -704,7 +596,7 @@ TEST_F(JournalReportsTest, TheSalesHistoryOffersTheDispensersAndSendsTheChosenOn
         EXPECT_EQ(listsSeen[0].caption, item.listCaption);
         ASSERT_GE(listsSeen[0].dispensers.size(), 2);
         const QString second = listsSeen[0].dispensers[1];
-        const QStringList sent = reports();
+        const QStringList sent = reportsDescribed();
         ASSERT_EQ(sent.size(), 4) << sent.join('\n').toStdString();
         EXPECT_EQ(sent[0], "10 [str:" + second + ", i8:-1, " + dateOf(chosenTimes[0].first) + ", " +
                                dateOf(chosenTimes[0].second) + ", bool:0]");

@@ -8,7 +8,7 @@
 #include "plugin/platform/Registry.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
-#include "tests/menu/VariantDescription.h"
+#include "tests/support/VariantDescription.h"
 
 #include <gtest/gtest.h>
 

@@ -25,9 +25,9 @@
 #include "plugin/ui/ScriptedDialogs.h"
 #include "plugin/viewer/window/RptForm.h"
 #include "tests/core/WaitFormDriver.h"
-#include "tests/menu/VariantDescription.h"
+#include "tests/support/VariantDescription.h"
 #include "tests/support/ReferenceFile.h"
-#include "tests/support/SharedStationTest.h"
+#include "tests/support/MenuStationFixture.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
 
@@ -52,22 +52,15 @@ using selection::TSmenaListFrm;
 using test::describe;
 using test::TestHost;
 
-// The demo station's shift 1003 was Сидорова's; the current shift is 1182.
+// The demo station's shift 1003 was Сидорова's (its current shift is 1182).
 constexpr int kShift = 1003;
-constexpr int kCurrentShift = 1182;
 const QString kShiftOperator = QStringLiteral("Сидорова Е.В.");
-
-// The demo station's payment types: position -> code.
-const QList<std::pair<QString, int>> kPayTypes = {
-    {"Наличные", 0}, {"Платеж. терминал", 1}, {"Товарные карты", 2}, {"Безналичные", 3},
-    {"Ведомость +", 104}, {"Мерник", 5}, {"Ведомость лимитная", 204}, {"Самообслуживание", 7},
-    {"Договорной", 108}, {"Талоны", 9}, {"Дисконтные карты", 10}};
 
 // The flags of the payment types with one position set (or none).
 QString flagsAt(int position)
 {
     QStringList flags;
-    for (int i = 0; i < kPayTypes.size(); ++i)
+    for (int i = 0; i < test::demoPayTypes().size(); ++i)
         flags << (i == position ? QStringLiteral("i32:1") : QStringLiteral("i32:0"));
     return QLatin1Char('[') + flags.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
@@ -82,112 +75,8 @@ struct ListSeen {
     int minimumWidth = 0;
 };
 
-// What the viewer was opened with.
-struct Viewed {
-    QString caption;
-    QString text;
-    QString html;
-};
-
-class ShiftReportsTest : public test::SharedStationTest<> {
+class ShiftReportsTest : public test::MenuStationTest {
 protected:
-    void SetUp() override
-    {
-        SharedStationTest<>::SetUp();
-        if (!stationReady())
-            return;
-        ResetPluginState();
-        host.values[46] = Variant(0);
-        host.values[101] = Variant(10.0);
-        host.values[7] = Variant(QStringLiteral("127.0.0.1"));
-        host.privValues[0] = Variant(true);
-        host.privValues[11] = Variant(1);
-        host.privValues[15] = Variant(0);
-        host.privValues[12] = Variant(kCurrentShift);
-        Variant::Array names;
-        for (const auto& [name, code] : kPayTypes) {
-            names.append(Variant(name));
-            payTypes.entries.append({code, name, 0, true});
-        }
-        host.privValues[19] = Variant(names);
-        host.values[57] = Variant(static_cast<long long>(reinterpret_cast<std::uintptr_t>(&payTypes)));
-        host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-            forward(text, reportNo, params);
-        };
-        // The sales history shortcuts are not what these tests look at.
-        SetStationConfigSource([] { return Variant(); });
-        DoSetGetValue(&TestHost::getValue);
-        DoInitReportMenu(0, &host.mainMenu(), &TestHost::newMenuItem, &TestHost::getReport);
-        DoSetNewUserPriv(&host.mainMenu(), &TestHost::getPrivValue);
-    }
-    void TearDown() override
-    {
-        SetStationConfigSource({});
-        ResetPluginState();
-        SharedStationTest<>::TearDown();
-    }
-
-    // The host's report function: the station's engine over the host's own
-    // connection (kept between calls, so report 55 finds the last report).
-    void forward(QString& text, int reportNo, const Variant& params)
-    {
-        const std::lock_guard lock(forwardMutex);
-        threadOf[reportNo] = QThread::currentThread();
-        if (!connection)
-            connection = (serving ? serving : station_)->connect();
-        const Variant answer = connection->call(QString::fromLatin1(station::kGetReport),
-                                                {Variant(reportNo), params, Variant(ReportWorkplaceName())});
-        text = answer.isEmptyOrNull() ? QString() : answer.toString();
-    }
-
-    void click(const QString& caption)
-    {
-        test::TestMenuItem* item = host.mainMenu().child(ReportMenuCaption())->child(caption);
-        ASSERT_NE(item, nullptr) << caption.toStdString();
-        item->click();
-    }
-
-    static bool isService(const TestHost::ReportCall& call, int selector)
-    {
-        return call.reportNo == report::kService && call.params.isArray() && call.params.arrayCount() > 0 &&
-               call.params.at(0).toInt() == selector;
-    }
-    // The reports asked for, without the prologue sent before each and
-    // without the SQL data asked through the service report.
-    std::vector<TestHost::ReportCall> reports() const
-    {
-        std::vector<TestHost::ReportCall> found;
-        for (const TestHost::ReportCall& call : host.reportCalls)
-            if (!isService(call, report::kSelectorPrologue) && !isService(call, report::kSelectorProviderData))
-                found.push_back(call);
-        return found;
-    }
-    // The SQL texts asked for through the service report, in order.
-    QStringList queries() const
-    {
-        QStringList found;
-        for (const TestHost::ReportCall& call : host.reportCalls)
-            if (isService(call, report::kSelectorProviderData))
-                found << call.params.at(1).toString();
-        return found;
-    }
-    QStringList reportsDescribed() const
-    {
-        QStringList list;
-        for (const TestHost::ReportCall& call : reports())
-            list << QString::number(call.reportNo) + QLatin1Char(' ') + describe(call.params);
-        return list;
-    }
-
-    // The viewer: what it shows is kept, and the user closes it.
-    void expectViewer()
-    {
-        dialogs.expectModal(QStringLiteral("TRptFrm")).drive([this](QDialog& window) {
-            auto& form = static_cast<viewer::TRptFrm&>(window);
-            viewed.push_back({form.windowTitle(), form.reportText().join(QLatin1Char('\n')), form.htmlText()});
-            window.reject();
-        });
-    }
     void expectWaitWindow() { dialogs.expectModal(QStringLiteral("TWaitForm")).drive(test::untilWorkerCloses()); }
 
     // The shift list: what it shows is kept, then the user works it.
@@ -279,17 +168,6 @@ protected:
         EXPECT_EQ(selection::SmenaListFrm(), nullptr);
     }
 
-    test::TestEnv env;
-    // A server of the test's own, when the test needs one sharing its VELTA_ROOT.
-    const test::StationServer* serving = nullptr;
-    test::TestPayTypeList payTypes;
-    TestHost host{{"&Файл", "&Настройка", "&Журналы", "&Справка"}};
-    ScriptedDialogs dialogs{[](const QString& message) { ADD_FAILURE() << message.toStdString(); }};
-    CurrentDialogsScope useDialogs{dialogs};
-    std::mutex forwardMutex;
-    std::unique_ptr<WireClient> connection;
-    std::map<int, QThread*> threadOf;
-    std::vector<Viewed> viewed;
     std::vector<ListSeen> listsSeen;
     std::map<int, std::pair<TDateTime, TDateTime>> times;
     QStringList carTitles;

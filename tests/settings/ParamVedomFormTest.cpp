@@ -18,6 +18,7 @@
 #include "plugin/ui/ScriptedDialogs.h"
 #include "common/StationProtocol.h"
 #include "common/WireClient.h"
+#include "tests/support/PluginStateFixture.h"
 #include "tests/support/SharedStationTest.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
@@ -36,11 +37,6 @@ using namespace velta::settings;
 namespace {
 
 const QString kVedomProp = QStringLiteral("SOFTWARE\\Kastelmark\\Velta\\Reports\\VedomProp");
-
-struct PayType {
-    QString name;
-    int code;
-};
 
 // A local dataset of the given integer and text columns, filled with rows.
 void fill(TClientDataSet& ds, const QStringList& intFields, const QStringList& textFields,
@@ -64,37 +60,17 @@ QString packetAnswer(const TClientDataSet& ds)
     return QString::fromLatin1(HexEncodeBytes(ds.Data()));
 }
 
-// The host's payment types as UpdateVidOpl stores them.
-void setPayTypes(const QList<PayType>& types)
-{
-    Variant::Array names;
-    Variant::Array table;
-    for (const PayType& type : types) {
-        names.append(Variant(type.name));
-        table.append(Variant(Variant::Array{Variant(type.name), Variant(QString::number(type.code)),
-                                            Variant(QString::number(type.code % 100)), Variant(-1)}));
-    }
-    core::state().payTypeNames = Variant(names);
-    core::state().payTypeTable = Variant(table);
-    core::state().payTypeCount = static_cast<int>(types.size());
-}
-
-class ParamVedomFormTest : public ::testing::Test {
+class ParamVedomFormTest : public test::PluginStateTest {
 protected:
     ParamVedomFormTest()
     {
-        core::ResetPluginState();
-        core::host().getValue = &test::TestHost::getValue;
-        core::host().getReport = &test::TestHost::getReport;
         clock.setNow(EncodeDate(2024, 3, 5) + EncodeTime(14, 0, 0, 0));
-        setPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Ведомость"), 4},
+        test::setPluginPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Ведомость"), 4},
                      {QStringLiteral("Банковская карта"), 7}, {QStringLiteral("Ведомость АЗС-2"), 104},
                      {QStringLiteral("Договор"), 204}});
         clientSource.SetDataSet(&clients);
         carSource.SetDataSet(&cars);
     }
-    ~ParamVedomFormTest() override { core::ResetPluginState(); }
-
     static void writeTicks(const QList<std::pair<int, int>>& ticks)
     {
         TRegistry registry(RootKey::LocalMachine);
@@ -147,11 +123,8 @@ protected:
         QTest::keyClick(&items, Qt::Key_Space);
     }
 
-    test::TestEnv env;
     ManualClock clock;
     ScopedClock useClock{clock};
-    test::TestHost host;
-    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
     TClientDataSet clients;
     TClientDataSet cars;
     TDataSource clientSource;
@@ -371,7 +344,7 @@ protected:
                              {Variant(reportNo), params, Variant(core::ReportWorkplaceName())})
                        .toString();
         };
-        setPayTypes({{QStringLiteral("Ведомость"), 104}, {QStringLiteral("Лимитная ведомость"), 204}});
+        test::setPluginPayTypes({{QStringLiteral("Ведомость"), 104}, {QStringLiteral("Лимитная ведомость"), 204}});
         TRegistry registry(RootKey::LocalMachine);
         ASSERT_TRUE(registry.openKey(kVedomProp, true));
         registry.writeInteger(QStringLiteral("PayType104"), 1);

@@ -13,8 +13,8 @@
 #include "plugin/platform/Paths.h"
 #include "plugin/platform/Registry.h"
 #include "plugin/ui/ScriptedDialogs.h"
+#include "tests/support/PluginStateFixture.h"
 #include "tests/support/TestEnv.h"
-#include "tests/support/TestHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -87,38 +87,18 @@ QStringList loaded()
     return entries;
 }
 
-class PropFrmTest : public ::testing::Test {
+class PropFrmTest : public test::PluginStateTest {
 protected:
     PropFrmTest()
     {
-        core::ResetPluginState();
-        core::host().getValue = &test::TestHost::getValue;
-        core::host().getPrivValue = &test::TestHost::getPrivValue;
         host.privValues[5] = velta::Variant(true);
         host.privValues[15] = velta::Variant(0);
         // Positions 0..4: codes 0, 1, 104, 7, 108, 9, 12.
-        setPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Платеж. терминал"), 1},
+        test::setPluginPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Платеж. терминал"), 1},
                      {QStringLiteral("Ведомость +"), 104}, {QStringLiteral("Самообслуживание"), 7},
                      {QStringLiteral("Договорной"), 108}, {QStringLiteral("Талоны"), 9},
                      {QStringLiteral("Топливные карты"), 12}});
     }
-    ~PropFrmTest() override { core::ResetPluginState(); }
-
-    static void setPayTypes(const QList<std::pair<QString, int>>& types)
-    {
-        velta::Variant::Array names;
-        velta::Variant::Array table;
-        for (const auto& [name, code] : types) {
-            names.append(velta::Variant(name));
-            table.append(velta::Variant(velta::Variant::Array{velta::Variant(name), velta::Variant(QString::number(code)),
-                                                              velta::Variant(QString::number(code % 100)),
-                                                              velta::Variant(-1)}));
-        }
-        core::state().payTypeNames = velta::Variant(names);
-        core::state().payTypeTable = velta::Variant(table);
-        core::state().payTypeCount = static_cast<int>(types.size());
-    }
-
     std::unique_ptr<TPropFrm> build(int kind)
     {
         auto form = std::make_unique<TPropFrm>(dialogs);
@@ -137,10 +117,6 @@ protected:
         return captions;
     }
     static void apply(TPropFrm& form) { form.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click(); }
-
-    test::TestEnv env;
-    test::TestHost host;
-    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
 };
 
 // ---- payment type kinds ----

@@ -18,6 +18,7 @@
 #include "plugin/platform/Paths.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/ScriptedDialogs.h"
+#include "tests/support/PluginStateFixture.h"
 #include "tests/support/ReferenceFile.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
@@ -48,35 +49,15 @@ QStringList sectionValues(const QString& section)
     return values;
 }
 
-void setPayTypes(const QList<FinRepPayType>& types)
-{
-    Variant::Array names;
-    Variant::Array table;
-    for (const FinRepPayType& type : types) {
-        names.append(Variant(type.name));
-        table.append(Variant(Variant::Array{Variant(type.name), Variant(QString::number(type.code)),
-                                            Variant(QString::number(type.code % 100)), Variant(-1)}));
-    }
-    core::state().payTypeNames = Variant(names);
-    core::state().payTypeTable = Variant(table);
-    core::state().payTypeCount = static_cast<int>(types.size());
-}
-
-class SettingsWindowTest : public ::testing::Test {
+class SettingsWindowTest : public test::PluginStateTest {
 protected:
     SettingsWindowTest()
     {
-        core::ResetPluginState();
-        core::host().getPrivValue = &test::TestHost::getPrivValue;
         saved = globalFormatSettings();
         globalFormatSettings().DecimalSeparator = QLatin1Char(',');
         globalFormatSettings().ThousandSeparator = QChar(0x00A0);
     }
-    ~SettingsWindowTest() override
-    {
-        globalFormatSettings() = saved;
-        core::ResetPluginState();
-    }
+    ~SettingsWindowTest() override { globalFormatSettings() = saved; }
 
     static void writeCnf(const QString& section, const QString& key, const QString& value)
     {
@@ -100,10 +81,7 @@ protected:
     }
     static void ok(QWidget& form) { control<QPushButton>(form, "BitBtn1").click(); }
 
-    test::TestEnv env;
-    test::TestHost host;
     TFormatSettings saved;
-    ScriptedDialogs dialogs{[](const QString& failure) { ADD_FAILURE() << failure.toStdString(); }};
 };
 
 TEST_F(SettingsWindowTest, TheServerReadsAndSavesEveryKeyAndTheRoundingIsKeptInverted)
@@ -304,7 +282,7 @@ protected:
         path = QDir(folder).filePath(kTemplateName);
         test::writeFileBytes(path, test::readFileBytes(test::referencePath(
                                        QStringLiteral("../station/demo/forms/WEBREP/") + kTemplateName)));
-        setPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Банковские карты"), 7},
+        test::setPluginPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Банковские карты"), 7},
                      {QStringLiteral("Ведомость"), 104}});
     }
     QString fileText() const { return codec::fromCp1251(test::readFileBytes(path)); }
@@ -365,7 +343,7 @@ TEST_F(FinRepEditorTest, TheTemplateIsRegeneratedReadBackAndKeepsOneDescriptor)
     EXPECT_TRUE(test::matchesReference(QStringLiteral("settings/reference/financial-template.html"), fileText()));
 
     // A payment type added since comes in disabled; the saved choices come back.
-    setPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Банковские карты"), 7},
+    test::setPluginPayTypes({{QStringLiteral("Наличные"), 0}, {QStringLiteral("Банковские карты"), 7},
                  {QStringLiteral("Ведомость"), 104}, {QStringLiteral("Талоны"), 9}});
     editThroughSettings([](TFinRepEditorForm& editor) {
         const FinRepLayout layout = editor.Layout();

@@ -4,8 +4,10 @@
 #include "common/Codecs.h"
 #include "common/DateTime.h"
 #include "common/Exception.h"
+#include "station/cli/QueryRows.h"
 #include "station/cli/ReportParamsJson.h"
 #include "station/cli/ReportPdf.h"
+#include "station/db/FirebirdFile.h"
 #include "tests/support/StationServer.h"
 #include "tests/support/TestEnv.h"
 
@@ -103,6 +105,25 @@ TEST(ReportParamsJson, BadInputNamesTheElementAndWhatIsWrong)
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.message))) << c.json << ": " << e.what();
         }
     }
+}
+
+// The shortcuts read the station's rows as text: a NULL is empty text while a
+// zero or an empty string keeps its value, whatever the column's type.
+TEST(QueryRows, NullIsEmptyTextAndOtherValuesKeepTheirText)
+{
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("rows.fdb"));
+    station::createDatabaseFile(path);
+    station::StationDatabase db(path);
+    const QVector<QStringList> rows = station::queryRows(
+        db, QStringLiteral("SELECT CAST(NULL AS INTEGER), 0, CAST(NULL AS VARCHAR(5)), '', CAST(NULL AS BIGINT), "
+                           "CAST(12 AS BIGINT), CAST(NULL AS TIMESTAMP) FROM RDB$DATABASE "
+                           "UNION ALL SELECT 7, NULL, 'x', NULL, 2, NULL, NULL FROM RDB$DATABASE"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], QStringList({"", "0", "", "", "", "12", ""}));
+    EXPECT_EQ(rows[1], QStringList({"7", "", "x", "", "2", "", ""}));
+    EXPECT_TRUE(station::queryRows(db, QStringLiteral("SELECT 1 FROM RDB$DATABASE WHERE 1 = 0")).isEmpty());
+    EXPECT_THROW(station::queryRows(db, QStringLiteral("SELECT NO_SUCH_COLUMN FROM RDB$DATABASE")), EDatabaseError);
 }
 
 TEST(ReportPdf, PagesFollowTheLinesFormFeedsAndWidestLine)

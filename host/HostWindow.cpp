@@ -1,6 +1,7 @@
 #include "host/HostWindow.h"
 
 #include "common/Exception.h"
+#include "common/ReportContract.h"
 #include "host/HostConfig.h"
 #include "host/HostSession.h"
 #include "host/MenuStateRegistry.h"
@@ -168,7 +169,7 @@ void HostWindow::chooseUser()
 void HostWindow::checkServer()
 {
     QString answer;
-    HostSession::GetReport(answer, 35, Variant(Variant::Array{Variant(14)}));
+    HostSession::GetReport(answer, report::kService, Variant(Variant::Array{Variant(report::kSelectorReturnsCodes)}));
     QMessageBox::information(this, QStringLiteral("Информация"),
                              QStringLiteral("Сервер %1:%2 ответил: %3")
                                  .arg(reports_->host()).arg(reports_->port()).arg(answer));

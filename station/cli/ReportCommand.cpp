@@ -289,7 +289,7 @@ ReportRequest periodReleaseRequest(const QStringList& options, const std::functi
         throw Exception(QStringLiteral("period-release --kind car needs --car NAME"));
     if (release.kind == ReleaseKind::Driver && release.detail.isEmpty())
         throw Exception(QStringLiteral("period-release --kind driver needs --driver NAME"));
-    return {releaseReportNo(release.kind), periodReleaseParams(release, stationPayTypes(station()))};
+    return {report::periodReleaseReportNo(release.kind), periodReleaseParams(release, stationPayTypes(station()))};
 }
 
 } // namespace

@@ -118,11 +118,6 @@ std::optional<ReleaseKind> releaseKindOf(const QString& word)
     return std::nullopt;
 }
 
-int releaseReportNo(ReleaseKind kind)
-{
-    return report::periodReleaseReportNo(kind);
-}
-
 Variant periodReleaseParams(const PeriodRelease& release, const StationPayTypes& pay)
 {
     const report::PeriodReleaseChoice choice{release.from,      release.to,     release.contragent, release.detail,

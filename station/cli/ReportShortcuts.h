@@ -13,7 +13,6 @@
 
 namespace velta::station {
 
-
 // Every payment type of the station: Flags (one 1 per position, Int32) and
 // Codes (the codes in position order, Int32).
 struct StationPayTypes {
@@ -47,7 +46,6 @@ TDateTime parseCommandDateTime(const QString& option, const QString& text);
 
 using report::ReleaseKind;
 std::optional<ReleaseKind> releaseKindOf(const QString& word);
-int releaseReportNo(ReleaseKind kind);
 
 struct PeriodRelease {
     ReleaseKind kind = ReleaseKind::Statement;

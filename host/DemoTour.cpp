@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QApplication>
 #include <QDialog>
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -182,10 +183,10 @@ void DemoTour::photographViewer(QDialog& viewer)
         settleFor(300);
     }
     if (inTextView()) {
-        save(viewer.grab(), QStringLiteral("06-viewer-text.png"));
+        save(viewer, QStringLiteral("06-viewer-text.png"));
         preview->click();
         settleFor(300);
-        save(viewer.grab(), QStringLiteral("07-viewer-text-preview.png"));
+        save(viewer, QStringLiteral("07-viewer-text-preview.png"));
         preview->click();
         format->click();
         settleFor(800);
@@ -194,10 +195,35 @@ void DemoTour::photographViewer(QDialog& viewer)
         additional->click();
         settleFor(300);
     }
-    save(viewer.grab(), QStringLiteral("08-viewer-html-options.png"));
+    save(viewer, QStringLiteral("08-viewer-html-options.png"));
     if (additional && additional->isChecked())
         additional->click();
     viewer.reject();
+}
+
+void DemoTour::save(QWidget& shown, const QString& name)
+{
+    // The picture is taken once the window stands on screen with its size and
+    // the events it was sent are done, however long a busy machine takes.
+    QElapsedTimer waited;
+    waited.start();
+    int quietRounds = 0;
+    while (waited.elapsed() < 60000) {
+        const bool ready = shown.isVisible() && !shown.size().isEmpty();
+        quietRounds = ready && !QCoreApplication::eventDispatcher()->processEvents(QEventLoop::AllEvents)
+                          ? quietRounds + 1
+                          : 0;
+        if (quietRounds >= 3)
+            break;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    QPixmap image = shown.grab();
+    for (int attempt = 0; image.isNull() && attempt < 50; ++attempt) {
+        settleFor(100);
+        image = shown.grab();
+    }
+    save(image, name);
 }
 
 void DemoTour::save(const QPixmap& image, const QString& name)
@@ -264,7 +290,7 @@ void DemoTour::runShiftReports(HostWindow& window)
     const auto photograph = [this](const QString& name, int settleMs) {
         return [this, name, settleMs](QDialog& shown) {
             settleFor(settleMs);
-            save(shown.grab(), name);
+            save(shown, name);
         };
     };
     const auto then = [](std::function<void(QDialog&)> first, std::function<void(QDialog&)> second) {
@@ -305,11 +331,11 @@ void DemoTour::runShiftReports(HostWindow& window)
                                format->click();
                                settleFor(300);
                            }
-                           save(shown.grab(), QStringLiteral("10-shift-report.png"));
+                           save(shown, QStringLiteral("10-shift-report.png"));
                            if (inTextView()) {
                                format->click();
                                settleFor(800);
-                               save(shown.grab(), QStringLiteral("10-shift-report-html.png"));
+                               save(shown, QStringLiteral("10-shift-report-html.png"));
                            }
                        },
                        closeViewer)},
@@ -324,7 +350,7 @@ void DemoTour::runShiftReports(HostWindow& window)
                           scanned.start();
                           while (edit && edit->text().isEmpty() && scanned.elapsed() < 5000)
                               settleFor(50);
-                          save(shown.grab(), QStringLiteral("11-cards-list.png"));
+                          save(shown, QStringLiteral("11-cards-list.png"));
                           press(shown, "BitBtn1");
                       })},
           {viewer, then(photograph(QStringLiteral("12-cards-report.png"), 800), closeViewer)},
@@ -365,7 +391,7 @@ void DemoTour::runJournals(HostWindow& window)
     const auto photograph = [this](const QString& name, int settleMs) {
         return [this, name, settleMs](QDialog& shown) {
             settleFor(settleMs);
-            save(shown.grab(), name);
+            save(shown, name);
         };
     };
     const auto then = [](std::function<void(QDialog&)> first, std::function<void(QDialog&)> second) {
@@ -427,7 +453,13 @@ void DemoTour::runItem(HostWindow& window, const QString& caption, const QList<T
         return;
     const QString failure = runCommand(*item, steps);
     if (!failure.isEmpty())
-        std::fprintf(stderr, "velta-host: %s on the tour: %s\n", caption.toUtf8().constData(), failure.toUtf8().constData());
+        fail(caption, failure);
+}
+
+void DemoTour::fail(const QString& what, const QString& failure)
+{
+    std::fprintf(stderr, "velta-host: %s on the tour: %s\n", what.toUtf8().constData(), failure.toUtf8().constData());
+    failures_ << what + QStringLiteral(": ") + failure;
 }
 
 void DemoTour::runReportSettings(HostWindow& window)
@@ -444,7 +476,7 @@ void DemoTour::runReportSettings(HostWindow& window)
              if (auto* pages = shown.findChild<QTabWidget*>(QStringLiteral("PageControl1")); pages && pages->isTabVisible(1))
                  pages->setCurrentIndex(1);
              settleFor(300);
-             save(shown.grab(), QStringLiteral("26-report-settings.png"));
+             save(shown, QStringLiteral("26-report-settings.png"));
              // The button opens a modal file dialog: pressed once this step has returned.
              auto* button = shown.findChild<QAbstractButton*>(QStringLiteral("Button1"));
              if (!button)
@@ -463,14 +495,14 @@ void DemoTour::runReportSettings(HostWindow& window)
         {QStringLiteral("TFinRepEditorForm"),
          [this](QDialog& shown) {
              settleFor(300);
-             save(shown.grab(), QStringLiteral("27-financial-editor.png"));
+             save(shown, QStringLiteral("27-financial-editor.png"));
              press(shown, "BitBtn2");
          }},
         {form, [](QDialog& shown) { press(shown, "BitBtn2"); }},
     };
     const QString failure = runCommand(*item, steps);
     if (!failure.isEmpty())
-        std::fprintf(stderr, "velta-host: Отчеты on the tour: %s\n", failure.toUtf8().constData());
+        fail(QStringLiteral("Отчеты"), failure);
 }
 
 void DemoTour::runPriceHistory(HostWindow& window)
@@ -486,14 +518,14 @@ void DemoTour::runPriceHistory(HostWindow& window)
              if (auto* end = shown.findChild<QDateEdit*>(QStringLiteral("dtpEndDate")))
                  end->setDate(QDate(2024, 3, 31));
              settleFor(300);
-             save(shown.grab(), QStringLiteral("17-period-chooser.png"));
+             save(shown, QStringLiteral("17-period-chooser.png"));
              press(shown, "btnOK");
          }},
         {QStringLiteral("TRptFrm"),
          [this](QDialog& shown) {
              widenViewer(shown);
              settleFor(300);
-             save(shown.grab(), QStringLiteral("18-price-history.png"));
+             save(shown, QStringLiteral("18-price-history.png"));
              shown.reject();
          }},
         {chooser, [](QDialog& shown) { press(shown, "btnCancel"); }},
@@ -519,12 +551,13 @@ void DemoTour::runPriceHistory(HostWindow& window)
 QStringList DemoTour::run(HostWindow& window)
 {
     written_.clear();
+    failures_.clear();
     if (!QDir().mkpath(folder_))
         throw EInOutError(QStringLiteral("Не удалось создать папку %1").arg(folder_));
     window.show();
     window.activateWindow();
     settle();
-    save(window.grab(), QStringLiteral("01-host.png"));
+    save(window, QStringLiteral("01-host.png"));
 
     if (QtMenuItem* journals = topLevel(window.mainMenu(), QStringLiteral("&Журналы"))) {
         openMenu(window, *journals);
@@ -575,9 +608,9 @@ QStringList DemoTour::run(HostWindow& window)
         poll->stop();
         delete poll;
         if (!failure.isEmpty())
-            throw EInOutError(failure);
-        if (!photographed)
-            std::fprintf(stderr, "velta-host: the report viewer did not open on the tour\n");
+            fail(report->caption(), failure);
+        else if (!photographed)
+            fail(report->caption(), QStringLiteral("the report viewer did not open"));
     }
     runShiftReports(window);
     runJournals(window);

@@ -14,6 +14,7 @@
 
 class QDialog;
 class QPixmap;
+class QWidget;
 
 namespace velta::host {
 
@@ -32,8 +33,11 @@ public:
     explicit DemoTour(QString outputFolder) : folder_(std::move(outputFolder)) {}
 
     // Runs the tour; returns the files written. Raises EInOutError when the
-    // folder or a screenshot cannot be written.
+    // folder cannot be made; a step that fails (a window that never came, a
+    // picture not saved) is told on stderr, kept in failures() and the tour
+    // goes on.
     QStringList run(HostWindow& window);
+    const QStringList& failures() const { return failures_; }
 
     // Clicks the menu item and runs the steps as their windows show. A window
     // that does not come in time, or a failing step, ends the script: the
@@ -43,6 +47,8 @@ public:
 
 private:
     void save(const QPixmap& image, const QString& name);
+    // Saves a picture of the window once it is shown and settled.
+    void save(QWidget& shown, const QString& name);
     // The open report viewer in its text view, text preview and HTML view
     // with the options panel; closes it afterwards.
     void photographViewer(QDialog& viewer);
@@ -68,8 +74,12 @@ private:
     // workplace; it comes last, as the plug-in then belongs to that window.
     void runPriceHistory(HostWindow& window);
 
+    // Tells a failed step on stderr and keeps it.
+    void fail(const QString& what, const QString& failure);
+
     QString folder_;
     QStringList written_;
+    QStringList failures_;
 };
 
 } // namespace velta::host

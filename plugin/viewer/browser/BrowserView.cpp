@@ -6,6 +6,7 @@
 #include "plugin/viewer/browser/BrowserFindDialog.h"
 #include "plugin/viewer/print/CurrentPrinter.h"
 #include "plugin/viewer/browser/HtmlFileText.h"
+#include "plugin/viewer/browser/ReportLayout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -84,15 +85,16 @@ QString readHtmlFile(const QString& fileName)
     return decodeHtml(file.readAll());
 }
 
-// Lays a copy of the document out on the printer's page and paints the pages
-// the printer asks for (all of them when it names no range).
+// Lays a copy of the document out on the printer's page (scaled down when its
+// tables are wider) and paints the pages the printer asks for (all of them
+// when it names no range).
 void paintDocument(QPainter& painter, QPrinter& printer, const QTextDocument& source, QObject* resourceOwner)
 {
-    std::unique_ptr<QTextDocument> doc(source.clone(resourceOwner));
-    doc->documentLayout()->setPaintDevice(&printer);
-    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
-    doc->setPageSize(page);
-    const int pageCount = doc->pageCount();
+    const PageLayout layout =
+        LayOutForPages(source, printer, printer.pageRect(QPrinter::DevicePixel).size(), resourceOwner);
+    QTextDocument& doc = *layout.document;
+    const QSizeF page = layout.page;
+    const int pageCount = doc.pageCount();
     int from = printer.fromPage() > 0 ? printer.fromPage() : 1;
     int to = printer.toPage() > 0 ? std::min(printer.toPage(), pageCount) : pageCount;
     for (int number = from; number <= to; ++number) {
@@ -100,11 +102,12 @@ void paintDocument(QPainter& painter, QPrinter& printer, const QTextDocument& so
             printer.newPage();
         const QRectF clip(0, (number - 1) * page.height(), page.width(), page.height());
         painter.save();
+        painter.scale(layout.scale, layout.scale);
         painter.translate(0, -clip.top());
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = clip;
         context.palette.setColor(QPalette::Text, Qt::black);
-        doc->documentLayout()->draw(&painter, context);
+        doc.documentLayout()->draw(&painter, context);
         painter.restore();
     }
 }
@@ -174,7 +177,10 @@ public:
         view->setFont(font);
         applyHostInfo(next.info);
         view->setSearchPaths({QFileInfo(next.fileName).absolutePath()});
-        doc->setHtml(next.html);
+        // Narrow table columns wrap between words, never inside a word or a number.
+        view->setWordWrapMode(QTextOption::WordWrap);
+        doc->setDefaultTextOption(ReportTextOption());
+        doc->setHtml(KeepNumbersTogether(next.html));
         // A document opens at its top, with nothing selected.
         view->setTextCursor(QTextCursor(doc));
         view->verticalScrollBar()->setValue(0);

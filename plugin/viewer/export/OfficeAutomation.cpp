@@ -3,6 +3,8 @@
 #include "common/Exception.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/viewer/browser/HtmlFileText.h"
+#include "plugin/viewer/export/SpreadsheetHtml.h"
+#include "plugin/viewer/print/ViewerSettings.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -146,9 +148,16 @@ public:
     void set(const QString& property, const OleVariant&) override { raiseUnknownMember(property); }
 
 private:
+    // A spreadsheet gets the numbers and dates of the report's cells as
+    // values, read with the report's separators.
     void paste(const OfficeFrame& frame)
     {
-        const QString file = writeTemporaryDocument(clipboardDocument());
+        QString document = clipboardDocument();
+        if (frame.factoryUrl() == kCalcFactory) {
+            const viewer::ReportNumberSeparators separators = viewer::ReadReportNumberSeparators();
+            document = viewer::AddSpreadsheetValues(document, {separators.decimal, separators.thousands});
+        }
+        const QString file = writeTemporaryDocument(document);
         if (!QProcess::startDetached(program_, OfficeAutomation::officeArguments(frame.factoryUrl(), file))) {
             QFile::remove(file);
             throw EOleException(QStringLiteral("Не удалось запустить программу \"%1\"").arg(program_));

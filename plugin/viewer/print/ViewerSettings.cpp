@@ -1,5 +1,6 @@
 #include "plugin/viewer/print/ViewerSettings.h"
 
+#include "common/FormatSettings.h"
 #include "common/SysUtils.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
@@ -95,6 +96,18 @@ bool ReadAllowOldReports()
 {
     TSafeIniFile ini(CnfIniFileName());
     return ini.ReadBool(kReports, QStringLiteral("AllowOldReports"), false);
+}
+
+ReportNumberSeparators ReadReportNumberSeparators()
+{
+    const TFormatSettings system = TFormatSettings::systemDefaults();
+    TSafeIniFile ini(CnfIniFileName());
+    const auto separator = [&ini](const QString& key, QChar fallback) {
+        const QString text = ini.ReadHexString(kReports, key, QString(fallback));
+        return text.size() == 1 ? text.front() : fallback;
+    };
+    return {separator(QStringLiteral("DecimalSeparator"), system.DecimalSeparator),
+            separator(QStringLiteral("ThousandSeparator"), system.ThousandSeparator)};
 }
 
 bool ReadAllowExportReports()

@@ -7,6 +7,8 @@
 // those of TSafeIniFile.
 #include "plugin/viewer/print/TextPrintSettings.h"
 
+#include <QChar>
+
 #include <QString>
 
 namespace velta::viewer {
@@ -44,6 +46,15 @@ int ExportTypeIndex(int stored);
 // Section "Reports" (edited by the report settings window, never written here).
 bool ReadAllowOldReports();     // "AllowOldReports", default false
 bool ReadAllowExportReports();  // "AllowExportReports", default true
+
+// The separators of the report's numbers: "DecimalSeparator" and
+// "ThousandSeparator" of section "Reports" (hex-encoded, one character each),
+// else the system's.
+struct ReportNumberSeparators {
+    QChar decimal;
+    QChar thousands;
+};
+ReportNumberSeparators ReadReportNumberSeparators();
 
 // Section "TovarExports", key "Каталог экспорта": where exported files go,
 // trimmed; "C:\DEXE\EXPORT\" when missing.

@@ -202,18 +202,23 @@ TEST_F(HtmlQuickPrintTest, IndexBeyondThePrinterListFailsInTheNameStep)
 
 TEST_F(HtmlQuickPrintTest, PrinterThatCannotPrintFailsInTheLastStep)
 {
-    QPrinter noFile{QPrinter::HighResolution};
-    noFile.setOutputFormat(QPrinter::PdfFormat);
-    noFile.setOutputFileName(QString());
-    try {
-        HtmlQuickPrint(browser, noFile, 0, spooler);
-        ADD_FAILURE() << "no error";
-    } catch (const EPrinter& e) {
-        EXPECT_TRUE(e.message().startsWith(QString::fromUtf16(kQuickPrintErrorContext)
-                                           + QString::fromUtf16(QuickPrintStep::kPrint) + QStringLiteral(" -> ")));
-        EXPECT_TRUE(e.message().endsWith(QStringLiteral(" <# EPrinter #>")));
+    // A PDF printer without a file, and one whose file cannot be made: neither
+    // may print anywhere, whatever printers the machine has.
+    for (const QString& fileName : {QString(), env.path(QStringLiteral("no-such-folder/report.pdf"))}) {
+        QPrinter unready{QPrinter::HighResolution};
+        unready.setOutputFormat(QPrinter::PdfFormat);
+        unready.setOutputFileName(fileName);
+        const int closedBefore = spooler.closeCount;
+        try {
+            HtmlQuickPrint(browser, unready, 0, spooler);
+            ADD_FAILURE() << "no error for \"" << fileName.toStdString() << '"';
+        } catch (const EPrinter& e) {
+            EXPECT_TRUE(e.message().startsWith(QString::fromUtf16(kQuickPrintErrorContext)
+                                               + QString::fromUtf16(QuickPrintStep::kPrint) + QStringLiteral(" -> ")));
+            EXPECT_TRUE(e.message().endsWith(QStringLiteral(" <# EPrinter #>")));
+        }
+        EXPECT_EQ(spooler.closeCount, closedBefore + 1);
     }
-    EXPECT_EQ(spooler.closeCount, 1);
 }
 
 // The spooler stand-in over Qt's printers, with a PDF printer as the viewer's printer.

@@ -397,7 +397,7 @@ void TSmenaListFrm::PropBtnClick()
         return;
     try {
         opener(dialogs_, reportNumber_, this);
-    } catch (const Exception&) {
+    } catch (...) {
         // The list stays whatever happened in the properties.
     }
 }

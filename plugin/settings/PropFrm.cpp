@@ -182,8 +182,10 @@ void TPropFrm::Build(int kind)
         try {
             buildComposition();
         } catch (const Exception& e) {
-            dialogs_.messageBox(QStringLiteral("Ошибка при открытии окна настроек сменного отчета: ") + e.message(),
-                                kCaution, MB_OK | MB_ICONWARNING);
+            // The rows shown are not the stored composition: saving them would lose the rest.
+            buildError_ = QStringLiteral("Ошибка при открытии окна настроек сменного отчета: ") + e.message();
+            ui_->BitBtn1->setEnabled(false);
+            dialogs_.messageBox(buildError_, kCaution, MB_OK | MB_ICONWARNING);
         }
         break;
     default:
@@ -647,6 +649,10 @@ void TPropFrm::FormButtonClick(Row& variant)
 
 void TPropFrm::BitBtn1Click()
 {
+    if (!buildError_.isEmpty()) {
+        dialogs_.messageBox(buildError_, kCaution, MB_OK | MB_ICONWARNING);
+        return;
+    }
     try {
         if (kind_ == kShiftReportKind) {
             if (!saveComposition())

@@ -71,7 +71,9 @@ public:
     Row* VariantAt(int position) const;
 
     // Commands.
-    void BitBtn1Click();                 // "Применить": saves; closes unless the forms folder is missing
+    // "Применить": saves; closes unless the forms folder is missing. After an
+    // error while building the composition it repeats the error and saves nothing.
+    void BitBtn1Click();
     void acAddExecute();                 // Ctrl+C: a copy of the focused composition variant
     void acDelExecute();                 // Ctrl+X: deletes the focused variant unless it is its section's only one
     void FormatClick();                  // rbtNew / rbtOld clicked
@@ -111,6 +113,7 @@ private:
     bool allowOldReports_ = false;
     bool mayEdit_ = false;         // GetPrivValue 5
     bool built_ = false;           // the format switch works once built
+    QString buildError_;           // the error that stopped building the composition
     bool reloadsGuard_ = true;     // the reloads section may not be switched off
     bool newFormatShown_ = true;   // the format the edits show
     int groupBoxBase_ = 0;         // the group box's height before any content

@@ -33,6 +33,8 @@
 
 #include <chrono>
 #include <future>
+#include <new>
+#include <stdexcept>
 
 using namespace velta;
 using namespace velta::selection;
@@ -450,6 +452,12 @@ TEST_F(SmenaListTest, TheCarFilterNarrowsTheOperationsAndChoosesTheirNumbers)
     });
     EXPECT_FALSE(ChooseOperations(first, last, source));
 
+    // Whatever fails while the list is shown, not only our own errors, is no choice.
+    first = last = -7;
+    dialogs.expectModal(QStringLiteral("TSmenaListFrm")).drive([](QDialog&) { throw std::bad_alloc(); });
+    EXPECT_FALSE(ChooseOperations(first, last, source));
+    EXPECT_EQ(first, -7);
+
     // A dataset without "OpNum" is refused at once, without a window.
     TClientDataSet shifts;
     shifts.FieldDefs = {FieldDef(QStringLiteral("SmNum"), FieldType::Int32)};
@@ -492,6 +500,8 @@ TEST_F(SmenaListTest, HelpPanelPropertiesButtonAndPlacement)
             opened << reportNumber;
             if (opened.size() == 2)
                 throw Exception(QStringLiteral("сбой окна свойств"));
+            if (opened.size() == 3)
+                throw std::runtime_error("not one of ours");
         });
         form.PropBtnClick();
         EXPECT_TRUE(opened.isEmpty());
@@ -500,9 +510,11 @@ TEST_F(SmenaListTest, HelpPanelPropertiesButtonAndPlacement)
         child<QPushButton>("PropBtn")->click();
         form.SetReportNumber(7);
         child<QPushButton>("PropBtn")->click();
+        form.SetReportNumber(4);
+        form.PropBtnClick();
         SetPropertiesOpener({});
         child<QPushButton>("PropBtn")->click();
-        EXPECT_EQ(opened, QList<int>({2, 7}));
+        EXPECT_EQ(opened, QList<int>({2, 7, 4}));
         EXPECT_TRUE(form.isVisible());
         form.resize(610, 455);
         form.BitBtn2Click();

@@ -515,6 +515,26 @@ TEST_F(CompositionTest, AClientWorkplaceWithoutTheServerFormsFolderKeepsTheWindo
     form->reject();
 }
 
+// A composition the window failed to build is not the stored one: "Применить"
+// repeats the error and cnf.ini stays byte for byte.
+TEST_F(CompositionTest, AnErrorWhileBuildingKeepsTheStoredCompositionWhole)
+{
+    writeCnf({{"Rep0_0", "2"}, {"Rep2_0", "1"}, {"RepPath2_0", "Smena1.FRM"}, {"Rep2_1", "-3"},
+              {"WebRepPath3_0", "Свой.html"}, {"RoundRVal", "1"}});
+    const QString cnf = Paths::toNative(CnfIniFileName());
+    const QByteArray before = test::readFileBytes(cnf);
+    host.failingPrivValues.insert(5);
+    const QString error = QStringLiteral("Ошибка при открытии окна настроек сменного отчета: user value 5 failed");
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Внимание!")).answer(IDOK);
+    auto form = build(kShiftReportKind);
+    EXPECT_FALSE(form->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->isEnabled());
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Внимание!")).answer(IDOK);
+    form->BitBtn1Click();
+    dialogs.verify();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(test::readFileBytes(cnf), before);
+}
+
 // Saving replaces the composition in one change of cnf.ini: a reader on
 // another thread, holding the lock as the shift reports do, sees the old
 // composition or the new one whole, never the keys half removed or written.

@@ -1,4 +1,6 @@
 #include "plugin/selection/SmenaListForm.h"
+
+#include "plugin/selection/ShiftGapSet.h"
 #include "ui_SmenaListForm.h"
 
 #include "common/Codecs.h"
@@ -176,6 +178,7 @@ TSmenaListFrm::TSmenaListFrm(Dialogs& dialogs, QWidget* parent)
     , dialogs_(dialogs)
     , ui_(std::make_unique<Ui::TSmenaListFrm>())
     , lookAhead_(std::make_unique<TClientDataSet>())
+    , gaps_(std::make_unique<ShiftGapSet>(*lookAhead_, kShiftNumberField))
 {
     ui_->setupUi(this);
     completeLayout();
@@ -498,20 +501,12 @@ void TSmenaListFrm::BeginGapPainting(TClientDataSet& shown)
     if (!first)
         return;
     paintedField_ = first->FieldName();
+    gaps_->Follow(ui_->DBGrid1->DataSource());
     ui_->DBGrid1->SetCellColorHook(paintedField_, [this](TField& cell) {
-        // The cell's record is read through its dataset; the look-ahead
-        // cursor finds the same shift and looks at the one after it.
         TField& number = cell.DataSet().FieldByName(kShiftNumberField);
         if (number.IsNull())
             return QColor();
-        const int shift = number.AsInteger();
-        if (!lookAhead_->Locate(kShiftNumberField, Variant(shift), 0))
-            return QColor();
-        lookAhead_->Next();
-        if (lookAhead_->Eof())
-            return QColor();
-        const int next = lookAhead_->FieldByName(kShiftNumberField).AsInteger();
-        return std::abs(next - shift) > 1 ? ColorFromTColor(kGapColor) : QColor();
+        return gaps_->IsBeforeGap(number.AsInteger()) ? ColorFromTColor(kGapColor) : QColor();
     });
 }
 
@@ -519,6 +514,7 @@ void TSmenaListFrm::EndGapPainting()
 {
     if (!paintedField_.isEmpty())
         ui_->DBGrid1->SetCellColorHook(std::exchange(paintedField_, QString()), {});
+    gaps_->Follow(nullptr);
     lookAhead_->Close();
 }
 

@@ -95,6 +95,7 @@ protected:
 
 private:
     void buildPayTypes(int kind);
+    void fitPayTypeTexts();
     void buildComposition();
     void addVariant(int section, int position, bool on, const QString& path, const QString& webPath,
                     std::size_t at);
@@ -117,6 +118,7 @@ private:
     bool reloadsGuard_ = true;     // the reloads section may not be switched off
     bool newFormatShown_ = true;   // the format the edits show
     int groupBoxBase_ = 0;         // the group box's height before any content
+    int columnShift_ = 0;          // what the composition's box column needs beyond its design
     std::vector<std::pair<QCheckBox*, int>> payTypeBoxes_; // box, payment type code
     QCheckBox* allTypesBox_ = nullptr;     // CBAllVO
     QCheckBox* extraDiscountsBox_ = nullptr; // CBLOGTRANDSC

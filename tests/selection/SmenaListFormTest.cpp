@@ -307,6 +307,38 @@ TEST_F(SmenaListTest, AGapInTheNumberingMarksTheShiftBeforeItInRedWhileTheListSh
     }
 }
 
+// The shifts before a gap are worked out once per change of the list: painting
+// the cells again does not move the look-ahead cursor, a new record does.
+TEST_F(SmenaListTest, TheGapsAreWorkedOutOncePerChangeOfTheList)
+{
+    const QColor red(255, 0, 0);
+    TClientDataSet& log = shiftLog({10, 11, 13, 14});
+    choose([&](TSmenaListFrm& form) {
+        TDBGrid& grid = form.Grid();
+        int moves = 0;
+        form.LookAheadSet().AfterScroll = [&moves](TClientDataSet&) { ++moves; };
+        const auto paintAll = [&] {
+            QList<int> marked;
+            for (int row = 0; row < grid.model()->rowCount(); ++row)
+                if (grid.CellColor(grid.model()->index(row, 0)) == red)
+                    marked << grid.model()->index(row, 0).data().toInt();
+            return marked;
+        };
+        EXPECT_EQ(paintAll(), QList<int>{11});
+        const int afterFirst = moves;
+        EXPECT_EQ(paintAll(), QList<int>{11});
+        EXPECT_EQ(paintAll(), QList<int>{11});
+        EXPECT_EQ(moves, afterFirst) << "painting again looks at no record";
+
+        log.AppendRecord({Variant(20), Variant::fromDate(at(10, 8)), Variant::fromDate(at(11, 8)),
+                          Variant(QStringLiteral("Оператор 20"))});
+        EXPECT_EQ(paintAll(), QList<int>({11, 14}));
+        EXPECT_GT(moves, afterFirst);
+        form.LookAheadSet().AfterScroll = nullptr;
+        form.BitBtn2Click();
+    });
+}
+
 TEST_F(SmenaListTest, DigitsTypedWithinASecondFindTheFirstShiftBeginningWithThem)
 {
     // 120 comes before 12: the search takes the first number beginning with the digits.

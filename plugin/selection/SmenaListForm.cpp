@@ -9,6 +9,7 @@
 #include "plugin/core/VeltaRep.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/DataSource.h"
+#include "plugin/platform/ProcessSingleton.h"
 #include "plugin/platform/SiblingLibrary.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/Dialogs.h"
@@ -105,12 +106,13 @@ QString quotedText(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-// Never destroyed by the runtime: a list left over at exit must not be
+// Not destroyed by the runtime: a list left over at exit must not be
 // destroyed after the application its widgets belong to.
+ProcessSingleton<std::unique_ptr<TSmenaListFrm>> g_shiftList;
+
 std::unique_ptr<TSmenaListFrm>& shiftList()
 {
-    static auto* instance = new std::unique_ptr<TSmenaListFrm>;
-    return *instance;
+    return g_shiftList.get();
 }
 
 // The list's report number as the scanner's thread may read it: -1 while
@@ -123,10 +125,12 @@ struct ScannerLink {
     scanner::EventProc previous = nullptr;
 };
 
+// Made when the scanner starts, freed when it stops.
+ProcessSingleton<ScannerLink> g_scannerLink;
+
 ScannerLink& scannerLink()
 {
-    static auto* link = new ScannerLink;
-    return *link;
+    return g_scannerLink.get();
 }
 
 PropertiesOpener& propertiesOpener()
@@ -144,7 +148,8 @@ void SetPropertiesOpener(PropertiesOpener opener)
 
 TSmenaListFrm* SmenaListFrm()
 {
-    return shiftList().get();
+    const std::unique_ptr<TSmenaListFrm>* form = g_shiftList.peek();
+    return form ? form->get() : nullptr;
 }
 
 void CreateShiftList()
@@ -161,7 +166,7 @@ void CreateShiftList()
 void FreeShiftList()
 {
     listReportNumber = -1;
-    shiftList().reset();
+    g_shiftList.release();
 }
 
 // Keeps the scanner's copy of the report number in step with the one list.
@@ -556,12 +561,12 @@ void StartScanner()
 
 void StopScanner()
 {
-    ScannerLink& link = scannerLink();
-    if (!link.setEventProc)
-        return;
-    link.setEventProc(std::exchange(link.previous, nullptr));
-    link.setEventProc = nullptr;
-    link.library.close();
+    ScannerLink* link = g_scannerLink.peek();
+    if (link && link->setEventProc) {
+        link->setEventProc(std::exchange(link->previous, nullptr));
+        link->setEventProc = nullptr;
+    }
+    g_scannerLink.release(); // closes the library
 }
 
 void ScannerEventProc(const unsigned char* code)

@@ -4,13 +4,15 @@
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
 #include "plugin/foundation/ini/IniFiles.h"
+#include "plugin/platform/FileIO.h"
 #include "plugin/platform/Paths.h"
+#include "plugin/platform/SystemError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSysInfo>
+#include <cerrno>
 
 namespace velta::host {
 namespace {
@@ -105,9 +107,9 @@ HostConfig::HostConfig(QString path)
 {
     if (!QFileInfo::exists(path_)) {
         QDir().mkpath(QFileInfo(path_).absolutePath());
-        QSaveFile file(path_);
-        if (!file.open(QIODevice::WriteOnly) || file.write(codec::toCp1251(defaultHostConfigText())) < 0 || !file.commit())
-            throw EInOutError(QStringLiteral("Не удалось создать файл настроек %1: %2").arg(path_, file.errorString()));
+        if (FileIO::replaceFile(path_, codec::toCp1251(defaultHostConfigText())) != FileIO::Outcome::Written)
+            throw EInOutError(QStringLiteral("Не удалось создать файл настроек %1: %2")
+                                  .arg(path_, SystemError::message(SystemError::fromErrno(errno))));
     }
     load();
 }

@@ -6,6 +6,7 @@
 #include "plugin/core/HostValues.h"
 #include "plugin/foundation/log/LDSLogger.h"
 #include "plugin/foundation/text/Tools.h"
+#include "plugin/platform/ProcessSingleton.h"
 #include "plugin/platform/Registry.h"
 #include "plugin/platform/Sound.h"
 #include "plugin/core/CoreViewerHost.h"
@@ -30,10 +31,11 @@ struct Globals {
 // Made on first use and never destroyed by the runtime: the library's unload
 // function releases its contents in a fixed order, whatever order static
 // destructors would run in.
+ProcessSingleton<Globals> g_globals;
+
 Globals& globals()
 {
-    static Globals* instance = new Globals;
-    return *instance;
+    return g_globals.get();
 }
 
 void beepMissingCode()
@@ -68,18 +70,17 @@ void StartUp()
 
 void ShutDown()
 {
-    Globals& g = globals();
     viewer::ReleaseReportViewer();
     viewer::ResetCurrentPrinter();
     viewer::SetHtmlTempFile(QString());
     viewer::ViewerHost::install(nullptr);
-    g.plugin.dataModule.reset();
-    g.plugin.report.reset();
-    g.log.reset();
-    g.plugin.periodItems.clear();
-    g.plugin.payTypeNames = Variant();
-    g.plugin.payTypeTable = Variant();
-    g.plugin.payTypeCount = 0;
+    if (Globals* g = g_globals.peek()) {
+        // The data module and the report may still log while they go.
+        g->plugin.dataModule.reset();
+        g->plugin.report.reset();
+        g->log.reset();
+    }
+    g_globals.release();
 }
 
 PluginState& state()

@@ -1,5 +1,7 @@
 #include "plugin/core/WaitFrm.h"
 
+#include "ui_WaitFrm.h"
+
 #include "common/Exception.h"
 #include "common/SysUtils.h"
 #include "plugin/core/HostContext.h"
@@ -10,13 +12,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPalette>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace velta::core {
@@ -24,18 +23,13 @@ namespace velta::core {
 namespace {
 
 constexpr int kLogError = 2;
-constexpr int kClientWidth = 391;
-constexpr int kClientHeight = 166;
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int pixelSize, bool bold)
+void setPixelFont(QLabel& label, int pixelSize, bool bold)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    QFont font = parent->font();
+    QFont font = label.font();
     font.setPixelSize(pixelSize);
     font.setBold(bold);
-    label->setFont(font);
-    return label;
+    label.setFont(font);
 }
 
 } // namespace
@@ -44,17 +38,15 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int pi
 
 TWaitForm::TWaitForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , ui_(std::make_unique<Ui::TWaitForm>())
 {
-    setObjectName(QStringLiteral("TWaitForm"));
-    setWindowTitle(QStringLiteral("Выполняется длительная операция"));
-    setFont(QFont(QStringLiteral("Tahoma")));
-    setFixedSize(kClientWidth, kClientHeight);
-    buildControls();
+    ui_->setupUi(this);
+    completeLayout();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kTimerIntervalMs);
-    connect(Timer1, &QTimer::timeout, this, &TWaitForm::Timer1Timer);
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(kTimerIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &TWaitForm::Timer1Timer);
 
     if (const QScreen* screen = this->screen()) {
         QRect frame(QPoint(0, 0), size());
@@ -65,34 +57,43 @@ TWaitForm::TWaitForm(QWidget* parent)
 
 TWaitForm::~TWaitForm() = default;
 
-void TWaitForm::buildControls()
+// Fonts in pixels, then the size: the designed one, or what the texts need
+// when the fonts at hand are wider than those the design was drawn with.
+void TWaitForm::completeLayout()
 {
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Выполняется длительная операция"), 19, true);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("Производится подготовка отчета"), 16, false);
-    Label3 = makeLabel(this, "Label3", QStringLiteral("Ждите..."), 19, true);
-    QPalette blue = Label3->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
-    Label3->setPalette(blue);
-    Label4 = makeLabel(this, "Label4", QStringLiteral("Прошло времени:"), 13, false);
-    lbTime = makeLabel(this, "lbTime", QStringLiteral("00:00"), 13, false);
+    setPixelFont(*ui_->Label1, 19, true);
+    setPixelFont(*ui_->Label2, 16, false);
+    setPixelFont(*ui_->Label3, 19, true);
+    setPixelFont(*ui_->Label4, 13, false);
+    setPixelFont(*ui_->lbTime, 13, false);
+    setFixedSize(minimumSize().expandedTo(sizeHint()));
+}
 
-    auto* column = new QVBoxLayout(this);
-    column->addWidget(Label1, 0, Qt::AlignHCenter);
-    column->addWidget(Label2, 0, Qt::AlignHCenter);
-    column->addWidget(Label3, 0, Qt::AlignHCenter);
-    auto* elapsed = new QHBoxLayout;
-    elapsed->addStretch();
-    elapsed->addWidget(Label4);
-    elapsed->addWidget(lbTime);
-    elapsed->addStretch();
-    column->addLayout(elapsed);
+QLabel* TWaitForm::Label1() const
+{
+    return ui_->Label1;
+}
+
+QLabel* TWaitForm::Label2() const
+{
+    return ui_->Label2;
+}
+
+QLabel* TWaitForm::Label3() const
+{
+    return ui_->Label3;
+}
+
+QLabel* TWaitForm::lbTime() const
+{
+    return ui_->lbTime;
 }
 
 void TWaitForm::Timer1Timer()
 {
     // A clock set back must not show a negative time.
     const TDateTime elapsed = std::max(0.0, Clock::current().now() - StartTime);
-    lbTime->setText(FormatDateTime(QStringLiteral("nn:ss"), elapsed));
+    ui_->lbTime->setText(FormatDateTime(QStringLiteral("nn:ss"), elapsed));
 }
 
 void TWaitForm::done(int result)
@@ -109,7 +110,7 @@ void TWaitForm::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     StartTime = Clock::current().now();
-    Timer1->start();
+    timer_->start();
     Shown.store(true);
 }
 
@@ -119,7 +120,7 @@ void TWaitForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    Timer1->stop();
+    timer_->stop();
     QDialog::closeEvent(event);
 }
 

@@ -11,11 +11,16 @@
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class QCloseEvent;
 class QLabel;
 class QShowEvent;
 class QTimer;
+
+namespace Ui {
+class TWaitForm;
+}
 
 namespace velta::core {
 
@@ -26,7 +31,9 @@ using ReportProducer = std::function<void(int reportNo, const Variant& params, Q
 inline constexpr char16_t kReportThreadErrorPrefix[] = u"Ошибка в потоке подготовки отчета: ";
 
 // The wait window: a caption, three lines of text and the time since it was
-// shown. The user cannot close it; only the worker can, once it has allowed it.
+// shown, laid out in WaitFrm.ui; at least its designed size, wider when the
+// fonts at hand need it. The user cannot close it; only the worker can, once
+// it has allowed it.
 class TWaitForm : public QDialog {
     Q_OBJECT
 public:
@@ -44,12 +51,11 @@ public:
     std::atomic<bool> Shown{false};
     std::atomic<bool> CloseAllowed{false};
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* lbTime = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* Label1() const;
+    QLabel* Label2() const;
+    QLabel* Label3() const;
+    QLabel* lbTime() const;
+    QTimer* Timer1() const { return timer_; }
 
     // Refreshes lbTime with the time since StartTime ("nn:ss": wraps after an hour).
     void Timer1Timer();
@@ -63,7 +69,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls();
+    void completeLayout();
+
+    std::unique_ptr<Ui::TWaitForm> ui_;
+    QTimer* timer_ = nullptr;
 };
 
 // The worker: calls the producer with its own copy of the parameters, turns a

@@ -8,8 +8,12 @@
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
+#include "plugin/platform/NamedLock.h"
+#include "plugin/platform/RegistryStore.h"
 #include "plugin/selection/SmenaListForm.h"
 #include "plugin/settings/PropFrm.h"
+
+#include <QCoreApplication>
 
 namespace velta::core {
 
@@ -41,6 +45,19 @@ void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPriv
     EnsureSmenaRepDefaults();
     s.stationDeviceWord = HostValues::hasLoadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
     FitMenuToUser(mainMenu);
+}
+
+void UnloadPlugin()
+{
+    // The scanner's library would call into unloaded code.
+    selection::StopScanner();
+    // Widgets go only while the application they belong to is there.
+    if (QCoreApplication::instance())
+        selection::FreeShiftList();
+    ShutDown();
+    // Last, as what went before may have taken locks and read the registry.
+    NamedLock::releaseTable();
+    RegistryStore::releaseCache();
 }
 
 } // namespace velta::core

@@ -12,4 +12,9 @@ void DoInitReportMenu(std::uintptr_t applicationHandle, plugin::MenuItem* mainMe
                       plugin::GetReportFn getReport);
 void DoSetNewUserPriv(plugin::MenuItem* mainMenu, plugin::GetPrivValueFn getPrivValue);
 
+// The library's unload: disconnects the scanner, frees the shift list and the
+// viewer a handler cut short may have left, and every process-wide object the
+// plug-in made, without making any on the way.
+void UnloadPlugin();
+
 } // namespace velta::core

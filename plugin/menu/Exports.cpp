@@ -3,10 +3,8 @@
 #include "plugin/api/velta_plugin.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/menu/EntryPoints.h"
-#include "plugin/selection/SmenaListForm.h"
 #include "plugin/ui/Dialogs.h"
 
-#include <QCoreApplication>
 #include <memory>
 
 namespace {
@@ -18,12 +16,7 @@ __attribute__((constructor)) void pluginLoaded()
 
 __attribute__((destructor)) void pluginUnloaded()
 {
-    // A handler cut short may leave the scanner connected (its library would
-    // call into unloaded code) or the shift list made.
-    velta::selection::StopScanner();
-    if (QCoreApplication::instance())
-        velta::selection::FreeShiftList();
-    velta::core::ShutDown();
+    velta::core::UnloadPlugin();
 }
 
 // The dialogs a test installed through VeltaInstallDialogs.

@@ -61,7 +61,7 @@ void FillCarFilter(TDBFrm& db, selection::TSmenaListFrm& list)
                 names << name.AsString();
         cars.Close();
         list.SetCars(names);
-    } catch (const Exception&) {
+    } catch (...) {
         // The list works without its car filter.
     }
 }

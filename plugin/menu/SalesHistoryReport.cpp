@@ -28,7 +28,7 @@ bool HasShiftDispensers()
         TClientDataSet probe;
         LoadFromSQL(probe, SalesHistoryProbeQuery());
         return true;
-    } catch (const Exception&) {
+    } catch (...) {
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #include "plugin/platform/NamedLock.h"
 
+#include "plugin/platform/ProcessSingleton.h"
+
 #include "common/Hex.h"
 
 #include <QCryptographicHash>
@@ -201,10 +203,11 @@ struct Table {
     std::map<QByteArray, std::shared_ptr<NamedLock::Shared>> entries;
 };
 
+ProcessSingleton<Table> g_table;
+
 Table& table()
 {
-    static Table* instance = new Table; // lives until exit, past static destructors
-    return *instance;
+    return g_table.get();
 }
 
 void dropIdleEntries(Table& t)
@@ -220,6 +223,11 @@ void dropIdleEntries(Table& t)
 }
 
 } // namespace
+
+void NamedLock::releaseTable()
+{
+    g_table.release();
+}
 
 QString NamedLock::lockFolder()
 {

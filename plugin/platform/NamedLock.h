@@ -27,6 +27,9 @@ public:
 
     // The lock folder in force.
     static QString lockFolder();
+    // Frees the process's table of lock files (the plug-in's unload; no lock
+    // may be in use then). A later lock makes a new one.
+    static void releaseTable();
     // The file name (without folder) the lock of a name is kept in: readable,
     // distinct for distinct names, at most about 200 bytes long.
     static QString fileNameFor(const QString& name);

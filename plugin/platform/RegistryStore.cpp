@@ -1,5 +1,7 @@
 #include "plugin/platform/RegistryStore.h"
 
+#include "plugin/platform/ProcessSingleton.h"
+
 #include "plugin/platform/FileIO.h"
 #include "plugin/platform/NamedLock.h"
 #include "plugin/platform/Paths.h"
@@ -46,10 +48,11 @@ struct CacheEntry {
 };
 
 std::mutex g_cacheMutex;
+ProcessSingleton<std::map<QString, CacheEntry>> g_cache;
+
 std::map<QString, CacheEntry>& cache()
 {
-    static auto* entries = new std::map<QString, CacheEntry>;
-    return *entries;
+    return g_cache.get();
 }
 
 void remember(const QString& path, const FileIdentity& id, std::shared_ptr<const RegistryHive> hive)
@@ -148,6 +151,12 @@ ChangeResult change(const QString& path, const std::function<bool(RegistryHive&)
     if (identify(encoded, id))
         remember(path, id, std::move(hive));
     return ChangeResult::Applied;
+}
+
+void releaseCache()
+{
+    std::lock_guard guard(g_cacheMutex);
+    g_cache.release();
 }
 
 } // namespace velta::RegistryStore

@@ -24,4 +24,7 @@ enum class ChangeResult { Applied, Refused, WriteFailed };
 // read is never overwritten. WriteFailed sets the system's last error.
 ChangeResult change(const QString& path, const std::function<bool(RegistryHive&)>& apply);
 
+// Frees the cache of hives read (the plug-in's unload); a later read fills a new one.
+void releaseCache();
+
 } // namespace velta::RegistryStore

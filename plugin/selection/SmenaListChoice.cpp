@@ -109,7 +109,8 @@ bool ChooseOperations(int& FirstOp, int& LastOp, TDataSource& Source)
             FirstOp = LastOp = readOp(*data);
         }
         return true;
-    } catch (const Exception&) {
+    } catch (...) {
+        // Any failure of the list is no choice.
         return false;
     }
 }

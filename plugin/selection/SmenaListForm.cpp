@@ -1,4 +1,6 @@
 #include "plugin/selection/SmenaListForm.h"
+
+#include "plugin/selection/ShiftGapSet.h"
 #include "ui_SmenaListForm.h"
 
 #include "common/Codecs.h"
@@ -7,6 +9,7 @@
 #include "plugin/core/VeltaRep.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/DataSource.h"
+#include "plugin/platform/ProcessSingleton.h"
 #include "plugin/platform/SiblingLibrary.h"
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/Dialogs.h"
@@ -103,12 +106,13 @@ QString quotedText(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-// Never destroyed by the runtime: a list left over at exit must not be
+// Not destroyed by the runtime: a list left over at exit must not be
 // destroyed after the application its widgets belong to.
+ProcessSingleton<std::unique_ptr<TSmenaListFrm>> g_shiftList;
+
 std::unique_ptr<TSmenaListFrm>& shiftList()
 {
-    static auto* instance = new std::unique_ptr<TSmenaListFrm>;
-    return *instance;
+    return g_shiftList.get();
 }
 
 // The list's report number as the scanner's thread may read it: -1 while
@@ -121,10 +125,12 @@ struct ScannerLink {
     scanner::EventProc previous = nullptr;
 };
 
+// Made when the scanner starts, freed when it stops.
+ProcessSingleton<ScannerLink> g_scannerLink;
+
 ScannerLink& scannerLink()
 {
-    static auto* link = new ScannerLink;
-    return *link;
+    return g_scannerLink.get();
 }
 
 PropertiesOpener& propertiesOpener()
@@ -142,7 +148,8 @@ void SetPropertiesOpener(PropertiesOpener opener)
 
 TSmenaListFrm* SmenaListFrm()
 {
-    return shiftList().get();
+    const std::unique_ptr<TSmenaListFrm>* form = g_shiftList.peek();
+    return form ? form->get() : nullptr;
 }
 
 void CreateShiftList()
@@ -159,7 +166,7 @@ void CreateShiftList()
 void FreeShiftList()
 {
     listReportNumber = -1;
-    shiftList().reset();
+    g_shiftList.release();
 }
 
 // Keeps the scanner's copy of the report number in step with the one list.
@@ -176,6 +183,7 @@ TSmenaListFrm::TSmenaListFrm(Dialogs& dialogs, QWidget* parent)
     , dialogs_(dialogs)
     , ui_(std::make_unique<Ui::TSmenaListFrm>())
     , lookAhead_(std::make_unique<TClientDataSet>())
+    , gaps_(std::make_unique<ShiftGapSet>(*lookAhead_, kShiftNumberField))
 {
     ui_->setupUi(this);
     completeLayout();
@@ -397,7 +405,7 @@ void TSmenaListFrm::PropBtnClick()
         return;
     try {
         opener(dialogs_, reportNumber_, this);
-    } catch (const Exception&) {
+    } catch (...) {
         // The list stays whatever happened in the properties.
     }
 }
@@ -498,20 +506,12 @@ void TSmenaListFrm::BeginGapPainting(TClientDataSet& shown)
     if (!first)
         return;
     paintedField_ = first->FieldName();
+    gaps_->Follow(ui_->DBGrid1->DataSource());
     ui_->DBGrid1->SetCellColorHook(paintedField_, [this](TField& cell) {
-        // The cell's record is read through its dataset; the look-ahead
-        // cursor finds the same shift and looks at the one after it.
         TField& number = cell.DataSet().FieldByName(kShiftNumberField);
         if (number.IsNull())
             return QColor();
-        const int shift = number.AsInteger();
-        if (!lookAhead_->Locate(kShiftNumberField, Variant(shift), 0))
-            return QColor();
-        lookAhead_->Next();
-        if (lookAhead_->Eof())
-            return QColor();
-        const int next = lookAhead_->FieldByName(kShiftNumberField).AsInteger();
-        return std::abs(next - shift) > 1 ? ColorFromTColor(kGapColor) : QColor();
+        return gaps_->IsBeforeGap(number.AsInteger()) ? ColorFromTColor(kGapColor) : QColor();
     });
 }
 
@@ -519,6 +519,7 @@ void TSmenaListFrm::EndGapPainting()
 {
     if (!paintedField_.isEmpty())
         ui_->DBGrid1->SetCellColorHook(std::exchange(paintedField_, QString()), {});
+    gaps_->Follow(nullptr);
     lookAhead_->Close();
 }
 
@@ -560,12 +561,12 @@ void StartScanner()
 
 void StopScanner()
 {
-    ScannerLink& link = scannerLink();
-    if (!link.setEventProc)
-        return;
-    link.setEventProc(std::exchange(link.previous, nullptr));
-    link.setEventProc = nullptr;
-    link.library.close();
+    ScannerLink* link = g_scannerLink.peek();
+    if (link && link->setEventProc) {
+        link->setEventProc(std::exchange(link->previous, nullptr));
+        link->setEventProc = nullptr;
+    }
+    g_scannerLink.release(); // closes the library
 }
 
 void ScannerEventProc(const unsigned char* code)

@@ -30,6 +30,8 @@ class Dialogs;
 
 namespace velta::selection {
 
+class ShiftGapSet;
+
 // The modal result of the current-shift button (OK is 1, Cancel 2).
 inline constexpr int mrCurrentShift = 5;
 // The report number whose list takes scanned card numbers.
@@ -106,6 +108,7 @@ private:
     Dialogs& dialogs_;
     std::unique_ptr<Ui::TSmenaListFrm> ui_; // the controls, laid out in SmenaListForm.ui
     std::unique_ptr<TClientDataSet> lookAhead_;
+    std::unique_ptr<ShiftGapSet> gaps_; // over lookAhead_, while the rule paints
     QTimer* tmBringToFront_ = nullptr;
     QTimer* tmSearchTimer_ = nullptr;
     QButtonGroup* dispensers_ = nullptr;

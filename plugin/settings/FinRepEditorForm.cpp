@@ -245,10 +245,12 @@ void EditFinancialTemplate(Dialogs& dialogs)
     if (!chosen)
         return;
     const QString fileName = *chosen;
+    // The user reads the suite's names ("C:\DEXE\..."), not the folders they live in here.
+    const QString shownName = Paths::fromNative(fileName);
     if (!QFileInfo::exists(fileName))
-        throw Exception(QStringLiteral("Файл не найден: ") + fileName);
+        throw Exception(QStringLiteral("Файл не найден: ") + shownName);
     if (QFileInfo(fileName).completeBaseName().toUpper() != QStringLiteral("Финансовый отчет").toUpper() &&
-        dialogs.messageBox(QStringLiteral("Вы выбрали файл: ") + fileName +
+        dialogs.messageBox(QStringLiteral("Вы выбрали файл: ") + shownName +
                                QStringLiteral("\r\nЭтот файл не является стандартным шаблоном для фин. отчета\r\n"
                                               "ХОТИТЕ ПРОДОЛЖИТЬ РЕДАКТИРОВАНИЕ ЭТОГО ФАЙЛА?"),
                            QStringLiteral("Внимание!"), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)

@@ -35,6 +35,8 @@ constexpr int kEditHeight = 21;
 // Payment type boxes: 10 pixels between boxes.
 constexpr int kBoxGap = 10;
 constexpr int kMargin = 4;
+// The composition's check box column as designed.
+constexpr int kCompositionBoxWidth = 250;
 
 const QString kCaution = QStringLiteral("Внимание!");
 
@@ -113,6 +115,14 @@ QString formsFolder(bool webForm)
     return webForm ? core::SmenaRepWebFormsFolder() : core::SmenaRepFormsFolder();
 }
 
+// The width a check box needs for its text in the given font.
+int checkBoxWidth(const QString& text, const QFont& font)
+{
+    QCheckBox probe(text);
+    probe.setFont(font);
+    return probe.sizeHint().width();
+}
+
 } // namespace
 
 QString PropKeyName(int kind)
@@ -182,8 +192,10 @@ void TPropFrm::Build(int kind)
         try {
             buildComposition();
         } catch (const Exception& e) {
-            dialogs_.messageBox(QStringLiteral("Ошибка при открытии окна настроек сменного отчета: ") + e.message(),
-                                kCaution, MB_OK | MB_ICONWARNING);
+            // The rows shown are not the stored composition: saving them would lose the rest.
+            buildError_ = QStringLiteral("Ошибка при открытии окна настроек сменного отчета: ") + e.message();
+            ui_->BitBtn1->setEnabled(false);
+            dialogs_.messageBox(buildError_, kCaution, MB_OK | MB_ICONWARNING);
         }
         break;
     default:
@@ -275,6 +287,34 @@ void TPropFrm::buildPayTypes(int kind)
     if (withOptions)
         ui_->NullCheckBox->setChecked(opened && integerValue(registry, QStringLiteral("NullStr"), 0) == 1);
     registry.closeKey();
+    fitPayTypeTexts();
+}
+
+// The design's widths fit its font; with wider fonts the boxes and labels
+// take what their texts need and the window widens, its buttons kept centred.
+void TPropFrm::fitPayTypeTexts()
+{
+    int needed = width();
+    for (QCheckBox* box : ui_->GroupBox->findChildren<QCheckBox*>()) {
+        box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
+        needed = std::max(needed, 2 * kMargin + box->x() + box->width() + kBoxGap);
+    }
+    for (QWidget* option : {static_cast<QWidget*>(ui_->NullCheckBox), static_cast<QWidget*>(ui_->Label1),
+                            static_cast<QWidget*>(ui_->OneTableCheckBox), static_cast<QWidget*>(ui_->GroupTRKCheckBox),
+                            static_cast<QWidget*>(ui_->chbShowGSMItog), static_cast<QWidget*>(ui_->chbShowSubVidoplItog)}) {
+        if (option->isHidden())
+            continue;
+        option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
+        needed = std::max(needed, option->x() + option->width() + kMargin);
+    }
+    const int extra = needed - width();
+    if (extra <= 0)
+        return;
+    resize(needed, height());
+    ui_->Bevel1->resize(ui_->Bevel1->width() + extra, ui_->Bevel1->height());
+    for (QPushButton* button : {ui_->BitBtn1, ui_->BitBtn2})
+        button->move(button->x() + extra / 2, button->y());
+    arrange();
 }
 
 void TPropFrm::buildComposition()
@@ -284,10 +324,18 @@ void TPropFrm::buildComposition()
                             static_cast<QWidget*>(ui_->chbShowGSMItog),
                             static_cast<QWidget*>(ui_->chbShowSubVidoplItog), static_cast<QWidget*>(ui_->Label1)})
         hidden->hide();
-    resize(516, height());
-    ui_->Bevel1->resize(487, ui_->Bevel1->height());
-    ui_->BitBtn1->move(249, ui_->BitBtn1->y());
-    ui_->BitBtn2->move(377, ui_->BitBtn2->y());
+    // The check box column takes the longest section name, the edits and the
+    // window move right by what it needs beyond the design's 250 pixels.
+    int widest = 0;
+    for (int section = 0; section < core::kSmenaRepSectionCount; ++section)
+        if (const QString name = core::SmenaRepSectionName(section); !name.isEmpty())
+            widest = std::max(widest, checkBoxWidth(name, ui_->GroupBox->font()));
+    columnShift_ = std::max(0, widest + kBoxGap - kCompositionBoxWidth);
+    resize(516 + columnShift_, height());
+    ui_->Bevel1->resize(487 + columnShift_, ui_->Bevel1->height());
+    ui_->BitBtn1->move(249 + columnShift_, ui_->BitBtn1->y());
+    ui_->BitBtn2->move(377 + columnShift_, ui_->BitBtn2->y());
+    ui_->rbtNew->move(270 + columnShift_, ui_->rbtNew->y());
     mayEdit_ = core::HostValues::privFlag(5);
     ui_->lbHelp->setVisible(mayEdit_);
     arrange();
@@ -376,9 +424,9 @@ void TPropFrm::addVariant(int section, int position, bool on, const QString& pat
 void TPropFrm::placeVariant(Row& variant) const
 {
     const int top = variant.position * kRowStep + kRowTop;
-    variant.box->setGeometry(20, top, 250, kBoxHeight);
-    variant.edit->setGeometry(270, top, 200, kEditHeight);
-    variant.button->setGeometry(475, top, 20, kEditHeight);
+    variant.box->setGeometry(20, top, kCompositionBoxWidth + columnShift_, kBoxHeight);
+    variant.edit->setGeometry(270 + columnShift_, top, 200, kEditHeight);
+    variant.button->setGeometry(475 + columnShift_, top, 20, kEditHeight);
 }
 
 TPropFrm::Row* TPropFrm::VariantAt(int position) const
@@ -647,6 +695,10 @@ void TPropFrm::FormButtonClick(Row& variant)
 
 void TPropFrm::BitBtn1Click()
 {
+    if (!buildError_.isEmpty()) {
+        dialogs_.messageBox(buildError_, kCaution, MB_OK | MB_ICONWARNING);
+        return;
+    }
     try {
         if (kind_ == kShiftReportKind) {
             if (!saveComposition())

@@ -71,7 +71,9 @@ public:
     Row* VariantAt(int position) const;
 
     // Commands.
-    void BitBtn1Click();                 // "Применить": saves; closes unless the forms folder is missing
+    // "Применить": saves; closes unless the forms folder is missing. After an
+    // error while building the composition it repeats the error and saves nothing.
+    void BitBtn1Click();
     void acAddExecute();                 // Ctrl+C: a copy of the focused composition variant
     void acDelExecute();                 // Ctrl+X: deletes the focused variant unless it is its section's only one
     void FormatClick();                  // rbtNew / rbtOld clicked
@@ -93,6 +95,7 @@ protected:
 
 private:
     void buildPayTypes(int kind);
+    void fitPayTypeTexts();
     void buildComposition();
     void addVariant(int section, int position, bool on, const QString& path, const QString& webPath,
                     std::size_t at);
@@ -111,9 +114,11 @@ private:
     bool allowOldReports_ = false;
     bool mayEdit_ = false;         // GetPrivValue 5
     bool built_ = false;           // the format switch works once built
+    QString buildError_;           // the error that stopped building the composition
     bool reloadsGuard_ = true;     // the reloads section may not be switched off
     bool newFormatShown_ = true;   // the format the edits show
     int groupBoxBase_ = 0;         // the group box's height before any content
+    int columnShift_ = 0;          // what the composition's box column needs beyond its design
     std::vector<std::pair<QCheckBox*, int>> payTypeBoxes_; // box, payment type code
     QCheckBox* allTypesBox_ = nullptr;     // CBAllVO
     QCheckBox* extraDiscountsBox_ = nullptr; // CBLOGTRANDSC

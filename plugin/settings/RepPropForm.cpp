@@ -6,12 +6,15 @@
 #include "common/Exception.h"
 #include "common/FormatSettings.h"
 #include "plugin/core/HostValues.h"
+#include "plugin/foundation/ini/IniFileStore.h"
 #include "plugin/foundation/ini/SafeIniFiles.h"
 #include "plugin/foundation/text/Tools.h"
 #include "plugin/settings/FinRepEditorForm.h"
 #include "plugin/ui/Dialogs.h"
+#include "plugin/platform/SystemError.h"
 #include "plugin/ui/FormPlacement.h"
 
+#include <QFileInfo>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -23,11 +26,22 @@ const QString kReports = QStringLiteral("Reports");
 const QString kMisc = QStringLiteral("Misc");
 const QString kSmenaRep = QStringLiteral("SmenaRep");
 
-// The stored separator, or the one in force when the stored text is not one character.
-QString storedSeparator(TSafeIniFile& ini, const QString& key, QChar inForce)
+// The stored separator, or the system's when the stored text is not one character.
+QString storedSeparator(TSafeIniFile& ini, const QString& key, QChar system)
 {
-    const QString value = ini.ReadHexString(kReports, key, QString(inForce));
-    return value.size() == 1 ? value : QString(inForce);
+    const QString value = ini.ReadHexString(kReports, key, QString(system));
+    return value.size() == 1 ? value : QString(system);
+}
+
+// An INI read gives the defaults when the file cannot be read; the window must
+// know, or it would write those defaults over the station's settings. A
+// missing file is no error: it holds the defaults.
+void checkReadable(const QString& fileName)
+{
+    if (!QFileInfo::exists(IniFileStore::nativePathOf(fileName)) || IniFileStore::probeReadable(fileName))
+        return;
+    throw Exception(QStringLiteral("Не удалось прочитать файл %1: %2").arg(fileName,
+                                                                             SystemError::message(SystemError::last())));
 }
 
 } // namespace
@@ -65,12 +79,16 @@ void TRepPropForm::FormShow()
     try {
         readSettings();
     } catch (const Exception& e) {
-        showError(e.message());
+        // The controls hold defaults, not the settings: OK may not save them.
+        readError_ = e.message();
+        ui_->BitBtn1->setEnabled(false);
+        showError(readError_);
     }
 }
 
 void TRepPropForm::readSettings()
 {
+    checkReadable(CnfIniFileName());
     TSafeIniFile ini(CnfIniFileName());
     if (EditsCommonSettings()) {
         ui_->seDecL->SetValue(ini.ReadInteger(kReports, QStringLiteral("DecL"), 2));
@@ -80,12 +98,12 @@ void TRepPropForm::readSettings()
         const bool byLitres = ini.ReadInteger(kMisc, QStringLiteral("RepSmType"), 0) != 0;
         ui_->RadioButton1->setChecked(!byLitres);
         ui_->RadioButton2->setChecked(byLitres);
-        const TFormatSettings& inForce = globalFormatSettings();
+        const TFormatSettings system = TFormatSettings::systemDefaults();
         ui_->cbDecimalSeparator->setEditText(
-            storedSeparator(ini, QStringLiteral("DecimalSeparator"), inForce.DecimalSeparator));
+            storedSeparator(ini, QStringLiteral("DecimalSeparator"), system.DecimalSeparator));
         CheckSeparator(*ui_->cbDecimalSeparator);
         ui_->cbThousandSeparator->setEditText(
-            storedSeparator(ini, QStringLiteral("ThousandSeparator"), inForce.ThousandSeparator));
+            storedSeparator(ini, QStringLiteral("ThousandSeparator"), system.ThousandSeparator));
         CheckSeparator(*ui_->cbThousandSeparator);
         const bool byName = ini.ReadInteger(kSmenaRep, QStringLiteral("SiloReportSortField"), 0) == 1;
         ui_->rgSiloReportSortField0->setChecked(!byName);
@@ -125,6 +143,10 @@ void TRepPropForm::separatorChanged(QComboBox& box)
 
 void TRepPropForm::BitBtn1Click()
 {
+    if (!readError_.isEmpty()) {
+        showError(readError_);
+        return;
+    }
     if (EditsCommonSettings() && (ui_->cbDecimalSeparator->currentText().size() != 1 ||
                                   ui_->cbThousandSeparator->currentText().size() != 1)) {
         showError(QStringLiteral("Длина разделителя должна быть равна 1"));
@@ -175,7 +197,7 @@ void TRepPropForm::SaveSettings()
 void TRepPropForm::done(int result)
 {
     FormPlacement(*this, FormPlacement::reportsKey()).save(*this);
-    if (result == Accepted) {
+    if (result == Accepted && readError_.isEmpty()) {
         try {
             SaveSettings();
         } catch (const Exception& e) {

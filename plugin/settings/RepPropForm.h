@@ -37,9 +37,11 @@ public:
     // Raises when the box's text is not one character; else sets its hint
     // to the character's code.
     void CheckSeparator(QComboBox& box);
+    // Refused with the error when the settings could not be read.
     void BitBtn1Click();
     void Button1Click();
-    // Writes the settings the workplace edits into cnf.ini (on OK).
+    // Writes the settings the workplace edits into cnf.ini (on OK, unless
+    // reading them failed).
     void SaveSettings();
 
     void done(int result) override;
@@ -55,6 +57,7 @@ private:
     Dialogs& dialogs_;
     std::unique_ptr<Ui::TRepPropForm> ui_;
     unsigned kind_ = 0;
+    QString readError_; // why the settings could not be read; nothing is saved then
 };
 
 // Opens the window modally; on OK its settings are saved.

@@ -22,6 +22,14 @@ TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
     connect(model(), &QAbstractItemModel::modelReset, this, &TCheckListBox::recount);
 }
 
+TCheckListBox::~TCheckListBox()
+{
+    // The base class clears the model after this part is gone: its reset must
+    // no longer reach recount().
+    disconnect(model(), nullptr, this, nullptr);
+    disconnect(this, &QListWidget::itemChanged, this, &TCheckListBox::itemChangedByUser);
+}
+
 QStringList TCheckListBox::Items() const
 {
     QStringList texts;

@@ -12,6 +12,7 @@ class TCheckListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit TCheckListBox(QWidget* parent = nullptr);
+    ~TCheckListBox() override;
 
     // Items' texts, all unticked when set.
     QStringList Items() const;

@@ -91,6 +91,41 @@ TEST_F(FilterTest, NumbersAndComparisons)
     EXPECT_EQ(filtered("OpNum > Prihod"), QStringList({"2", "3", "4", "5"})) << "two fields compared";
 }
 
+// Each comparison at a value the column holds, so that "<=" and "<" (or ">="
+// and ">") differ by exactly the rows at the boundary; Null rows match none.
+TEST_F(FilterTest, ComparisonsAtTheirBoundaryOnIntegersAmountsAndDates)
+{
+    struct Column {
+        const char* field;
+        const char* value;
+        QStringList equal, less, greater;
+    };
+    const Column columns[] = {
+        {"OpNum", "3", {"3"}, {"1", "2"}, {"4", "5"}},
+        {"CarVolTTN", "0.1", {"3"}, {"2", "4", "5"}, {"1"}},
+        {"Date", "'02.03.2024'", {"2", "3"}, {"1"}, {"5"}},
+    };
+    const auto join = [](QStringList a, const QStringList& b) {
+        a += b;
+        a.sort();
+        return a;
+    };
+    for (const Column& c : columns) {
+        const QString lhs = QString::fromLatin1(c.field) + u' ';
+        const QString rhs = u' ' + QString::fromLatin1(c.value);
+        SCOPED_TRACE(lhs.toStdString());
+        EXPECT_EQ(filtered(lhs + "=" + rhs), c.equal);
+        EXPECT_EQ(filtered(lhs + "<>" + rhs), join(c.less, c.greater));
+        EXPECT_EQ(filtered(lhs + "<" + rhs), c.less);
+        EXPECT_EQ(filtered(lhs + ">" + rhs), c.greater);
+        EXPECT_EQ(filtered(lhs + "<=" + rhs), join(c.less, c.equal));
+        EXPECT_EQ(filtered(lhs + ">=" + rhs), join(c.equal, c.greater));
+        // The same with the value on the left.
+        EXPECT_EQ(filtered(QString::fromLatin1(c.value) + " >= " + c.field), join(c.less, c.equal));
+        EXPECT_EQ(filtered(QString::fromLatin1(c.value) + " <= " + c.field), join(c.equal, c.greater));
+    }
+}
+
 TEST_F(FilterTest, AmountsCompareExactly)
 {
     EXPECT_EQ(filtered("CarVolTTN = 0.0003"), QStringList({"2"}));

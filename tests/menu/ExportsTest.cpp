@@ -9,7 +9,15 @@
 #include "common/Exception.h"
 #include "common/StationProtocol.h"
 #include "common/WireClient.h"
+#include "plugin/core/HostContext.h"
 #include "plugin/core/ReportCalls.h"
+#include "plugin/core/VeltaRep.h"
+#include "plugin/menu/EntryPoints.h"
+#include "plugin/platform/NamedLock.h"
+#include "plugin/platform/ProcessSingleton.h"
+#include "plugin/platform/Registry.h"
+#include "plugin/selection/SmenaListForm.h"
+#include "plugin/viewer/print/CurrentPrinter.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "tests/core/WaitFormDriver.h"
 #include "tests/support/VariantDescription.h"
@@ -225,6 +233,31 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
     return 0;
 });
 
+// The library's load, one use of each process-wide object, and its unload;
+// prints how many of them lived before and after the unload.
+const test::ChildRoleRegistration unloadRole("plugin-unload", [](const QStringList&) {
+    int argc = 1;
+    char name[] = "plugin-unload";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    core::StartUp();
+    core::logger();
+    viewer::CurrentPrinter();
+    selection::CreateShiftList();
+    selection::StartScanner();
+    {
+        NamedLock lock(QStringLiteral("plugin-unload"));
+        const NamedLockGuard held(&lock);
+    }
+    TRegistry registry(RootKey::LocalMachine);
+    registry.createKey(QStringLiteral("SOFTWARE\\Unload"));
+    registry.keyExists(QStringLiteral("SOFTWARE\\Unload"));
+    std::printf("before: %d\n", processSingletonsAlive.load());
+    core::UnloadPlugin();
+    std::printf("after: %d\n", processSingletonsAlive.load());
+    return 0;
+});
+
 class ExportsTest : public ::testing::Test {
 protected:
     // The child's output lines, keyed by the text before ": ".
@@ -245,6 +278,20 @@ protected:
 
     test::TestEnv env;
 };
+
+// Nothing the plug-in made for the whole process outlives its unload, and the
+// unload makes none of them on its way.
+TEST_F(ExportsTest, TheUnloadFreesEveryProcessWideObject)
+{
+    const auto lines = [&] {
+        auto child = test::startChild(QStringLiteral("plugin-unload"), {});
+        EXPECT_EQ(test::waitChild(*child), 0) << child->readAllStandardError().toStdString();
+        return QString::fromUtf8(child->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }();
+    ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
+    EXPECT_GE(lines[0].mid(8).toInt(), 7) << "globals, printer, list, scanner, locks, registry, temporary file name";
+    EXPECT_EQ(lines[1], QStringLiteral("after: 0"));
+}
 
 TEST_F(ExportsTest, LibraryHasTheFourEntryPoints)
 {

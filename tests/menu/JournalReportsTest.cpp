@@ -36,6 +36,8 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <new>
+#include <stdexcept>
 
 namespace velta::core {
 namespace {
@@ -76,6 +78,7 @@ protected:
         if (state().dataModule) {
             db().PrxTable.BeforeOpen = nullptr;
             db().cdsTrkList.BeforeOpen = nullptr;
+            db().cdsAutoList.BeforeOpen = nullptr;
         }
         MenuStationTest::TearDown();
     }
@@ -609,19 +612,38 @@ TEST_F(JournalReportsTest, TheSalesHistoryOffersTheDispensersAndSendsTheChosenOn
 
 TEST_F(JournalReportsTest, AFailingProbeSelectsTheJournalsDispensers)
 {
-    host.onReport = [this](QString& text, int reportNo, const Variant& params) {
-        if (isService({reportNo, params}, report::kSelectorProviderData) && params.at(1).toString().contains("SMTRK"))
-            throw Exception(QStringLiteral("Table unknown SMTRK"));
-        forward(text, reportNo, params);
-    };
-    QString commandText;
-    db().cdsTrkList.BeforeOpen = [&commandText](TClientDataSet& data) { commandText = data.CommandText(); };
+    // The station's own error, or any other.
+    for (const bool foreign : {false, true}) {
+        restart();
+        host.onReport = [this, foreign](QString& text, int reportNo, const Variant& params) {
+            if (isService({reportNo, params}, report::kSelectorProviderData) && params.at(1).toString().contains("SMTRK")) {
+                if (foreign)
+                    throw std::bad_alloc();
+                throw Exception(QStringLiteral("Table unknown SMTRK"));
+            }
+            forward(text, reportNo, params);
+        };
+        QString commandText;
+        db().cdsTrkList.BeforeOpen = [&commandText](TClientDataSet& data) { commandText = data.CommandText(); };
+        cancelList();
+        click(QStringLiteral("История продаж по ТРК"));
+        dialogs.verify();
+        EXPECT_EQ(commandText, QStringLiteral("SELECT DISTINCT Trk FROM Trk WHERE (OP1=999) ORDER BY Trk"));
+        ASSERT_EQ(listsSeen.size(), 1u);
+        EXPECT_FALSE(listsSeen[0].dispensers.isEmpty());
+        expectLeft();
+    }
+}
+
+// A failure of any kind, not only the station's own errors, leaves the fuel
+// journal's list without its car filter.
+TEST_F(JournalReportsTest, AForeignFailureOfTheCarFilterLeavesTheListWithoutIt)
+{
+    db().cdsAutoList.BeforeOpen = [](TClientDataSet&) { throw std::runtime_error("no tankers"); };
     cancelList();
-    click(QStringLiteral("История продаж по ТРК"));
-    dialogs.verify();
-    EXPECT_EQ(commandText, QStringLiteral("SELECT DISTINCT Trk FROM Trk WHERE (OP1=999) ORDER BY Trk"));
+    click(QStringLiteral("Поступления топлива"));
     ASSERT_EQ(listsSeen.size(), 1u);
-    EXPECT_FALSE(listsSeen[0].dispensers.isEmpty());
+    EXPECT_TRUE(listsSeen[0].cars.isEmpty());
     expectLeft();
 }
 

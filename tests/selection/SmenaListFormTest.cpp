@@ -33,6 +33,8 @@
 
 #include <chrono>
 #include <future>
+#include <new>
+#include <stdexcept>
 
 using namespace velta;
 using namespace velta::selection;
@@ -305,6 +307,37 @@ TEST_F(SmenaListTest, AGapInTheNumberingMarksTheShiftBeforeItInRedWhileTheListSh
     }
 }
 
+// The shifts before a gap are worked out once per change of the list: painting
+// the cells again does not move the look-ahead cursor, a new record does.
+TEST_F(SmenaListTest, TheGapsAreWorkedOutOncePerChangeOfTheList)
+{
+    const QColor red(255, 0, 0);
+    TClientDataSet& log = shiftLog({10, 11, 13, 14});
+    choose([&](TSmenaListFrm& form) {
+        TDBGrid& grid = form.Grid();
+        int moves = 0;
+        form.LookAheadSet().AfterScroll = [&moves](TClientDataSet&) { ++moves; };
+        const auto paintAll = [&] {
+            QList<int> marked;
+            for (int row = 0; row < grid.model()->rowCount(); ++row)
+                if (grid.CellColor(grid.model()->index(row, 0)) == red)
+                    marked << grid.model()->index(row, 0).data().toInt();
+            return marked;
+        };
+        EXPECT_EQ(paintAll(), QList<int>{11});
+        const int afterFirst = moves;
+        EXPECT_EQ(paintAll(), QList<int>{11});
+        EXPECT_EQ(moves, afterFirst) << "painting again looks at no record";
+
+        log.AppendRecord({Variant(20), Variant::fromDate(at(10, 8)), Variant::fromDate(at(11, 8)),
+                          Variant(QStringLiteral("Оператор 20"))});
+        EXPECT_EQ(paintAll(), QList<int>({11, 14}));
+        EXPECT_GT(moves, afterFirst);
+        form.LookAheadSet().AfterScroll = nullptr;
+        form.BitBtn2Click();
+    });
+}
+
 TEST_F(SmenaListTest, DigitsTypedWithinASecondFindTheFirstShiftBeginningWithThem)
 {
     // 120 comes before 12: the search takes the first number beginning with the digits.
@@ -450,6 +483,12 @@ TEST_F(SmenaListTest, TheCarFilterNarrowsTheOperationsAndChoosesTheirNumbers)
     });
     EXPECT_FALSE(ChooseOperations(first, last, source));
 
+    // Whatever fails while the list is shown, not only our own errors, is no choice.
+    first = last = -7;
+    dialogs.expectModal(QStringLiteral("TSmenaListFrm")).drive([](QDialog&) { throw std::bad_alloc(); });
+    EXPECT_FALSE(ChooseOperations(first, last, source));
+    EXPECT_EQ(first, -7);
+
     // A dataset without "OpNum" is refused at once, without a window.
     TClientDataSet shifts;
     shifts.FieldDefs = {FieldDef(QStringLiteral("SmNum"), FieldType::Int32)};
@@ -492,6 +531,8 @@ TEST_F(SmenaListTest, HelpPanelPropertiesButtonAndPlacement)
             opened << reportNumber;
             if (opened.size() == 2)
                 throw Exception(QStringLiteral("сбой окна свойств"));
+            if (opened.size() == 3)
+                throw std::runtime_error("not one of ours");
         });
         form.PropBtnClick();
         EXPECT_TRUE(opened.isEmpty());
@@ -500,9 +541,11 @@ TEST_F(SmenaListTest, HelpPanelPropertiesButtonAndPlacement)
         child<QPushButton>("PropBtn")->click();
         form.SetReportNumber(7);
         child<QPushButton>("PropBtn")->click();
+        form.SetReportNumber(4);
+        form.PropBtnClick();
         SetPropertiesOpener({});
         child<QPushButton>("PropBtn")->click();
-        EXPECT_EQ(opened, QList<int>({2, 7}));
+        EXPECT_EQ(opened, QList<int>({2, 7, 4}));
         EXPECT_TRUE(form.isVisible());
         form.resize(610, 455);
         form.BitBtn2Click();

@@ -129,8 +129,8 @@ TEST_F(PropFrmTest, ReturnsAndBonusKeysAreCreatedReadAndWritten)
         EXPECT_EQ(registryValues(QStringLiteral("BackRep")), QStringList{"PayType0=1"});
         EXPECT_EQ(form->findChild<QGroupBox*>(QStringLiteral("GroupBox"))->title(), "Виды оплаты");
         EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label1"))->text(), "по которым не было возвратных чеков");
-        EXPECT_EQ(form->width(), 330);
-        EXPECT_EQ(form->findChild<QPushButton*>(QStringLiteral("BitBtn2"))->x(), 193);
+        EXPECT_GE(form->width(), 330);
+        EXPECT_EQ(form->findChild<QPushButton*>(QStringLiteral("BitBtn2"))->x(), 193 + (form->width() - 330) / 2);
         EXPECT_EQ(boxCaptions(*form),
                   QStringList({"CB0=Наличные+", "CB1=Платеж. терминал-", "CB2=Ведомость +-", "CB3=Самообслуживание-",
                                "CB4=Договорной-", "CB5=Талоны-", "CB6=Топливные карты-"}));
@@ -306,8 +306,9 @@ TEST_F(CompositionTest, PositionsAreCollectedClosedUpAndSavedWithTheOtherKeysKep
     writeFile(QStringLiteral("C:\\DEXE\\FORMS\\REPORT\\Мой.frm"));
     auto form = build(kShiftReportKind);
     EXPECT_EQ(form->findChild<QGroupBox*>(QStringLiteral("GroupBox"))->title(), "Сменные отчеты");
-    EXPECT_EQ(form->width(), 516);
-    EXPECT_EQ(form->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->x(), 249);
+    // The designed width, or wider when the fonts need it; the buttons keep their place on the right.
+    EXPECT_GE(form->width(), 516);
+    EXPECT_EQ(form->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->x(), form->width() - 516 + 249);
     EXPECT_FALSE(form->findChild<QRadioButton*>(QStringLiteral("rbtNew"))->isVisible()) << "no old reports allowed";
     // 3, 3, 7 become 1, 2, 3 after the switched-off 0 (place 1) and -2 (place 2).
     EXPECT_EQ(rows(*form), QStringList({"4:1-", "5:2-", "0:3+", "2:4+", "3:5+"}));
@@ -513,6 +514,54 @@ TEST_F(CompositionTest, AClientWorkplaceWithoutTheServerFormsFolderKeepsTheWindo
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(cnfKeys(), QStringList{"Rep2_0=5"});
     form->reject();
+}
+
+// Every caption gets the width its text needs in the fonts at hand, and the
+// controls right of it stand clear of it inside the window.
+TEST_F(CompositionTest, NoCaptionIsCutByTheFontsAtHand)
+{
+    writeCnf({{"Rep14_0", "1"}, {"Rep10_0", "2"}, {"Rep16_0", "3"}});
+    auto form = build(kShiftReportKind);
+    ASSERT_EQ(form->VariantCount(), 3);
+    for (int p = 1; p <= 3; ++p) {
+        const TPropFrm::Row& row = at(*form, p);
+        SCOPED_TRACE(row.box->text().toStdString());
+        EXPECT_GE(row.box->width(), row.box->sizeHint().width());
+        EXPECT_GE(row.edit->x(), row.box->x() + row.box->sizeHint().width());
+        EXPECT_LE(row.button->mapTo(form.get(), QPoint(row.button->width(), 0)).x(), form->width());
+    }
+
+    for (const int kind : {kReturnsKind, kBonusKind}) {
+        auto payTypes = build(kind);
+        for (QWidget* control : payTypes->findChildren<QWidget*>()) {
+            if (!control->isVisible() || !(qobject_cast<QCheckBox*>(control) || qobject_cast<QLabel*>(control)))
+                continue;
+            SCOPED_TRACE(control->objectName().toStdString());
+            EXPECT_GE(control->width(), control->sizeHint().width());
+            EXPECT_LE(control->mapTo(payTypes.get(), QPoint(control->width(), 0)).x(), payTypes->width());
+        }
+        payTypes->reject();
+    }
+}
+
+// A composition the window failed to build is not the stored one: "Применить"
+// repeats the error and cnf.ini stays byte for byte.
+TEST_F(CompositionTest, AnErrorWhileBuildingKeepsTheStoredCompositionWhole)
+{
+    writeCnf({{"Rep0_0", "2"}, {"Rep2_0", "1"}, {"RepPath2_0", "Smena1.FRM"}, {"Rep2_1", "-3"},
+              {"WebRepPath3_0", "Свой.html"}, {"RoundRVal", "1"}});
+    const QString cnf = Paths::toNative(CnfIniFileName());
+    const QByteArray before = test::readFileBytes(cnf);
+    host.failingPrivValues.insert(5);
+    const QString error = QStringLiteral("Ошибка при открытии окна настроек сменного отчета: user value 5 failed");
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Внимание!")).answer(IDOK);
+    auto form = build(kShiftReportKind);
+    EXPECT_FALSE(form->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->isEnabled());
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Внимание!")).answer(IDOK);
+    form->BitBtn1Click();
+    dialogs.verify();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(test::readFileBytes(cnf), before);
 }
 
 // Saving replaces the composition in one change of cnf.ini: a reader on

@@ -94,7 +94,7 @@ TEST_F(SettingsWindowTest, TheServerReadsAndSavesEveryKeyAndTheRoundingIsKeptInv
     EXPECT_TRUE(control<QTabWidget>(*form, "PageControl1").isTabVisible(1));
     EXPECT_EQ(control<QTabWidget>(*form, "PageControl1").currentIndex(), 0);
     EXPECT_FALSE(control<QCheckBox>(*form, "cbOneBackReport").isHidden());
-    // Two stored characters give the separator in force, and its hint.
+    // Two stored characters give the system's separator, and its hint.
     auto& decimal = control<QComboBox>(*form, "cbDecimalSeparator");
     EXPECT_EQ(decimal.currentText(), QStringLiteral(","));
     EXPECT_EQ(decimal.toolTip(), QStringLiteral("Код символа: 0x2C"));
@@ -174,6 +174,44 @@ TEST_F(SettingsWindowTest, ALongSeparatorIsRefusedAndOkStaysOpenWhileCancelWrite
     EXPECT_EQ(form->result(), QDialog::Rejected);
     EXPECT_FALSE(QFileInfo::exists(Paths::toNative(CnfIniFileName())));
     dialogs.verify();
+}
+
+// A cnf.ini that cannot be read (here a folder of that name) is reported, and
+// the window's defaults are never saved over it, even once it reads again.
+TEST_F(SettingsWindowTest, AnUnreadableCnfIniIsShownAndNothingIsSaved)
+{
+    const QString cnf = Paths::toNative(CnfIniFileName());
+    ASSERT_TRUE(QDir().mkpath(cnf));
+    const QString error = QStringLiteral("Не удалось прочитать файл ") + CnfIniFileName() +
+                          QStringLiteral(": Отказано в доступе.");
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Ошибка")).answer(IDOK);
+    auto form = openForm(0);
+    dialogs.verify();
+    EXPECT_FALSE(control<QPushButton>(*form, "BitBtn1").isEnabled());
+
+    ASSERT_TRUE(QDir(cnf).removeRecursively());
+    const QByteArray stored = "[Reports]\r\nDecL=3\r\nMaxRows=10\r\n";
+    test::writeFileBytes(cnf, stored);
+    dialogs.expectMessageBox(error).withCaption(QStringLiteral("Ошибка")).answer(IDOK);
+    form->BitBtn1Click();
+    EXPECT_TRUE(form->isVisible());
+    form->accept();
+    dialogs.verify();
+    EXPECT_EQ(test::readFileBytes(cnf), stored);
+}
+
+// With nothing stored the separators are the system's, whatever the process
+// has put in force since.
+TEST_F(SettingsWindowTest, TheSeparatorsDefaultToTheSystems)
+{
+    globalFormatSettings().DecimalSeparator = QLatin1Char('.');
+    globalFormatSettings().ThousandSeparator = QLatin1Char(' ');
+    writeCnf(QStringLiteral("Reports"), QStringLiteral("ThousandSeparator"), HexEncode(QStringLiteral("ab")));
+    auto form = openForm(3);
+    EXPECT_EQ(control<QComboBox>(*form, "cbDecimalSeparator").currentText(),
+              QString(TFormatSettings::systemDefaults().DecimalSeparator));
+    EXPECT_EQ(control<QComboBox>(*form, "cbThousandSeparator").currentText(),
+              QString(TFormatSettings::systemDefaults().ThousandSeparator));
 }
 
 // The financial template editor.
@@ -370,7 +408,7 @@ TEST_F(FinRepEditorTest, AnotherFileNameIsAskedAboutAndAMissingFileIsAnError)
     QFile::copy(path, other);
     dialogs.expectOpenFile().choose(other);
     dialogs
-        .expectMessageBox(QStringLiteral("Вы выбрали файл: ") + other +
+        .expectMessageBox(QStringLiteral("Вы выбрали файл: C:\\DEXE\\FORMS\\WEBREP\\Копия.html") +
                           QStringLiteral("\r\nЭтот файл не является стандартным шаблоном для фин. отчета\r\n"
                                          "ХОТИТЕ ПРОДОЛЖИТЬ РЕДАКТИРОВАНИЕ ЭТОГО ФАЙЛА?"))
         .withCaption(QStringLiteral("Внимание!"))
@@ -382,7 +420,8 @@ TEST_F(FinRepEditorTest, AnotherFileNameIsAskedAboutAndAMissingFileIsAnError)
         EditFinancialTemplate(dialogs);
         ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Файл не найден: ") + QDir(folder).filePath(QStringLiteral("нет.html")));
+        EXPECT_EQ(e.message(), QStringLiteral("Файл не найден: C:\\DEXE\\FORMS\\WEBREP\\нет.html"))
+            << "the suite's name, not the native path";
     }
     // Cancelled in the editor: the file is not touched.
     const QByteArray before = test::readFileBytes(path);

@@ -16,6 +16,7 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace velta;
 
@@ -248,6 +249,19 @@ TEST_F(EditWidgetsTest, CheckListCountsTicks)
     EXPECT_EQ(list.CheckedCount(), 0);
     list.Clear();
     EXPECT_EQ(counts.last(), QVariantList({0, 0}));
+}
+
+// Its own part gone, the list says nothing more while its items go with it.
+TEST_F(EditWidgetsTest, CheckListIsSilentWhileDestroyed)
+{
+    auto list = std::make_unique<TCheckListBox>();
+    list->SetItems({"Наличные", "Талоны"});
+    list->SetChecked(0, true);
+    QObject receiver;
+    int told = 0;
+    QObject::connect(list.get(), &TCheckListBox::checkedCountChanged, &receiver, [&told] { ++told; });
+    list.reset();
+    EXPECT_EQ(told, 0);
 }
 
 } // namespace

@@ -2,13 +2,14 @@
 // BrowserFindDialog: the browser's find window. It searches the document of a
 // BrowserView from the cursor, up or down, with or without matching case, and
 // says so through the dialog service when the document holds no further match;
-// the search after that starts again from the document's edge.
+// the search after that starts again from the document's edge. Laid out in
+// BrowserFindDialog.ui.
 #include <QDialog>
+#include <memory>
 
-class QCheckBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+namespace Ui {
+class BrowserFindDialog;
+}
 
 namespace velta {
 class Dialogs;
@@ -33,12 +34,7 @@ private:
 
     BrowserView& browser_;
     Dialogs& dialogs_;
-    QLineEdit* edFindText = nullptr;
-    QCheckBox* cbMatchCase = nullptr;
-    QRadioButton* rbUp = nullptr;
-    QRadioButton* rbDown = nullptr;
-    QPushButton* btnFindNext = nullptr;
-    QPushButton* btnCancel = nullptr;
+    std::unique_ptr<Ui::BrowserFindDialog> ui_;
     // Set after the end was reported: the next search starts from the edge.
     bool restart_ = false;
 };

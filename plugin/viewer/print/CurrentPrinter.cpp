@@ -1,6 +1,7 @@
 #include "plugin/viewer/print/CurrentPrinter.h"
 
 #include "common/Exception.h"
+#include "plugin/platform/ProcessSingleton.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -9,12 +10,13 @@
 namespace velta::viewer {
 namespace {
 
-// Never destroyed by the runtime: a printer outliving the application object
-// must not be torn down after it at exit.
+// Not destroyed by the runtime: a printer outliving the application object
+// must not be torn down after it at exit. The plug-in's unload frees it.
+ProcessSingleton<std::unique_ptr<QPrinter>> g_printer;
+
 std::unique_ptr<QPrinter>& printer()
 {
-    static auto* instance = new std::unique_ptr<QPrinter>;
-    return *instance;
+    return g_printer.get();
 }
 
 } // namespace
@@ -44,7 +46,7 @@ void BeginPrintJob(QPainter& painter, QPrinter& printer)
 
 void ResetCurrentPrinter()
 {
-    printer().reset();
+    g_printer.release();
 }
 
 } // namespace velta::viewer

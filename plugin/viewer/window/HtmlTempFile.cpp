@@ -1,28 +1,28 @@
 #include "plugin/viewer/window/HtmlTempFile.h"
 
 #include "plugin/platform/Paths.h"
+#include "plugin/platform/ProcessSingleton.h"
 
 namespace velta::viewer {
 namespace {
 
-// Never destroyed: the plug-in's unload clears it after static destructors may have run.
-QString& fixedName()
-{
-    static auto* name = new QString;
-    return *name;
-}
+// Set at the plug-in's load, freed at its unload.
+ProcessSingleton<QString> g_fixedName;
 
 } // namespace
 
 void SetHtmlTempFile(const QString& windowsPath)
 {
-    fixedName() = windowsPath;
+    if (windowsPath.isEmpty())
+        g_fixedName.release();
+    else
+        g_fixedName.get() = windowsPath;
 }
 
 QString HtmlTempFile()
 {
-    const QString& fixed = fixedName();
-    return fixed.isEmpty() ? Paths::tempFolder() + QLatin1String(kHtmlTempFileName) : fixed;
+    const QString* fixed = g_fixedName.peek();
+    return !fixed || fixed->isEmpty() ? Paths::tempFolder() + QLatin1String(kHtmlTempFileName) : *fixed;
 }
 
 QString NativeHtmlTempFile()

@@ -64,7 +64,7 @@ TRptFrm::TRptFrm(Dialogs& dialogs, bool allowOldReports, QWidget* parent)
     ui_->cBcPrint->setChecked(misc.printBackground);
     exportChoices_.at(ExportTypeIndex(misc.repExportType))->setChecked(true);
     ui_->cbStayOnTop->setChecked(misc.stayOnTop);
-    WritePrintBackground(ui_->cBcPrint->isChecked());
+    cBcPrintClick(); // written once at creation too, its failure shown as a click's
 
     FormPlacement(*this).restore(*this);
     qApp->installEventFilter(this);

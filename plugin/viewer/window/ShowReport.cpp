@@ -1,5 +1,6 @@
 #include "plugin/viewer/window/ShowReport.h"
 
+#include "plugin/platform/ProcessSingleton.h"
 #include "plugin/ui/Dialogs.h"
 #include "plugin/viewer/window/RptForm.h"
 #include "plugin/viewer/print/ViewerSettings.h"
@@ -10,12 +11,13 @@
 namespace velta::viewer {
 namespace {
 
-// Never destroyed by the runtime: the plug-in's unload releases a viewer left
-// over, whatever order static destructors run in.
+// Freed by the plug-in's unload with a viewer left over, whatever order
+// static destructors run in.
+ProcessSingleton<std::unique_ptr<TRptFrm>> g_viewer;
+
 std::unique_ptr<TRptFrm>& viewer()
 {
-    static auto* instance = new std::unique_ptr<TRptFrm>;
-    return *instance;
+    return g_viewer.get();
 }
 
 } // namespace
@@ -36,12 +38,13 @@ void ShowReport(const QString& text, const QString& html, const QString& caption
 
 TRptFrm* CurrentReportViewer()
 {
-    return viewer().get();
+    const std::unique_ptr<TRptFrm>* form = g_viewer.peek();
+    return form ? form->get() : nullptr;
 }
 
 void ReleaseReportViewer()
 {
-    viewer().reset();
+    g_viewer.release();
 }
 
 } // namespace velta::viewer

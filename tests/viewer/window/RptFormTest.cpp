@@ -686,8 +686,19 @@ TEST_F(RptFormTest, ScaleTakes20To500AndTheSavedScaleIsTheOneApplied)
     EXPECT_EQ(scale->value(), 20);
     EXPECT_EQ(form->scale(), 20);
     EXPECT_DOUBLE_EQ(form->browser().zoom(), 0.2);
+
+    // Three digits above the range are taken as typed, and give 500 once entered.
+    scale->selectAll();
+    for (const char digit : {'9', '0', '0'})
+        QApplication::sendEvent(scale, std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_0 + (digit - '0'),
+                                                                    Qt::NoModifier, QString(QLatin1Char(digit))).get());
+    EXPECT_EQ(scale->text(), QStringLiteral("900"));
+    QApplication::sendEvent(scale, &enter);
+    EXPECT_EQ(scale->value(), 500);
+    EXPECT_EQ(form->scale(), 500);
+    EXPECT_DOUBLE_EQ(form->browser().zoom(), 5.0);
     form->reject();
-    EXPECT_EQ(registry.readString(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ_Scale")), QStringLiteral("20"));
+    EXPECT_EQ(registry.readString(QStringLiteral("ТЕКУЩИЕ ОСТАТКИ_Scale")), QStringLiteral("500"));
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "plugin/data/Field.h"
 
 #include <cstdlib>
-#include <optional>
 
 namespace velta::selection {
 
@@ -43,16 +42,18 @@ void ShiftGapSet::rebuild()
     if (!cursor_.Active())
         return;
     TField& number = cursor_.FieldByName(field_);
-    std::optional<int> previous;
+    // The shift of the record before, when it has one.
+    bool hasPrevious = false;
+    int previous = 0;
     for (cursor_.First(); !cursor_.Eof(); cursor_.Next()) {
-        if (number.IsNull()) {
-            previous.reset();
+        hasPrevious = hasPrevious && !number.IsNull();
+        if (number.IsNull())
             continue;
-        }
         const int shift = number.AsInteger();
-        if (previous && std::abs(shift - *previous) > 1)
-            marked_.insert(*previous);
+        if (hasPrevious && std::abs(shift - previous) > 1)
+            marked_.insert(previous);
         previous = shift;
+        hasPrevious = true;
     }
 }
 

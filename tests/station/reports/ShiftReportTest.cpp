@@ -328,14 +328,13 @@ TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
 {
     // The whole shift log, so that every kind of row turns up.
     const int first = db_->scalar(QStringLiteral("SELECT MIN(SMNUM) FROM SMLOG")).toInt();
-    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG")).toInt();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG WHERE ENDTIME IS NOT NULL")).toInt();
     const auto moment = [&](const char* sql) {
         const QString stored = db_->scalar(QString::fromLatin1(sql)).toString().left(19);
         return Variant::fromDate(fromQDateTime(QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     };
     const Variant from = moment("SELECT CAST(MIN(BEGTIME) AS VARCHAR(24)) FROM SMLOG");
     const Variant to = moment("SELECT CAST(MAX(ENDTIME) AS VARCHAR(24)) FROM SMLOG");
-    ASSERT_EQ(db_->scalar(QStringLiteral("SELECT COUNT(*) FROM SMLOG WHERE ENDTIME IS NULL")).toInt(), 0);
     const auto section = [&](const Slot& slot) {
         return produce(shiftParams(Variant(first), Variant(last), composition({slot}))).first;
     };
@@ -401,7 +400,8 @@ TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
     // Receipts: the receipts journal's entries of the shifts, the corrected one marked in both.
     const QString receipts = section({5, 1, "Smena4.FRM", ""});
     const QString report0 = standAlone(0, {Variant(db_->scalar(QStringLiteral("SELECT MIN(OPNUM) FROM PRX")).toInt()),
-                                           Variant(db_->scalar(QStringLiteral("SELECT MAX(OPNUM) FROM PRX")).toInt())});
+                                           Variant(db_->scalar(QStringLiteral("SELECT MAX(OPNUM) FROM PRX WHERE SMNUM <= %1")
+                                                                   .arg(last)).toInt())});
     const QStringList entries = rowKeys(report0);
     ASSERT_FALSE(entries.isEmpty()) << report0.toStdString();
     EXPECT_EQ(rowKeys(receipts), entries);
@@ -410,7 +410,7 @@ TEST_F(ShiftReportTest, SectionsListTheRowsOfTheirStandAloneReports)
     EXPECT_EQ(report0.count(QStringLiteral("(исправлена)")), 1);
     // Only the correcting entry counts: the totals are those of the uncorrected receipts, in both.
     const QString accepted = station::ReportFormats::fromCnfIni().litres(
-        db_->scalar(QStringLiteral("SELECT SUM(FACT1) FROM PRX WHERE PRIHOD = 1 AND AUTO <> 4 AND COR = 0")).toString().toDouble());
+        db_->scalar(QStringLiteral("SELECT SUM(FACT1) FROM PRX WHERE PRIHOD = 1 AND AUTO <> 4 AND COR = 0 AND SMNUM <= %1").arg(last)).toString().toDouble());
     EXPECT_EQ(lineCells(receipts, QStringLiteral("Итого")).value(6), accepted);
     EXPECT_EQ(lineCells(report0, QStringLiteral("Всего операций")).value(8), accepted);
 }
@@ -514,6 +514,222 @@ TEST_F(ShiftReportTest, BadArraysGiveClearMessages)
     EXPECT_EQ(message(shiftParams(Variant(5000), Variant(5001), layout)), std::string("Отчет №45: смены 5000 - 5001 не найдены"));
     EXPECT_EQ(message(shiftParams(Variant(1006), Variant(1005), layout)),
               std::string("Отчет №45: неверный диапазон смен 1006 - 1005"));
+}
+
+// The cells of every table line whose cell at timeColumn is a "dd.MM.yyyy hh:mm" time.
+QVector<QStringList> timedRows(const QString& text, int timeColumn = 0)
+{
+    static const QRegularExpression time(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$"));
+    QVector<QStringList> rows;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        QStringList cells = line.trimmed().split(QLatin1Char('|'));
+        if (cells.size() < 3)
+            continue;
+        cells = cells.mid(1, cells.size() - 2);
+        for (QString& cell : cells)
+            cell = cell.trimmed();
+        if (time.match(cells.value(timeColumn)).hasMatch())
+            rows << cells;
+    }
+    return rows;
+}
+
+// A stored NUMERIC(18,4) selected as text ("-0.5000") scaled by 10000.
+std::int64_t scaledText(const QString& text)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    const QString decimals = (parts.value(1) + QStringLiteral("0000")).left(4);
+    const std::int64_t whole = parts.value(0).toLongLong();
+    const std::int64_t fraction = decimals.toLongLong();
+    return text.trimmed().startsWith(QLatin1Char('-')) ? whole * 10000 - fraction : whole * 10000 + fraction;
+}
+
+TEST_F(ShiftReportTest, DiscountsAreTheExactProductRoundedOnceToTheKopeck)
+{
+    const station::ReportFormats f = station::ReportFormats::fromCnfIni();
+    // Every discounted sale recomputed in integers from the stored four-decimal values.
+    QSqlQuery q = db_->query();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT CAST(l.BASEPRICE - l.PRICE AS VARCHAR(32)), CAST(l.LITER AS VARCHAR(32)) "
+                                      "FROM LOGTRAN l JOIN LOGTRANDSC d ON d.INDEXSALE = l.INDEXSALE")));
+    QStringList expected;
+    std::int64_t total = 0;
+    int halves = 0;
+    while (q.next()) {
+        const std::int64_t product = scaledText(q.value(0).toString()) * scaledText(q.value(1).toString()); // 8 decimals
+        ASSERT_GE(product, 0);
+        halves += product % 1000000 == 500000 ? 1 : 0;
+        const std::int64_t kopecks = (product + 500000) / 1000000;
+        total += kopecks;
+        expected << f.money(double(kopecks) / 100.0);
+    }
+    ASSERT_GT(halves, 0) << "no sale's discount ends in half a kopeck";
+
+    const int first = db_->scalar(QStringLiteral("SELECT MIN(SMNUM) FROM SMLOG")).toInt();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG")).toInt();
+    const QString report9 = standAlone(9, {Variant(first), Variant(Variant::Array{}), Variant(false), Variant(last),
+                                           Variant(true), Variant(false), Variant(true), Variant(Variant::Array{})});
+    QStringList shown;
+    for (const QStringList& row : timedRows(report9))
+        shown << row.value(7);
+    std::sort(expected.begin(), expected.end());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(lineCells(report9, QStringLiteral("Всего")).value(4), f.money(double(total) / 100.0));
+}
+
+TEST_F(ShiftReportTest, AShiftWeighsTheSameInTheShiftAndStatementReports)
+{
+    // Three decimals of mass show a difference of summing rounded or unrounded sales.
+    setCnf(QStringLiteral("[Reports]\r\nDecKg=3\r\nDecKg2=3\r\n"));
+    const station::ReportFormats f = station::ReportFormats::fromCnfIni();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG WHERE ENDTIME IS NOT NULL")).toInt();
+    QVector<std::pair<int, int>> ranges = {{1001, last}};
+    for (int shift = 1001; shift + 9 <= last; shift += 10)
+        ranges.push_back({shift, shift + 9});
+    int compared = 0;
+    for (const auto& [a, b] : ranges) {
+        // Each statement sale's mass as the database keeps a per-sale value (four decimals), summed.
+        const QString stored = f.kilograms(db_->scalar(QStringLiteral(
+            "SELECT SUM(CAST(LITER * PLOTN AS NUMERIC(18,4))) FROM LOGTRAN WHERE VIDOPL = 104 AND SMNUM BETWEEN %1 AND %2")
+                                                           .arg(a).arg(b)).toString().toDouble());
+        const QString shiftReport = produce(shiftParams(Variant(a), Variant(b), composition({{10, 1, "Smena2_1.FRM", ""}}))).first;
+        const QString statement = standAlone(14, {Variant::fromDate(0), Variant::fromDate(0), Variant(QString::number(a)),
+                                                  Variant(QString()), Variant(QString::number(b)), Variant(Variant::Array{}),
+                                                  Variant(QString()), Variant(Variant::Array{Variant(104)})});
+        const QStringList byType = lineCells(shiftReport, QStringLiteral("Итого Ведомость +"));
+        if (byType.isEmpty())
+            continue;
+        ++compared;
+        EXPECT_EQ(byType.value(3), stored) << a << "-" << b;
+        EXPECT_EQ(lineCells(statement, QStringLiteral("Всего")).value(3), stored) << a << "-" << b;
+    }
+    EXPECT_GT(compared, 10);
+}
+
+TEST_F(ShiftReportTest, TheCurrentShiftHasSalesAndNoCashDiscrepancyYet)
+{
+    ASSERT_EQ(db_->scalar(QStringLiteral("SELECT COUNT(*) FROM SMLOG WHERE ENDTIME IS NULL")).toInt(), 1);
+    const QString open = db_->scalar(QStringLiteral("SELECT SMNUM FROM SMLOG WHERE ENDTIME IS NULL")).toString();
+    ASSERT_GT(db_->scalar(QStringLiteral("SELECT COUNT(*) FROM LOGTRAN WHERE SMNUM = ") + open).toInt(), 0);
+    const QVector<Slot> layout = {{4, 1, "Smena3.FRM", ""}, {13, 2, "SmenaKassaFinRep.frm", ""}};
+    const QString text = produce(shiftParams(Variant(std::int8_t{-1}), Variant(std::int8_t{-1}), composition(layout))).first;
+    EXPECT_TRUE(text.contains(QStringLiteral("Смена № ") + open));
+    EXPECT_EQ(lineCells(text, QStringLiteral("Всего")).value(5),
+              formattedSum(QStringLiteral("SELECT SUM(SUMMA) FROM LOGTRAN WHERE SMNUM = ") + open));
+    // No closing cash yet: the row says so instead of showing the takings as missing.
+    const QStringList cash = lineCells(text, open);
+    ASSERT_EQ(cash.size(), 6) << text.toStdString();
+    EXPECT_EQ(cash[3], formattedSum(QStringLiteral("SELECT SUM(SUMMA) FROM LOGTRAN WHERE MOD(VIDOPL, 100) = 0 AND SMNUM = ") + open));
+    EXPECT_EQ(cash[4], QString());
+    EXPECT_EQ(cash[5], QStringLiteral("смена открыта"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Смена № %1 не закрыта").arg(open)));
+    const QString cashDesks = text.mid(text.indexOf(QStringLiteral("Финансовый отчет по кассам")));
+    EXPECT_EQ(lineCells(cashDesks, QStringLiteral("Итого")).value(5), QString());
+
+    // A closed shift keeps its discrepancy: closing cash less opening cash and cash takings.
+    const QString closed = produce(shiftParams(Variant(1005), Variant(1006), composition({layout[1]}))).first;
+    EXPECT_EQ(lineCells(closed, QStringLiteral("1005")).value(5),
+              formattedSum(QStringLiteral("SELECT s.OUTKKM - s.INKKM - (SELECT SUM(SUMMA) FROM LOGTRAN l WHERE l.SMNUM = s.SMNUM "
+                                          "AND MOD(l.VIDOPL, 100) = 0) FROM SMLOG s WHERE s.SMNUM = 1005")));
+    EXPECT_FALSE(closed.contains(QStringLiteral("не закрыта")));
+}
+
+TEST_F(ShiftReportTest, SalesOfASecondCashCodeCountAsCash)
+{
+    // Payment code 100 is cash as code 0 is (code mod 100 = 0): its sales join the cash totals.
+    const QString sale = db_->scalar(QStringLiteral("SELECT MIN(INDEXSALE) FROM LOGTRAN WHERE SMNUM = 1005 AND VIDOPL = 0")).toString();
+    ASSERT_FALSE(sale.isEmpty());
+    db_->exec(QStringLiteral("INSERT INTO PAYTYPE (VIDOPL, NAME, KIND, POS, ISENABLED) VALUES (100, 'Наличные, касса 2', 0, 11, 1)"));
+    db_->exec(QStringLiteral("UPDATE LOGTRAN SET VIDOPL = 100 WHERE INDEXSALE = ") + sale);
+    struct Restore {
+        station::StationDatabase& db;
+        QString sale;
+        ~Restore()
+        {
+            db.exec(QStringLiteral("UPDATE LOGTRAN SET VIDOPL = 0 WHERE INDEXSALE = ") + sale);
+            db.exec(QStringLiteral("DELETE FROM PAYTYPE WHERE VIDOPL = 100"));
+        }
+    } restore{*db_, sale};
+    const QVector<Slot> layout = {{4, 1, "Smena3.FRM", ""}, {7, 2, "", ""}, {13, 3, "SmenaKassaFinRep.frm", ""}};
+    const QString text = produce(shiftParams(Variant(1005), Variant(1005), composition(layout))).first;
+    const QString cash = formattedSum(QStringLiteral("SELECT SUM(SUMMA) FROM LOGTRAN WHERE SMNUM = 1005 AND VIDOPL IN (0, 100)"));
+    EXPECT_EQ(lineCells(text, QStringLiteral("Наличный расчет")).value(5), cash);
+    EXPECT_EQ(lineCells(text, QStringLiteral("1005")).value(3), cash);
+    for (const QStringList& row : timedRows(text))
+        EXPECT_NE(row.value(3), QStringLiteral("Наличные, касса 2")) << "a cash sale among the non-cash ones";
+    EXPECT_EQ(lineCells(text, QStringLiteral("Наличные, касса 2")).size(), 6); // in the financial table
+}
+
+TEST_F(ShiftReportTest, AReceiptShowsOneDensityAndTheJournalCountsWhatItSums)
+{
+    const int first = db_->scalar(QStringLiteral("SELECT MIN(SMNUM) FROM SMLOG")).toInt();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG")).toInt();
+    const QString section = produce(shiftParams(Variant(first), Variant(last), composition({{5, 1, "Smena4.FRM", ""}}))).first;
+    const QString journal = standAlone(0, {Variant(db_->scalar(QStringLiteral("SELECT MIN(OPNUM) FROM PRX")).toInt()),
+                                           Variant(db_->scalar(QStringLiteral("SELECT MAX(OPNUM) FROM PRX")).toInt())});
+    // Each receipt (time and note number) with its density, in both reports.
+    QStringList inSection;
+    QStringList inJournal;
+    for (const QStringList& row : timedRows(section))
+        inSection << row.value(0) + QLatin1Char(' ') + row.value(1) + QLatin1Char(' ') + row.value(8);
+    for (const QStringList& row : timedRows(journal, 1))
+        inJournal << row.value(1) + QLatin1Char(' ') + row.value(6) + QLatin1Char(' ') + row.value(10);
+    ASSERT_FALSE(inSection.isEmpty());
+    EXPECT_EQ(inSection, inJournal);
+    const QString measured = station::ReportFormats::fromCnfIni().fixed(
+        db_->scalar(QStringLiteral("SELECT FACTPLOTN FROM PRX WHERE OPNUM = (SELECT MIN(OPNUM) FROM PRX WHERE PRIHOD = 1 AND AUTO <> 4)"))
+            .toString().toDouble(), 4);
+    EXPECT_TRUE(inJournal.front().endsWith(QLatin1Char(' ') + measured)) << inJournal.front().toStdString();
+    // "Всего операций" counts the entries its totals sum: the corrected one is left out of both.
+    const int counted = db_->scalar(QStringLiteral("SELECT COUNT(*) FROM PRX WHERE PRIHOD = 1 AND AUTO <> 4 AND COR = 0")).toInt();
+    EXPECT_TRUE(journal.contains(QStringLiteral("Всего операций: %1 ").arg(counted))) << counted;
+}
+
+TEST_F(ShiftReportTest, BonusReportRefusesABadShiftRangeAsTheShiftReportDoes)
+{
+    const auto message = [&](int first, int last) {
+        try {
+            standAlone(9, {Variant(first), Variant(Variant::Array{}), Variant(false), Variant(last), Variant(true),
+                           Variant(false), Variant(true), Variant(Variant::Array{})});
+        } catch (const EDatabaseError& e) {
+            return e.message().toStdString();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message(1006, 1005), std::string("Отчет №9: неверный диапазон смен 1006 - 1005"));
+    EXPECT_EQ(message(5000, 5001), std::string("Отчет №9: смены 5000 - 5001 не найдены"));
+    EXPECT_EQ(message(1005, 1005), std::string("no error"));
+}
+
+TEST_F(ShiftReportTest, DemoFinancialTemplateHasAColumnForEveryPaymentType)
+{
+    const QString demoForm = referencePath(QStringLiteral("../station/demo/forms/WEBREP/Финансовый отчет.html"));
+    QFile::remove(webFolder() + QStringLiteral("/Финансовый отчет.html"));
+    ASSERT_TRUE(QFile::copy(demoForm, webFolder() + QStringLiteral("/Финансовый отчет.html")));
+    const int first = db_->scalar(QStringLiteral("SELECT MIN(SMNUM) FROM SMLOG")).toInt();
+    const int last = db_->scalar(QStringLiteral("SELECT MAX(SMNUM) FROM SMLOG")).toInt();
+    const QString html = produce(shiftParams(Variant(first), Variant(last),
+                                             composition({{4, 1, "Smena3.FRM", "Финансовый отчет.html"}}))).second;
+    // The totals row: litres and sum of each payment type, then cash, non-cash and all.
+    const qsizetype at = html.indexOf(QStringLiteral("Итого:"));
+    ASSERT_GE(at, 0) << html.toStdString();
+    const QString row = html.mid(at, html.indexOf(QStringLiteral("</tr>"), at) - at);
+    static const QRegularExpression value(QStringLiteral("<font size=2>(-?[0-9][^<]*)</font>"));
+    static const QRegularExpression notDigit(QStringLiteral("[^-0-9]"));
+    QVector<std::int64_t> hundredths;
+    for (auto it = value.globalMatch(row); it.hasNext();)
+        hundredths << it.next().captured(1).remove(QStringLiteral("&nbsp;")).remove(notDigit).toLongLong();
+    const int types = db_->scalar(QStringLiteral("SELECT COUNT(*) FROM PAYTYPE")).toInt();
+    ASSERT_EQ(hundredths.size(), 2 * types + 6) << row.toStdString();
+    std::int64_t litres = 0;
+    std::int64_t sums = 0;
+    for (int t = 0; t < types; ++t) {
+        litres += hundredths[2 * t];
+        sums += hundredths[2 * t + 1];
+    }
+    EXPECT_EQ(litres, hundredths[2 * types + 4]);
+    EXPECT_EQ(sums, hundredths[2 * types + 5]);
+    EXPECT_EQ(sums, db_->scalar(QStringLiteral("SELECT CAST(SUM(SUMMA) * 100 AS BIGINT) FROM LOGTRAN")).toLongLong());
 }
 
 TEST(HtmlTemplateFiller, RepeatsRowsFillsTotalsAndEscapesValues)

@@ -179,6 +179,11 @@ int main(int argc, char** argv)
     for (const Command& c : commands()) {
         if (name != QLatin1String(c.name))
             continue;
+        // Every command and its subcommands answer --help with their usage.
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            print(stdout, QStringLiteral("Usage: velta-station ") + c.usage);
+            return 0;
+        }
         try {
             return c.run(args);
         } catch (const velta::Exception& e) {

@@ -14,6 +14,7 @@
 #include "station/cli/ReportShortcuts.h"
 #include "station/db/StationDatabase.h"
 #include "station/db/StationPaths.h"
+#include "station/reports/core/ReportDocument.h"
 #include "station/reports/engine/ReportEngine.h"
 #include "station/reports/engine/ReportMemory.h"
 #include "station/server/ServeCommand.h"
@@ -418,6 +419,13 @@ int runReport(const QStringList& args)
         if (!bytes.endsWith('\n'))
             bytes += '\n';
         writeOut(stdout, bytes);
+    }
+    if (textStoppedAtLimits(answer.text)) {
+        writeOut(stderr, QStringLiteral("velta-station report: report %1 stopped at the report limits "
+                                        "([Reports] MaxRows or MaxSize of cnf.ini); what was written is incomplete\n")
+                             .arg(request.reportNo)
+                             .toUtf8());
+        return kReportStoppedExit;
     }
     return 0;
 }

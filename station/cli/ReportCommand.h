@@ -65,6 +65,10 @@ std::unique_ptr<ReportStation> folderStation(const QString& root);
 ReportRequest reportRequestFor(const QStringList& request, const QString& cnfFile,
                                const std::function<ReportStation&()>& station);
 
+// The exit code of a report the engine stopped at its limits (MaxRows,
+// MaxSize): its text, HTML or PDF is written, but incomplete.
+inline constexpr int kReportStoppedExit = 3;
+
 // Runs the command; returns the exit code. Output lines go to out (stdout).
 int runReport(const QStringList& args);
 

@@ -72,9 +72,20 @@ Currency parseFixed(const QString& text)
 
 Currency multiplyFixed(Currency value, Currency factor)
 {
+    return multiplyRounded(value, factor, 4);
+}
+
+Currency multiplyRounded(Currency value, Currency factor, int decimals)
+{
+    if (decimals < 0 || decimals > 4)
+        throw EConvertError(QStringLiteral("Fixed-point rounding to %1 decimals").arg(decimals));
+    // The product carries eight decimals; dropped are 4 + (4 - decimals) of them.
+    __int128 unit = 10000;
+    for (int d = decimals; d < 4; ++d)
+        unit *= 10;
     const __int128 product = static_cast<__int128>(value.scaled) * factor.scaled;
-    const __int128 half = product < 0 ? -5000 : 5000;
-    const __int128 result = (product + half) / 10000;
+    const __int128 half = product < 0 ? -(unit / 2) : unit / 2;
+    const __int128 result = (product + half) / unit * (unit / 10000);
     if (result > std::numeric_limits<std::int64_t>::max() || result < std::numeric_limits<std::int64_t>::min())
         throw EConvertError(QStringLiteral("Fixed-point overflow"));
     return Currency{static_cast<std::int64_t>(result)};

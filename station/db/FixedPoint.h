@@ -27,4 +27,9 @@ Currency parseFixed(const QString& text);
 // four-decimal numbers kept at four decimals (litres times price).
 Currency multiplyFixed(Currency value, Currency factor);
 
+// value * factor rounded once, from the exact product, to `decimals` places
+// (0 to 4), halves away from zero as the suite rounds money (RoundMoney):
+// multiplyRounded(0.5, 19.31, 2) is 9.66.
+Currency multiplyRounded(Currency value, Currency factor, int decimals);
+
 } // namespace velta::station

@@ -43,7 +43,10 @@ namespace demo {
 
 inline constexpr int kDays = 90;
 inline constexpr int kShiftsPerDay = 2;
-inline constexpr int kShiftCount = kDays * kShiftsPerDay;
+inline constexpr int kShiftCount = kDays * kShiftsPerDay; // closed shifts
+// The shift after the closed ones is open: its sales run this long from its start.
+inline constexpr int kOpenShiftIndex = kShiftCount;
+inline constexpr int kOpenShiftSaleHours = 4;
 inline constexpr int kFirstShiftNumber = 1001;
 // The shift index after which one number is skipped (a gap in the log).
 inline constexpr int kShiftIndexBeforeGap = 96;

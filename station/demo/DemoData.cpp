@@ -23,7 +23,7 @@ DemoSummary writeStationDemo(StationDatabase& db, const SchemaOptions& options, 
     const DemoScanDocs scans = writeScanDocs(db, contragents);
     const DemoShiftEvents events = writeShiftEvents(db);
 
-    summary.shifts = demo::kShiftCount;
+    summary.shifts = demo::kShiftCount + 1; // the closed ones and the open one
     summary.sales = sales.sales;
     summary.discounts = sales.discounts;
     summary.journalRows = sales.journalRows;

@@ -53,6 +53,8 @@ DemoFuelMovement writeFuelMovement(StationDatabase& db, const DemoContragents& c
 
     int opnum = 0;
     const int correctedAt = static_cast<int>(plan.size() / 2); // the receipt entered wrongly
+    // A delivery in the open shift, drawn after the others so that they stay as they were.
+    plan << Movement{kOpenShiftIndex / kShiftsPerDay, 90, 2, 0};
     for (int i = 0; i < plan.size(); ++i) {
         const Movement& m = plan.at(i);
         const DemoTank& tank = tanks().at(m.tankId - 1);

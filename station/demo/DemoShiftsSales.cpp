@@ -20,6 +20,7 @@ using namespace demo;
 
 constexpr std::int64_t kUnit = 10000; // one whole unit in scaled fixed point
 constexpr int kJournalMarker = 999;  // the journal's "no value" code for status rows
+constexpr std::int64_t kCashAtStart = 5000 * kUnit; // the till's cash when a shift opens
 
 std::int64_t roundToKopecks(std::int64_t scaled)
 {
@@ -196,6 +197,8 @@ public:
 
     // One shift with `salesCount` sales at drawn moments inside it.
     void writeShift(int index, int salesCount);
+    // The open shift: sales in its first hours, no end, no closing cash.
+    void writeOpenShift(int index, int salesCount);
     // Writes what is pending and returns the counts and the sales on account.
     DemoSales finish();
 
@@ -214,6 +217,7 @@ private:
     void writeSaleJournalRow(const Sale& sale, const ShiftInfo& shift, const QDateTime& when);
     void writeCounters(const ShiftInfo& shift, const ShiftTotals& totals);
     void writeShiftRow(const ShiftInfo& shift, std::int64_t cash);
+    void writeSales(const ShiftInfo& shift, int salesCount, ShiftTotals& totals);
 
     const DemoContragents& contragents_;
     const SchemaOptions& options_;
@@ -229,6 +233,7 @@ private:
     int indexSale_ = 0;
     int journalId_ = 0;
     int discountId_ = 0;
+    bool keepAccountSales_ = true;
     DemoSales result_;
 };
 
@@ -253,13 +258,32 @@ ShiftSalesWriter::ShiftSalesWriter(StationDatabase& db, const DemoContragents& c
 void ShiftSalesWriter::writeShift(int index, int salesCount)
 {
     const ShiftInfo shift = shiftInfo(index);
+    ShiftTotals totals;
+    writeSales(shift, salesCount, totals);
+    writeShiftRow(shift, totals.cash);
+}
+
+void ShiftSalesWriter::writeOpenShift(int index, int salesCount)
+{
+    ShiftInfo shift = shiftInfo(index);
+    // The sales fall into the hours gone so far; the log has no end yet.
+    shift.end = shift.begin.addSecs(kOpenShiftSaleHours * 3600);
+    keepAccountSales_ = false;
+    ShiftTotals totals;
+    writeSales(shift, salesCount, totals);
+    shifts_.add({shift.smnum, shift.begin, QVariant(), shift.op, qlonglong(kCashAtStart), QVariant(), QVariant(),
+                 QVariant(), QVariant()});
+}
+
+// The shift's opening rows, its sales and the dispensers' counters so far.
+void ShiftSalesWriter::writeSales(const ShiftInfo& shift, int salesCount, ShiftTotals& totals)
+{
     writeOpeningRows(shift);
     const QVector<qint64> seconds = drawSaleSeconds(shift, salesCount);
-    ShiftTotals totals{meter_, QVector<std::int64_t>(meter_.size(), 0), QVector<std::int64_t>(meter_.size(), 0)};
+    totals = {meter_, QVector<std::int64_t>(meter_.size(), 0), QVector<std::int64_t>(meter_.size(), 0)};
     for (qint64 second : seconds)
         writeSale(shift, second, totals);
     writeCounters(shift, totals);
-    writeShiftRow(shift, totals.cash);
 }
 
 DemoSales ShiftSalesWriter::finish()
@@ -314,7 +338,7 @@ void ShiftSalesWriter::writeSale(const ShiftInfo& shift, qint64 second, ShiftTot
     totals.liters[sale.nozzleIndex] += sale.liters;
     totals.summa[sale.nozzleIndex] += sale.summa;
     meter_[sale.nozzleIndex] += sale.liters;
-    if (sale.onAccount)
+    if (sale.onAccount && keepAccountSales_)
         result_.accountSales << DemoAccountSale{indexSale_, when, sale.fuel->id, sale.liters, sale.summa,
                                                 sale.client->id, sale.carIndex, sale.driverIndex, tripSheet};
 }
@@ -442,7 +466,7 @@ void ShiftSalesWriter::writeCounters(const ShiftInfo& shift, const ShiftTotals& 
 // drawn before kopecks) and the operator who takes over.
 void ShiftSalesWriter::writeShiftRow(const ShiftInfo& shift, std::int64_t cash)
 {
-    const std::int64_t inKkm = 5000 * kUnit;
+    const std::int64_t inKkm = kCashAtStart;
     const std::int64_t goodsRoubles = rnd_.range(2000, 15000);
     const std::int64_t goodsKopecks = rnd_.range(0, 99);
     shifts_.add({shift.smnum, shift.begin, shift.end, shift.op, qlonglong(inKkm), qlonglong(inKkm + cash),
@@ -461,6 +485,7 @@ DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contra
     const QVector<int> perShift = salesPerShift(salesCount);
     for (int s = 0; s < kShiftCount; ++s)
         writer.writeShift(s, perShift[s]);
+    writer.writeOpenShift(kOpenShiftIndex, salesCount / kShiftCount);
     return writer.finish();
 }
 

@@ -37,8 +37,10 @@ struct DemoSales {
 // fuel at the start of every month, a little above what the client takes.
 void writeLimits(StationDatabase& db, const DemoContragents& contragents, const DemoSales& sales);
 
-// Writes the shifts (with one gap in their numbering) and salesCount sales
-// spread over them.
+// Writes the closed shifts (with one gap in their numbering) and salesCount
+// sales spread over them, then the open shift that follows them with as many
+// sales as an average shift in its first hours. The open shift's sales on
+// account are not among accountSales: limits and notes cover closed shifts.
 DemoSales writeShiftsAndSales(StationDatabase& db, const DemoContragents& contragents, int salesCount,
                               const SchemaOptions& options);
 

@@ -285,10 +285,11 @@ TEST(FinRepTableTest, AHugeCountReadsNoMoreRowsThanTheBodyHasLines)
 
 TEST(FinRepTableTest, TheDemoTemplateHoldsTheTableOfTheDemoPaymentTypes)
 {
-    // The demo host's payment types, as the plug-in holds them.
+    // Every payment type of the demo station, so that the columns add up to the totals.
     const QList<FinRepPayType> demo = {{QStringLiteral("Наличные"), 0},         {QStringLiteral("Платеж. терминал"), 1},
                                        {QStringLiteral("Товарные карты"), 2},   {QStringLiteral("Безналичные"), 3},
                                        {QStringLiteral("Ведомость +"), 104},      {QStringLiteral("Мерник"), 5},
+                                       {QStringLiteral("Ведомость лимитная"), 204}, {QStringLiteral("Самообслуживание"), 7},
                                        {QStringLiteral("Талоны"), 109},         {QStringLiteral("Договорной"), 108},
                                        {QStringLiteral("Дисконтные карты"), 10}};
     const QString path = test::referencePath(QStringLiteral("../station/demo/forms/WEBREP/") + kTemplateName);

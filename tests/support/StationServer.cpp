@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace velta::test {
 
@@ -62,6 +64,8 @@ void StationServer::start(const QString& root, QStringList extra)
     if (!extra.contains(QStringLiteral("--listen")))
         args << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0");
     args << extra;
+    // The server dies with the test program, even one killed mid-run.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(program(), args);
     if (!process_.waitForStarted(10000)) {
         error_ = QStringLiteral("velta-station serve did not start: ") + process_.errorString();

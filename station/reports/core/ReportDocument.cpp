@@ -3,6 +3,12 @@
 #include <utility>
 
 namespace velta::station {
+namespace {
+
+const QString kLimitStart = QStringLiteral("Отчет остановлен: ");
+const QString kLimitEnd = QStringLiteral(" (ограничения отчетов в настройках). Выберите период короче.");
+
+} // namespace
 
 ReportDocument::ReportDocument(QString title, ReportLimits limits)
     : title_(std::move(title))
@@ -53,7 +59,17 @@ QString reportLimitMessage(const ReportLimits& limits, bool byRows)
 {
     const QString what = byRows ? QStringLiteral("число строк превысило %1").arg(limits.maxRows)
                                 : QStringLiteral("размер превысил %1 МБ").arg(limits.maxSizeMb);
-    return QStringLiteral("Отчет остановлен: %1 (ограничения отчетов в настройках). Выберите период короче.").arg(what);
+    return QStringLiteral("%1%2%3").arg(kLimitStart, what, kLimitEnd);
+}
+
+bool textStoppedAtLimits(const QString& text)
+{
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.startsWith(kLimitStart) && line.endsWith(kLimitEnd))
+            return true;
+    }
+    return false;
 }
 
 } // namespace velta::station

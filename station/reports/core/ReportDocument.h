@@ -110,5 +110,8 @@ private:
 
 // The message left when a report stops at its limits.
 QString reportLimitMessage(const ReportLimits& limits, bool byRows);
+// Whether a report's text carries that message on a line of its own: the
+// report stopped before its end (what a client sees of the flag).
+bool textStoppedAtLimits(const QString& text);
 
 } // namespace velta::station

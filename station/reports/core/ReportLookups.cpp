@@ -7,6 +7,7 @@
 #include "station/reports/core/ReportParams.h"
 
 #include <QDateTime>
+#include <limits>
 
 namespace velta::station {
 
@@ -79,6 +80,18 @@ ReportSpan shiftSpan(StationDatabase& db, int firstShift, int lastShift)
     }
     if (firstShift == lastShift && !span.operators.isEmpty())
         span.operatorName = span.operators.front();
+    return span;
+}
+
+ReportSpan requiredShiftSpan(StationDatabase& db, int reportNo, std::int64_t firstShift, std::int64_t lastShift)
+{
+    if (firstShift < 0 || lastShift < firstShift || lastShift > std::numeric_limits<int>::max())
+        throw EDatabaseError(
+            QStringLiteral("Отчет №%1: неверный диапазон смен %2 - %3").arg(reportNo).arg(firstShift).arg(lastShift));
+    ReportSpan span = shiftSpan(db, int(firstShift), int(lastShift));
+    if (!span.found())
+        throw EDatabaseError(
+            QStringLiteral("Отчет №%1: смены %2 - %3 не найдены").arg(reportNo).arg(firstShift).arg(lastShift));
     return span;
 }
 

@@ -47,6 +47,9 @@ struct ReportSpan {
 
 // The range of shifts first..last with their bounds from the shift log.
 ReportSpan shiftSpan(StationDatabase& db, int firstShift, int lastShift);
+// The same for a report that needs the range: raises EDatabaseError naming
+// the report when the range is reversed or negative, or the log has none of it.
+ReportSpan requiredShiftSpan(StationDatabase& db, int reportNo, std::int64_t firstShift, std::int64_t lastShift);
 // The shift whose end is not set yet; none when every shift is closed.
 std::optional<ReportSpan> openShift(StationDatabase& db);
 // The current shift: the open one, else the latest; none on an empty log.

@@ -30,6 +30,7 @@ struct JournalRow {
 };
 
 struct Amounts {
+    int operations = 0;
     std::int64_t byDocument = 0;
     std::int64_t fact = 0;
     std::int64_t mass = 0;
@@ -37,6 +38,7 @@ struct Amounts {
     {
         if (!countsInTotals(row.corrected))
             return;
+        ++operations;
         byDocument += row.byDocument;
         fact += row.fact;
         mass += massOf(row.fact, row.density);
@@ -224,7 +226,8 @@ ReportDocument journalReport(const ReportContext& context, const ReportParams& p
     if (byFuel.size() > 1)
         for (auto it = byFuel.constBegin(); it != byFuel.constEnd(); ++it)
             table.totals << totalsOf(journal, QStringLiteral("Итого ") + it.key(), it.value(), f);
-    table.totals << totalsOf(journal, QStringLiteral("Всего операций: %1").arg(rows.size()), all, f);
+    // The count covers the rows the totals sum: a corrected entry is listed, not counted.
+    table.totals << totalsOf(journal, QStringLiteral("Всего операций: %1").arg(all.operations), all, f);
     return document;
 }
 

@@ -1,15 +1,19 @@
 #include "station/reports/shift/SalesQuery.h"
 
+#include "station/db/FixedPoint.h"
 #include "station/db/StationDatabase.h"
 #include "station/reports/core/DirectoryNames.h"
 
-#include <cmath>
-
 namespace velta::station {
 
-double Sale::discountSum() const
+std::int64_t Sale::kilograms() const
 {
-    return std::round((basePrice - price) * litres * 100.0) / 100.0;
+    return massOf(litres, density);
+}
+
+std::int64_t Sale::discountSum() const
+{
+    return multiplyRounded(Currency{basePrice - price}, Currency{litres}, 2).scaled;
 }
 
 QString Sale::contragentLabel() const
@@ -83,11 +87,11 @@ void forEachSale(const ReportContext& context, const SaleFilter& filter, const Q
         s.shift = query.value(1).toInt();
         s.dispenser = query.value(2).toString().trimmed();
         s.fuel = query.value(3).toString().trimmed();
-        s.litres = amountOf(query.value(4));
-        s.density = amountOf(query.value(5));
-        s.price = amountOf(query.value(6));
-        s.basePrice = amountOf(query.value(7));
-        s.sum = amountOf(query.value(8));
+        s.litres = scaledAmount(query.value(4));
+        s.density = scaledAmount(query.value(5));
+        s.price = scaledAmount(query.value(6));
+        s.basePrice = scaledAmount(query.value(7));
+        s.sum = scaledAmount(query.value(8));
         s.payType = query.value(9).toInt();
         s.buyer = query.value(10).toString().trimmed();
         s.tripSheet = query.value(11).toString().trimmed();
@@ -97,7 +101,7 @@ void forEachSale(const ReportContext& context, const SaleFilter& filter, const Q
         s.operatorName = query.value(15).toString().trimmed();
         s.discountKind = query.value(16).toInt();
         s.discountName = query.value(17).toString().trimmed();
-        s.discountValue = amountOf(query.value(18));
+        s.discountValue = scaledAmount(query.value(18));
         s.discountParam = query.value(19).toString().trimmed();
         if (!take(s))
             return;
@@ -136,13 +140,13 @@ void addFuelTotals(ReportDocument& doc, const ReportFormats& f, const QMap<QStri
                                        {QStringLiteral("Сумма, руб"), CellAlign::Right}});
     SaleTotals all;
     for (auto it = byFuel.begin(); it != byFuel.end(); ++it) {
-        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.kilograms(it->kilograms),
-                                f.money(it->sum)}))
+        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(units(it->litres)),
+                                f.kilograms(units(it->kilograms)), f.money(units(it->sum))}))
             return;
         all.merge(*it);
     }
-    table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
-                                f.kilograms(all.kilograms), f.money(all.sum)};
+    table.totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(units(all.litres)),
+                                f.kilograms(units(all.kilograms)), f.money(units(all.sum))};
 }
 
 } // namespace velta::station

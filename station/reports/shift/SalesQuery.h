@@ -1,13 +1,15 @@
 #pragma once
 // The sales query of the per-shift sales reports, shared with the shift
 // report's sections so that both list the same sales with the same names and
-// the same per-sale discount.
+// the same per-sale discount. Amounts are kept as the database keeps them
+// (scaled by 10000) and summed exactly.
 #include "station/reports/core/ReportContext.h"
 #include "station/reports/core/ReportLookups.h"
 
 #include <QMap>
 #include <QString>
 #include <QVector>
+#include <cstdint>
 #include <functional>
 
 namespace velta::station {
@@ -18,11 +20,12 @@ struct Sale {
     int shift = 0;
     QString dispenser;
     QString fuel;
-    double litres = 0;
-    double density = 0;
-    double price = 0;
-    double basePrice = 0;
-    double sum = 0;
+    // Scaled by 10000, as stored.
+    std::int64_t litres = 0;
+    std::int64_t density = 0;
+    std::int64_t price = 0;
+    std::int64_t basePrice = 0;
+    std::int64_t sum = 0;
     int payType = 0;
     QString buyer; // card number or coupon numbers
     QString tripSheet;
@@ -35,14 +38,17 @@ struct Sale {
     // The discount row of the sale, when the query asks for discounts.
     int discountKind = 0;
     QString discountName;
-    double discountValue = 0;
+    std::int64_t discountValue = 0;
     QString discountParam;
 
-    double kilograms() const { return litres * density; }
-    // Roubles off the pump price, rounded to kopecks per sale as the receipt
-    // shows it (bonus litres lower no price).
-    double discountSum() const;
-    double bonusLitres() const { return discountKind == 3 ? discountValue : 0.0; }
+    // The sale's mass kept at four decimals, as a stored per-sale value is:
+    // every report sums these, so a shift weighs the same in each of them.
+    std::int64_t kilograms() const;
+    // Roubles off the pump price, (base price - price) * litres computed
+    // exactly and rounded once to kopecks as the receipt shows it (bonus
+    // litres lower no price).
+    std::int64_t discountSum() const;
+    std::int64_t bonusLitres() const { return discountKind == 3 ? discountValue : 0; }
     // The contragent as the statement reports head its sales.
     QString contragentLabel() const;
 };
@@ -66,11 +72,12 @@ void forEachSale(const ReportContext& context, const SaleFilter& filter, const Q
 struct SaleTotals {
     int count = 0;
     int coupons = 0;
-    double litres = 0;
-    double kilograms = 0;
-    double sum = 0;
-    double discount = 0;
-    double bonus = 0;
+    // Scaled by 10000.
+    std::int64_t litres = 0;
+    std::int64_t kilograms = 0;
+    std::int64_t sum = 0;
+    std::int64_t discount = 0;
+    std::int64_t bonus = 0;
 
     void add(const Sale& s);
     // Adds the sums of another group.

@@ -29,20 +29,15 @@ QVector<int> statementCodes(const ReportParams& params, const PayTypes& types)
 
 ReportSpan chosenShifts(const ReportContext& context, const ReportParams& params)
 {
-    std::int64_t first = params.integer(report::kShiftBegShift);
-    std::int64_t last = params.integer(report::kShiftEndShift);
+    const std::int64_t first = params.integer(report::kShiftBegShift);
+    const std::int64_t last = params.integer(report::kShiftEndShift);
     if (first == report::kCurrentShiftMark && last == report::kCurrentShiftMark) {
         const std::optional<int> current = currentShiftNumber(context.db());
         if (!current)
             throw EDatabaseError(QStringLiteral("Отчет №%1: журнал смен пуст").arg(params.reportNo()));
-        first = last = *current;
-    } else if (first < 0 || last < first || last > std::numeric_limits<int>::max()) {
-        throw EDatabaseError(QStringLiteral("Отчет №%1: неверный диапазон смен %2 - %3").arg(params.reportNo()).arg(first).arg(last));
+        return shiftSpan(context.db(), *current, *current);
     }
-    ReportSpan span = shiftSpan(context.db(), int(first), int(last));
-    if (!span.found())
-        throw EDatabaseError(QStringLiteral("Отчет №%1: смены %2 - %3 не найдены").arg(params.reportNo()).arg(first).arg(last));
-    return span;
+    return requiredShiftSpan(context.db(), params.reportNo(), first, last);
 }
 
 void emitTable(ReportDocument& document, const ShiftSection& section)

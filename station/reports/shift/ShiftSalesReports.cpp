@@ -39,8 +39,8 @@ ReportTable* addDiscountTotals(ReportDocument& doc, const ReportFormats& f, cons
                                        {QStringLiteral("Скидка, руб"), CellAlign::Right},
                                        {QStringLiteral("Бонус, л"), CellAlign::Right}});
     for (auto it = byKey.begin(); it != byKey.end(); ++it) {
-        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(it->litres), f.money(it->sum),
-                                f.money(it->discount), f.litres(it->bonus)}))
+        if (!doc.addRow(table, {it.key(), QString::number(it->count), f.litres(units(it->litres)), f.money(units(it->sum)),
+                                f.money(units(it->discount)), f.litres(units(it->bonus))}))
             return nullptr;
     }
     return &table;
@@ -59,14 +59,14 @@ QVector<ReportColumn> accountSaleColumns()
 
 QStringList accountSaleCells(const ReportFormats& f, const Sale& s)
 {
-    return {s.time, s.dispenser, s.fuel, s.car, s.driver, s.tripSheet, f.litres(s.litres), f.kilograms(s.kilograms()),
-            f.money(s.price), f.money(s.sum)};
+    return {s.time, s.dispenser, s.fuel, s.car, s.driver, s.tripSheet, f.litres(units(s.litres)), f.kilograms(units(s.kilograms())),
+            f.money(units(s.price)), f.money(units(s.sum))};
 }
 
 QStringList accountTotalCells(const ReportFormats& f, const QString& label, const SaleTotals& t)
 {
-    return {label, QString(), QString(), QString(), QString(), QString(), f.litres(t.litres), f.kilograms(t.kilograms),
-            QString(), f.money(t.sum)};
+    return {label, QString(), QString(), QString(), QString(), QString(), f.litres(units(t.litres)), f.kilograms(units(t.kilograms)),
+            QString(), f.money(units(t.sum))};
 }
 
 // Sales grouped by a key (a table per group under its heading), then by fuel.
@@ -199,10 +199,10 @@ int couponCount(const QString& coupons)
 ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams& params)
 {
     params.expectCount({8});
-    const int firstShift = int(params.integer(0));
+    const std::int64_t firstShift = params.integer(0);
     const QVector<std::int64_t> flags = params.integers(1);
     const bool showEmpty = params.boolean(2);
-    const int lastShift = int(params.integer(3));
+    const std::int64_t lastShift = params.integer(3);
     const bool fuelTotals = params.boolean(4);
     const bool kindTotals = params.boolean(5);
     const bool allPayTypes = params.boolean(6);
@@ -211,8 +211,8 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
     const PayTypes payTypes(context.db());
     const QVector<int> chosen = allPayTypes ? payTypes.all() : payTypes.selected(flags, codes);
     const ReportFormats& f = context.formats();
+    const ReportSpan span = requiredShiftSpan(context.db(), params.reportNo(), firstShift, lastShift);
     ReportDocument doc = context.newDocument(QStringLiteral("Сменный отчет по бонусам и скидкам").toUpper());
-    const ReportSpan span = shiftSpan(context.db(), firstShift, lastShift);
     doc.addHeadLine(span.describe());
     doc.addHeadLine(QStringLiteral("Виды оплаты: ")
                     + (allPayTypes ? QStringLiteral("все") : payTypeList(payTypes, chosen)));
@@ -252,9 +252,9 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
         SaleTotals payTotals;
         QMap<QString, SaleTotals> byKind;
         for (const Sale& s : sales) {
-            if (!doc.addRow(table, {s.time, s.dispenser, s.fuel, f.litres(s.litres), f.money(s.basePrice),
-                                    f.money(s.price), f.money(s.sum), f.money(s.discountSum()),
-                                    s.bonusLitres() != 0 ? f.litres(s.bonusLitres()) : QString(), s.discountName,
+            if (!doc.addRow(table, {s.time, s.dispenser, s.fuel, f.litres(units(s.litres)), f.money(units(s.basePrice)),
+                                    f.money(units(s.price)), f.money(units(s.sum)), f.money(units(s.discountSum())),
+                                    s.bonusLitres() != 0 ? f.litres(units(s.bonusLitres())) : QString(), s.discountName,
                                     s.discountParam}))
                 return doc;
             payTotals.add(s);
@@ -262,9 +262,9 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
             byFuel[s.fuel].add(s);
             byKind[s.discountName].add(s);
         }
-        table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.litres(payTotals.litres), QString(),
-                                    QString(), f.money(payTotals.sum), f.money(payTotals.discount),
-                                    f.litres(payTotals.bonus), QString(), QString()};
+        table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.litres(units(payTotals.litres)), QString(),
+                                    QString(), f.money(units(payTotals.sum)), f.money(units(payTotals.discount)),
+                                    f.litres(units(payTotals.bonus)), QString(), QString()};
         if (kindTotals && !addDiscountTotals(doc, f, QStringLiteral("Скидка / бонус"), byKind))
             return doc;
     }
@@ -273,8 +273,8 @@ ReportDocument bonusShiftReport(const ReportContext& context, const ReportParams
         ReportTable* table = addDiscountTotals(doc, f, QStringLiteral("ГСМ"), byFuel);
         if (!table)
             return doc;
-        table->totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(all.litres),
-                                     f.money(all.sum), f.money(all.discount), f.litres(all.bonus)};
+        table->totals << QStringList{QStringLiteral("Всего"), QString::number(all.count), f.litres(units(all.litres)),
+                                     f.money(units(all.sum)), f.money(units(all.discount)), f.litres(units(all.bonus))};
     }
     if (all.count == 0 && doc.blocks().empty())
         doc.addParagraph(QStringLiteral("Продаж со скидками и бонусами не было."));
@@ -415,7 +415,7 @@ ReportDocument talonsShiftReport(const ReportContext& context, const ReportParam
     forEachSale(context, filter, QStringLiteral("1, 11"), [&](const Sale& s) {
         const int coupons = couponCount(s.buyer);
         if (!doc.addRow(table, {s.time, QString::number(s.shift), s.dispenser, s.fuel, s.buyer, QString::number(coupons),
-                                f.litres(s.litres), f.money(s.sum), s.operatorName}))
+                                f.litres(units(s.litres)), f.money(units(s.sum)), s.operatorName}))
             return false;
         all.add(s);
         all.coupons += coupons;
@@ -424,7 +424,7 @@ ReportDocument talonsShiftReport(const ReportContext& context, const ReportParam
         return true;
     });
     table.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), QString(), QString(),
-                                QString::number(all.coupons), f.litres(all.litres), f.money(all.sum), QString()};
+                                QString::number(all.coupons), f.litres(units(all.litres)), f.money(units(all.sum)), QString()};
     if (!byFuel.isEmpty()) {
         doc.addHeading(QStringLiteral("Итоги по ГСМ"));
         ReportTable& fuels = doc.addTable({{QStringLiteral("ГСМ")}, {QStringLiteral("Отливов"), CellAlign::Right},
@@ -433,7 +433,7 @@ ReportDocument talonsShiftReport(const ReportContext& context, const ReportParam
                                            {QStringLiteral("Сумма, руб"), CellAlign::Right}});
         for (auto it = byFuel.begin(); it != byFuel.end(); ++it) {
             if (!doc.addRow(fuels, {it.key(), QString::number(it->count), QString::number(it->coupons),
-                                    f.litres(it->litres), f.money(it->sum)}))
+                                    f.litres(units(it->litres)), f.money(units(it->sum))}))
                 break;
         }
     }
@@ -485,15 +485,15 @@ ReportDocument cardsShiftReport(const ReportContext& context, const ReportParams
     QMap<QString, SaleTotals> byFuel;
     SaleTotals all;
     forEachSale(context, filter, QStringLiteral("11, 1"), [&](const Sale& s) {
-        if (!doc.addRow(table, {s.buyer, s.time, s.dispenser, s.fuel, f.litres(s.litres), f.money(s.price),
-                                f.money(s.sum), payTypes.name(s.payType)}))
+        if (!doc.addRow(table, {s.buyer, s.time, s.dispenser, s.fuel, f.litres(units(s.litres)), f.money(units(s.price)),
+                                f.money(units(s.sum)), payTypes.name(s.payType)}))
             return false;
         all.add(s);
         byFuel[s.fuel].add(s);
         return true;
     });
     table.totals << QStringList{QStringLiteral("Итого"), QStringLiteral("отливов: %1").arg(all.count), QString(),
-                                QString(), f.litres(all.litres), QString(), f.money(all.sum), QString()};
+                                QString(), f.litres(units(all.litres)), QString(), f.money(units(all.sum)), QString()};
     addFuelTotals(doc, f, byFuel);
     return doc;
 }

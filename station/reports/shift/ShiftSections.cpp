@@ -132,23 +132,36 @@ ShiftSection cashDesksSection(const ShiftScope& scope)
                     QStringLiteral("CASH"), QStringLiteral("OUTKKM"), QStringLiteral("DIFF")};
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
         "SELECT s.SMNUM, s.OPERATOR, s.INKKM, s.OUTKKM, "
-        "(SELECT SUM(l.SUMMA) FROM LOGTRAN l WHERE l.SMNUM = s.SMNUM AND MOD(l.VIDOPL, 100) = 0) "
+        "(SELECT SUM(l.SUMMA) FROM LOGTRAN l WHERE l.SMNUM = s.SMNUM AND MOD(l.VIDOPL, 100) = 0), "
+        "CASE WHEN s.ENDTIME IS NULL THEN 1 ELSE 0 END "
         "FROM SMLOG s WHERE s.SMNUM BETWEEN ? AND ? ORDER BY s.SMNUM"));
     std::int64_t cash = 0;
     std::int64_t diff = 0;
+    QStringList open;
     while (query.next()) {
         const std::int64_t in = scaledAmount(query.value(2));
-        const std::int64_t out = scaledAmount(query.value(3));
         const std::int64_t sold = scaledAmount(query.value(4));
-        const std::int64_t d = out - in - sold;
         cash += sold;
-        diff += d;
-        section.rows << QStringList{query.value(0).toString(), query.value(1).toString().trimmed(),
-                                    f.money(units(in)), f.money(units(sold)), f.money(units(out)),
-                                    f.money(units(d))};
+        QStringList row{query.value(0).toString(), query.value(1).toString().trimmed(), f.money(units(in)),
+                        f.money(units(sold))};
+        // An open shift has no closing cash yet, so it has no discrepancy either.
+        if (query.value(5).toInt() == 1) {
+            open << query.value(0).toString();
+            row << QString() << QStringLiteral("смена открыта");
+        } else {
+            const std::int64_t out = scaledAmount(query.value(3));
+            const std::int64_t d = out - in - sold;
+            diff += d;
+            row << f.money(units(out)) << f.money(units(d));
+        }
+        section.rows << row;
     }
+    const bool anyClosed = section.rows.size() > open.size();
     section.totals << QStringList{QStringLiteral("Итого"), QString(), QString(), f.money(units(cash)),
-                                  QString(), f.money(units(diff))};
+                                  QString(), anyClosed ? f.money(units(diff)) : QString()};
+    if (!open.isEmpty())
+        section.notes << QStringLiteral("Смена № %1 не закрыта: остатка в кассе на конец еще нет, расхождение по ней "
+                                        "не считается.").arg(open.join(QStringLiteral(", ")));
     return section;
 }
 

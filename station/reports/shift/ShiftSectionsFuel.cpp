@@ -219,9 +219,10 @@ ShiftSection receiptsSection(const ShiftScope& scope)
                     QStringLiteral("CAR"), QStringLiteral("VOLTTN"), QStringLiteral("FACT"), QStringLiteral("DELTA"),
                     QStringLiteral("PLOTN"), QStringLiteral("TEMPER"), QStringLiteral("PRIM")};
     // The receipts journal's entries of the shifts: corrected ones listed and
-    // marked as there, their correcting entries alone counted in the totals.
+    // marked as there, their correcting entries alone counted in the totals;
+    // the density is the one measured on acceptance, as the journal shows it.
     QSqlQuery query = shiftQuery(scope, QStringLiteral(
-        "SELECT CAST(BEGTIME AS VARCHAR(24)), TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, UDVES, TEMPER, "
+        "SELECT CAST(BEGTIME AS VARCHAR(24)), TTNNUM, GSMNAME, SILONAME, CARNAME, CARVOLTTN, FACT1, DELTA, FACTPLOTN, TEMPER, "
         "PRIM, COR FROM PRX WHERE SMNUM BETWEEN ? AND ? AND %1 ORDER BY BEGTIME, OPNUM")
                                             .arg(fuelJournalCondition(FuelJournalKind::Receipts)));
     std::int64_t byDocument = 0;

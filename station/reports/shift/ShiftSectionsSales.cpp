@@ -75,10 +75,10 @@ ShiftSection statementsSection(const ShiftScope& scope)
     SaleTotals all;
     for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.contragentLabel(); })) {
         all.merge(t);
-        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum)};
+        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(units(t.litres)), f.money(units(t.sum))};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(all.litres),
-                                  f.money(all.sum)};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(units(all.litres)),
+                                  f.money(units(all.sum))};
     return section;
 }
 
@@ -102,11 +102,11 @@ ShiftSection bonusesSection(const ShiftScope& scope)
     SaleTotals all;
     for (const auto& [key, t] : salesByNameAndFuel(scope, filter, [](const Sale& s) { return s.discountName; })) {
         all.merge(t);
-        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(t.litres), f.money(t.sum),
-                                    f.money(t.discount)};
+        section.rows << QStringList{key.first, key.second, QString::number(t.count), f.litres(units(t.litres)), f.money(units(t.sum)),
+                                    f.money(units(t.discount))};
     }
-    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(all.litres),
-                                  f.money(all.sum), f.money(all.discount)};
+    section.totals << QStringList{QStringLiteral("Итого"), QString(), QString::number(all.count), f.litres(units(all.litres)),
+                                  f.money(units(all.sum)), f.money(units(all.discount))};
     return section;
 }
 

@@ -7,10 +7,13 @@
 #include "station/cli/QueryRows.h"
 #include "station/cli/ReportParamsJson.h"
 #include "station/cli/ReportPdf.h"
+#include "plugin/platform/Paths.h"
 #include "station/db/FirebirdFile.h"
 #include "tests/support/StationServer.h"
 #include "tests/support/TestEnv.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -346,6 +349,50 @@ TEST_F(ReportCommand, BadRequestsExitNonZeroWithAMessage)
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message)))
             << c.args.join(QLatin1Char(' ')).toStdString() << " said: " << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}
+
+TEST_F(ReportCommand, AReportStoppedAtItsLimitsExitsThree)
+{
+    // The engine reads its limits from the cnf.ini of the Windows folder.
+    const QString windowsCnf = Paths::toNative(QStringLiteral("C:\\WINDOWS\\cnf.ini"));
+    QDir().mkpath(QFileInfo(windowsCnf).path());
+    struct Remove {
+        QString path;
+        ~Remove() { QFile::remove(path); }
+    } remove{windowsCnf};
+    const QStringList journal{QStringLiteral("--root"), root(), QStringLiteral("0"),
+                              QStringLiteral(R"([{"int":1},{"int":200}])")};
+    writeFileBytes(windowsCnf, "[Reports]\r\nMaxRows=3\r\n");
+    CommandRun r = velta(journal);
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Отчет остановлен: число строк превысило 3"))) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("stopped at the report limits"))) << r.err.toStdString();
+
+    writeFileBytes(windowsCnf, "[Reports]\r\nMaxRows=100000\r\n");
+    r = velta(journal);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Отчет остановлен")));
+    EXPECT_EQ(r.err, QString());
+}
+
+TEST(StationCommands, EveryCommandAnswersHelpWithItsUsage)
+{
+    if (!StationServer::available())
+        GTEST_SKIP() << "velta-station is not built";
+    for (const QStringList& args : {QStringList{QStringLiteral("init"), QStringLiteral("--help")},
+                                    QStringList{QStringLiteral("forms"), QStringLiteral("-h")},
+                                    QStringList{QStringLiteral("serve"), QStringLiteral("--root"), QStringLiteral("/nowhere"),
+                                                QStringLiteral("--help")},
+                                    QStringList{QStringLiteral("report"), QStringLiteral("shift"), QStringLiteral("--help")}}) {
+        QProcess p;
+        p.start(StationServer::program(), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(p.exitCode(), 0) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: velta-station ") + args.front() + QLatin1Char(' ')))
+            << out.toStdString();
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), QString());
     }
 }
 

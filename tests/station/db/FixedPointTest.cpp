@@ -54,3 +54,15 @@ TEST(FixedPoint, MultiplicationKeepsFourDecimalsRounded)
     EXPECT_EQ(multiplyFixed(Currency{5}, Currency{5000}).scaled, 3); // 0.00025 rounds up to 0.0003
     EXPECT_THROW(multiplyFixed(Currency{std::numeric_limits<std::int64_t>::max()}, Currency{20000}), EConvertError);
 }
+
+TEST(FixedPoint, ProductRoundedOnceToKopecks)
+{
+    // (52.30 - 51.80) * 19.31 = 9.655 exactly: 9.66, where a binary product rounds to 9.65.
+    EXPECT_EQ(multiplyRounded(Currency{5000}, Currency{193100}, 2).scaled, 96600);
+    EXPECT_EQ(multiplyRounded(Currency{-5000}, Currency{193100}, 2).scaled, -96600);
+    // 0.0099 * 0.5 = 0.00495: rounded once it is 0.00, not 0.0050 -> 0.01 in two steps.
+    EXPECT_EQ(multiplyRounded(Currency{99}, Currency{5000}, 2).scaled, 0);
+    EXPECT_EQ(multiplyRounded(Currency{12345}, Currency{10000}, 0).scaled, 10000);
+    EXPECT_EQ(multiplyRounded(Currency{57400}, Currency{7516}, 4), multiplyFixed(Currency{57400}, Currency{7516}));
+    EXPECT_THROW(multiplyRounded(Currency{1}, Currency{1}, 5), EConvertError);
+}

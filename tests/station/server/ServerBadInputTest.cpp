@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 namespace velta::test {
@@ -28,6 +29,18 @@ const ChildRoleRegistration kHalfRequest("server-half-request", [](const QString
     socket.write(frame.left(frame.size() / 2));
     socket.waitForBytesWritten(5000);
     std::puts("sent");
+    std::fflush(stdout);
+    QThread::sleep(60);
+    return 0;
+});
+
+// A child that serves the station folder given and prints the server's pid,
+// then hangs until killed.
+const ChildRoleRegistration kServingParent("serving-parent", [](const QStringList& args) {
+    StationServer server(args.value(0));
+    if (server.port() == 0)
+        return 2;
+    std::printf("%lld\n", static_cast<long long>(server.process().processId()));
     std::fflush(stdout);
     QThread::sleep(60);
     return 0;
@@ -356,6 +369,35 @@ TEST(ServeOptions, LimitsTakeWholeNumbersInRange)
         EXPECT_EQ(e.message(),
                   QStringLiteral("--max-connections needs a whole number of connections from 1 to 1000000, not \"0\""));
     }
+}
+
+TEST(ServerLifetime, ServerDiesWithTheProgramThatStartedIt)
+{
+    TestEnv env;
+    const QString root = env.path(QStringLiteral("station"));
+    ASSERT_EQ(StationServer::initStation(root, 0), QString());
+    const std::unique_ptr<QProcess> parent = startChild(QStringLiteral("serving-parent"), {root});
+    ASSERT_TRUE(parent->waitForReadyRead(30000));
+    const qint64 server = parent->readAllStandardOutput().trimmed().toLongLong();
+    ASSERT_GT(server, 0);
+    ASSERT_EQ(::kill(pid_t(server), 0), 0);
+    parent->kill();
+    parent->waitForFinished();
+    // The server is the killed child's child: it gets SIGTERM and exits (a
+    // zombie until whoever adopted it reaps it counts as gone).
+    const auto running = [server] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(server));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray text = stat.readAll();
+        return !text.mid(text.lastIndexOf(')') + 2, 1).startsWith('Z');
+    };
+    QDeadlineTimer deadline(10000);
+    while (running() && !deadline.hasExpired())
+        QThread::msleep(50);
+    EXPECT_FALSE(running()) << "the server outlived its parent";
+    if (running())
+        ::kill(pid_t(server), SIGKILL);
 }
 
 } // namespace

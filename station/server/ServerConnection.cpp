@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -28,6 +29,12 @@ char* scratch()
 }
 
 } // namespace
+
+ServerConnection::Time ServerConnection::clock()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 ServerConnection::ServerConnection(int descriptor, QHostAddress peer, const ServerConfig& config, StationDatabase* db,
                                    QByteArray attachError, Time now)
@@ -113,6 +120,8 @@ void ServerConnection::serveFrames(Time now)
             return;
         }
         const ServerSession::Reply reply = session_->handle(*request);
+        // A request may run long: the answer's times count from its end.
+        now = clock();
         leaveAfterAnswer_ = reply.close;
         queueAnswer(reply.payload);
         flush(now);
@@ -241,6 +250,12 @@ void ServerConnection::expire(Time now)
 {
     if (now < deadline_)
         return;
+    if (state_ == State::Reading) {
+        // What arrived while the worker ran other requests counts as in time.
+        readable(now);
+        if (state_ != State::Reading || now < deadline_)
+            return;
+    }
     switch (state_) {
     case State::Reading:
         if (decoder_.pending() > 0) {

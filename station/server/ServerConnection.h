@@ -30,6 +30,7 @@ public:
     // Milliseconds on a steady clock.
     using Time = std::int64_t;
     static constexpr Time kNever = std::numeric_limits<Time>::max();
+    static Time clock();
 
     // Takes over the descriptor. db is the worker's attachment, or null when
     // the worker could not attach (each request then gets attachError).

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <set>
 #include <sys/epoll.h>
@@ -24,8 +23,7 @@ using Time = ServerConnection::Time;
 
 Time now()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return ServerConnection::clock();
 }
 
 // The loop's bookkeeping of one connection: what epoll watches for it and

@@ -242,6 +242,22 @@ TEST_F(ServerConnections, UnfinishedFrameIsClosedAfterTheFrameTimeoutAnIdleConne
     EXPECT_TRUE(served->ok) << served->errorMessage.toStdString();
 }
 
+TEST_F(ServerConnections, LongRequestsLargeAnswerIsNotCutByTheFrameTimeout)
+{
+    // The request runs longer than the frame timeout and its answer is larger
+    // than a socket takes at once: the timeout counts from the answer, and
+    // only while the client takes nothing.
+    StationServer server(station_->root(), {QStringLiteral("--frame-timeout"), QStringLiteral("1")});
+    ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
+    auto client = server.connect();
+    const DataPacket rows = customSql(
+        *client, QStringLiteral("WITH RECURSIVE N AS (SELECT 0 AS I FROM RDB$DATABASE UNION ALL SELECT I + 1 FROM N "
+                                "WHERE I < 999) SELECT A.I * 1000 + B.I AS K, CAST(LPAD('', 40, 'x') AS VARCHAR(40)) "
+                                "AS T FROM N A CROSS JOIN N B WHERE A.I < 300"));
+    EXPECT_EQ(rows.rowCount(), 300000);
+    ask(*client);
+}
+
 TEST_F(ServerConnections, ClosedClientsGiveTheirSlotsBackAtOnce)
 {
     constexpr int kCap = 4;

@@ -2,7 +2,6 @@
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
-
 #include "station/server/ServerWorker.h"
 
 #include <QSocketNotifier>

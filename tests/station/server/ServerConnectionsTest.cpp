@@ -5,6 +5,7 @@
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
+#include "station/server/ConnectionSlots.h"
 #include "station/server/Server.h"
 #include "station/server/ServeCommand.h"
 
@@ -326,6 +327,29 @@ TEST_F(ServerConnections, SessionsSharingAWorkerKeepTheirOwnLastReport)
     ASSERT_NE(a.cursor, 0);
     ASSERT_NE(b.cursor, 0);
     EXPECT_GT(fetchRows(*second, b.cursor, -1).rowCount() + fetchRows(*first, a.cursor, -1).rowCount(), 0);
+}
+
+TEST(ConnectionSlots, CountPerAddressAndInAllWhateverFormTheAddressCameIn)
+{
+    using Take = station::ConnectionSlots::Take;
+    station::ConnectionSlots places(3, 2);
+    const QHostAddress a(QStringLiteral("10.0.0.1"));
+    const QHostAddress mapped(QStringLiteral("::ffff:10.0.0.1"));
+    const QHostAddress b(QStringLiteral("10.0.0.2"));
+    EXPECT_EQ(places.take(a), Take::Taken);
+    EXPECT_EQ(places.take(mapped), Take::Taken);
+    EXPECT_EQ(places.take(a), Take::AddressFull) << "an IPv4 address mapped into IPv6 escaped its limit";
+    EXPECT_EQ(places.take(b), Take::Taken);
+    EXPECT_EQ(places.take(b), Take::TotalFull);
+    EXPECT_EQ(places.total(), 3);
+
+    places.release(mapped);
+    EXPECT_EQ(places.from(a), 1);
+    EXPECT_EQ(places.take(b), Take::Taken);
+    EXPECT_EQ(places.take(a), Take::TotalFull);
+    // A release for an address that holds nothing changes nothing.
+    places.release(QHostAddress(QStringLiteral("10.0.0.9")));
+    EXPECT_EQ(places.total(), 3);
 }
 
 } // namespace

@@ -342,15 +342,16 @@ TEST_F(ServerLimits, IdleConnectionIsClosedWithItsCursorWhileOneInUseStays)
     StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
                                             QStringLiteral("--idle-timeout"), QStringLiteral("1")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
-    auto busy = server.connect();
-    ask(*busy);
     auto idle = server.connect();
     const Opened open = openProvider(*idle, QStringLiteral("DSPRepTTNID"), {}, 1);
     ASSERT_NE(open.cursor, 0);
+    // The busy client comes after the idle one has its cursor, so that a slow
+    // machine cannot leave it idle for a second before it starts asking.
+    auto busy = server.connect();
 
-    // The busy client, older than the idle one, keeps asking while a third
-    // tries for the idle one's slot: connections share the workers'
-    // attachments, so the slot is what shows the idle one is gone.
+    // The busy client keeps asking while a third tries for the idle one's
+    // slot: connections share the workers' attachments, so the slot is what
+    // shows the idle one is gone.
     std::unique_ptr<WireClient> next;
     const QDeadlineTimer deadline(10000);
     while (!next && !deadline.hasExpired()) {

@@ -12,13 +12,21 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <algorithm>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace velta::station {
 namespace {
 
 int gSignalPipe[2] = {-1, -1};
+
+// Each worker holds a database attachment; past this many they only compete.
+constexpr int kMaxWorkers = 256;
+// Descriptors the server needs beside its connections: the database, the
+// listener, the workers' event loops, the signal pipe.
+constexpr long kSpareDescriptors = 64;
 
 void onStopSignal(int)
 {
@@ -113,8 +121,14 @@ ServeOptions parseServeOptions(const QStringList& args)
             options.keyFile = nextValue(args, i);
         else if (a == QLatin1String("--max-connections"))
             options.maxConnections = wholeNumber(a, nextValue(args, i), 1, QStringLiteral("connections"));
+        else if (a == QLatin1String("--max-per-address"))
+            options.maxPerAddress = wholeNumber(a, nextValue(args, i), 1, QStringLiteral("connections"));
         else if (a == QLatin1String("--idle-timeout"))
             options.idleTimeoutSeconds = wholeNumber(a, nextValue(args, i), 0, QStringLiteral("seconds"));
+        else if (a == QLatin1String("--frame-timeout"))
+            options.frameTimeoutSeconds = wholeNumber(a, nextValue(args, i), 1, QStringLiteral("seconds"));
+        else if (a == QLatin1String("--workers"))
+            options.workers = std::min(wholeNumber(a, nextValue(args, i), 1, QStringLiteral("threads")), kMaxWorkers);
         else
             throw Exception(QStringLiteral("Unknown option %1").arg(a));
     }
@@ -138,13 +152,30 @@ QString readServeKey(const QString& path)
     return key;
 }
 
+long raiseOpenFileLimit()
+{
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return -1;
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? -1 : static_cast<long>(limit.rlim_cur);
+}
+
 int runServe(const QStringList& args)
 {
     const ServeOptions options = parseServeOptions(args);
     ServerConfig config;
     config.databasePath = stationDatabasePath(options.root);
     config.maxConnections = options.maxConnections;
+    config.maxPerAddress = options.maxPerAddress;
     config.idleTimeoutSeconds = options.idleTimeoutSeconds;
+    config.frameTimeoutMs = options.frameTimeoutSeconds * 1000;
+    config.workers = options.workers;
     if (!QFileInfo::exists(config.databasePath))
         throw Exception(QStringLiteral("No station database %1: create it with velta-station init --root %2")
                             .arg(config.databasePath, options.root));
@@ -157,6 +188,11 @@ int runServe(const QStringList& args)
                             .arg(options.root, hold.lockPath()));
     // Attach once before listening, so a damaged file is reported at start.
     { const StationDatabase probe(config.databasePath); }
+
+    const long files = raiseOpenFileLimit();
+    if (files >= 0 && files < config.maxConnections + kSpareDescriptors)
+        std::fprintf(stderr, "warning: the process may open %ld files, too few for %d connections\n", files,
+                     config.maxConnections);
 
     StopSignals stopSignals;
     StationServer server(config);

@@ -2,11 +2,15 @@
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
+#include "station/server/ServerWorker.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
+#include <fcntl.h>
 #include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -19,6 +23,17 @@ namespace {
 constexpr int kRefusalLingerMs = 1000;
 // Refused connections lingering at once; past that they are closed at once.
 constexpr std::size_t kMaxLingeringRefusals = 256;
+// How long accepting pauses when the process is out of descriptors.
+constexpr int kAcceptPauseMs = 100;
+
+QHostAddress peerOf(int descriptor)
+{
+    sockaddr_storage address = {};
+    socklen_t size = sizeof address;
+    if (::getpeername(descriptor, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return QHostAddress();
+    return ConnectionSlots::normalized(QHostAddress(reinterpret_cast<const sockaddr*>(&address)));
+}
 
 } // namespace
 
@@ -72,7 +87,15 @@ private:
 StationServer::StationServer(ServerConfig config, QObject* parent)
     : QTcpServer(parent)
     , config_(std::move(config))
+    , slots_(config_.maxConnections, config_.maxPerAddress)
 {
+    // Out of descriptors, Qt stops accepting for good: take up again shortly.
+    connect(this, &QTcpServer::acceptError, this, [this] {
+        QTimer::singleShot(kAcceptPauseMs, this, [this] {
+            if (isListening())
+                resumeAccepting();
+        });
+    });
 }
 
 StationServer::~StationServer()
@@ -85,9 +108,21 @@ QString StationServer::limitMessage(int maxConnections)
     return QStringLiteral("Too many connections: the server serves at most %1 at once").arg(maxConnections);
 }
 
+QString StationServer::addressLimitMessage(const QHostAddress& address, int maxPerAddress)
+{
+    return QStringLiteral("Too many connections from %1: the server serves at most %2 from one address at once")
+        .arg(address.toString())
+        .arg(maxPerAddress);
+}
+
 void StationServer::start(const QHostAddress& address, quint16 port)
 {
-    stopping_ = false;
+    if (workers_.empty()) {
+        for (int i = 0; i < config_.workerCount(); ++i) {
+            workers_.push_back(std::make_unique<ServerWorker>(config_, slots_));
+            workers_.back()->start();
+        }
+    }
     // A burst of clients waits in the queue instead of having its SYNs
     // dropped and retried a second later.
     setListenBacklogSize(SOMAXCONN);
@@ -98,23 +133,16 @@ void StationServer::start(const QHostAddress& address, quint16 port)
 void StationServer::stop()
 {
     close();
-    stopping_ = true;
-    for (const auto& thread : threads_)
-        thread->wait();
-    threads_.clear();
+    // Each worker closes its connections before it lets go of its attachment.
+    workers_.clear();
     for (RefusedConnection* r : refused_)
         delete r;
     refused_.clear();
 }
 
-void StationServer::reapFinished()
+void StationServer::refuse(int descriptor, const QString& message)
 {
-    std::erase_if(threads_, [](const std::unique_ptr<QThread>& t) { return t->isFinished(); });
-}
-
-void StationServer::refuse(int descriptor)
-{
-    const QByteArray frame = encodeFrame(encodeError(QStringLiteral("EOleSysError"), limitMessage(config_.maxConnections)));
+    const QByteArray frame = encodeFrame(encodeError(QStringLiteral("EOleSysError"), message));
     // A fresh socket's send buffer takes a frame this small whole.
     [[maybe_unused]] const ssize_t sent = ::send(descriptor, frame.constData(), static_cast<size_t>(frame.size()),
                                                  MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -130,30 +158,42 @@ void StationServer::refuse(int descriptor)
     refused_.insert(refused);
 }
 
+ServerWorker& StationServer::leastLoaded()
+{
+    // Ties go round, so equally loaded workers take turns.
+    std::size_t best = nextWorker_ % workers_.size();
+    for (std::size_t k = 1; k < workers_.size(); ++k) {
+        const std::size_t i = (nextWorker_ + k) % workers_.size();
+        if (workers_[i]->connections() < workers_[best]->connections())
+            best = i;
+    }
+    nextWorker_ = best + 1;
+    return *workers_[best];
+}
+
 void StationServer::incomingConnection(qintptr socketDescriptor)
 {
-    reapFinished();
     const int descriptor = static_cast<int>(socketDescriptor);
-    if (stopping_) {
+    if (workers_.empty()) {
         ::close(descriptor);
         return;
     }
-    // Only this thread takes slots, so the count cannot grow between check and take.
-    if (active_.load() >= config_.maxConnections) {
-        refuse(descriptor);
+    const QHostAddress peer = peerOf(descriptor);
+    switch (slots_.take(peer)) {
+    case ConnectionSlots::Take::TotalFull:
+        refuse(descriptor, limitMessage(config_.maxConnections));
         return;
+    case ConnectionSlots::Take::AddressFull:
+        refuse(descriptor, addressLimitMessage(peer, config_.maxPerAddress));
+        return;
+    case ConnectionSlots::Take::Taken:
+        break;
     }
-    ++active_;
-    const ServerConfig config = config_;
-    const std::atomic<bool>* stopping = &stopping_;
-    std::atomic<int>* active = &active_;
-    std::unique_ptr<QThread> thread(QThread::create([socketDescriptor, config, stopping, active] {
-        ServerConnection(socketDescriptor, config, *stopping).run();
-        // The slot comes back once the cursors and the attachment are gone.
-        --*active;
-    }));
-    thread->start();
-    threads_.push_back(std::move(thread));
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
+    const int on = 1;
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    leastLoaded().adopt(descriptor, peer);
 }
 
 } // namespace velta::station

@@ -23,12 +23,12 @@ namespace {
 // Argument access with clear messages for requests of the wrong shape.
 class Args {
 public:
-    Args(const QString& method, const Variant::Array& args, int count)
-        : method_(method)
+    Args(QString method, const Variant::Array& args, int count)
+        : method_(std::move(method))
         , args_(args)
     {
         if (args.size() != count)
-            throw EProtocolError(QStringLiteral("%1 expects %2 arguments, not %3").arg(method).arg(count).arg(args.size()));
+            throw EProtocolError(QStringLiteral("%1 expects %2 arguments, not %3").arg(method_).arg(count).arg(args.size()));
     }
     QString text(int i) const
     {
@@ -68,7 +68,8 @@ private:
     {
         throw EProtocolError(QStringLiteral("Argument %1 of %2 must be %3").arg(i + 1).arg(method_, what));
     }
-    const QString& method_;
+    // The name is kept: callers pass temporaries.
+    const QString method_;
     const Variant::Array& args_;
 };
 
@@ -152,9 +153,9 @@ Variant ServerSession::dispatch(const WireRequest& request)
         return Variant(newContragentNumber(db_));
     }
     if (m == QLatin1String(kGetReportEx))
-        return Variant(ReportEngine(db_, connectionReportState(this), serverReportMemory()).getReportEx(request.args));
+        return Variant(ReportEngine(db_, reportState_, serverReportMemory()).getReportEx(request.args));
     if (m == QLatin1String(kGetReport))
-        return Variant(ReportEngine(db_, connectionReportState(this), serverReportMemory()).getReport(request.args));
+        return Variant(ReportEngine(db_, reportState_, serverReportMemory()).getReport(request.args));
     if (m == QLatin1String(kAuthenticate))
         return Variant(true); // no key required, or already shown
     throw EOleSysError(QStringLiteral("Unknown method: %1").arg(m));

@@ -1,11 +1,15 @@
 #pragma once
 // ServerSession: the station server's side of one client connection. It
-// decodes each request, checks the key, runs the method on the connection's
-// own database attachment and encodes the answer; errors become error answers
-// and the session goes on serving. Cursors of open providers live here until
-// they are exhausted, closed, or the session ends.
+// decodes each request, checks the key, runs the method on the database
+// attachment of the worker the connection is pinned to and encodes the
+// answer; errors become error answers and the session goes on serving.
+// Cursors of open providers live here, on that attachment, until they are
+// exhausted, closed, or the session ends; so does the connection's report
+// state (its last report, for report 55), since several sessions share a
+// worker's thread.
 #include "common/Variant.h"
 #include "common/WireProtocol.h"
+#include "station/reports/engine/ReportMemory.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -58,6 +62,7 @@ private:
     QHash<QString, QSet<QString>> tableColumns_;
     std::map<int, std::unique_ptr<ProviderCursor>> cursors_;
     int nextCursor_ = 1;
+    ReportConnectionState reportState_;
 };
 
 } // namespace velta::station

@@ -49,10 +49,9 @@ private:
 // The memory of this server process.
 ReportWorkplaceMemory& serverReportMemory();
 
-// The state of the connection served by the calling thread for the given
-// session; the station server serves each connection on a thread of its own,
-// so the state ends with the connection. A different session on the same
-// thread starts afresh.
+// A state kept on the calling thread for the given session; a different
+// session on the same thread starts afresh. The station server's sessions
+// share worker threads, so each keeps a ReportConnectionState of its own.
 ReportConnectionState& connectionReportState(const void* session);
 
 } // namespace velta::station

@@ -118,6 +118,39 @@ TEST_F(ServerBadInput, UnknownMethodProviderAndWrongArgumentsAreErrors)
     EXPECT_GT(openProvider(*client, QStringLiteral("DSPRepScanDocTypes")).packet.rowCount(), 0);
 }
 
+TEST_F(ServerBadInput, ArgumentOfTheWrongTypeIsNamedInTheError)
+{
+    auto client = served_->server.connect();
+    const Variant none(Variant::Array{});
+    const struct {
+        const char* method;
+        Variant::Array args;
+        const char* message;
+    } cases[] = {
+        {station::kOpenProvider, {Variant(5), Variant(""), none, Variant(-1)}, "Argument 1 of OpenProvider must be a string"},
+        {station::kOpenProvider, {Variant("DSPRepTTNID"), Variant(""), Variant(3), Variant(-1)},
+         "Argument 3 of OpenProvider must be an array"},
+        {station::kOpenProvider, {Variant("DSPRepTTNID"), Variant(""), none, Variant("all")},
+         "Argument 4 of OpenProvider must be an integer"},
+        {station::kFetchRows, {Variant(1), Variant("ten")}, "Argument 2 of FetchRows must be an integer"},
+        {station::kCloseCursor, {Variant(none)}, "Argument 1 of CloseCursor must be an integer"},
+        {station::kExecute, {Variant("DSPRepCustomSQL"), Variant(true), none}, "Argument 2 of Execute must be a string"},
+        {station::kApplyUpdates, {Variant(Variant::Array{Variant("DSPRepTTN"), Variant(""), Variant(7)})},
+         "Argument 3 of ApplyUpdates must be a byte array"},
+        {station::kGetAZSConfig, {Variant(1)}, "GetAZSConfig expects 0 arguments, not 1"},
+    };
+    for (const auto& c : cases) {
+        try {
+            client->call(QString::fromLatin1(c.method), c.args);
+            ADD_FAILURE() << c.method << " took arguments of the wrong type";
+        } catch (const EProtocolError& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+        }
+    }
+    // The connection goes on serving.
+    EXPECT_EQ(client->call(QString::fromLatin1(station::kCloseCursor), {Variant(0)}).isNull(), true);
+}
+
 TEST_F(ServerBadInput, RejectedSqlCarriesTheDatabaseText)
 {
     auto client = served_->server.connect();
@@ -255,7 +288,7 @@ protected:
     }
     static void ask(WireClient& client) { client.call(QString::fromLatin1(station::kGetAZSConfig)); }
     // A client served once a slot is free again: a closed connection's slot
-    // comes back when its thread has let go of the attachment, a moment later.
+    // comes back as soon as the server hears of the close, a moment later.
     static std::unique_ptr<WireClient> connectWhenFree(const StationServer& server)
     {
         const QDeadlineTimer deadline(10000);
@@ -277,12 +310,14 @@ DemoStation* ServerLimits::station_ = nullptr;
 
 TEST_F(ServerLimits, ConnectionsOverTheLimitAreRefusedWithoutAnAttachmentUntilASlotIsFree)
 {
-    StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2")});
+    // The attachments are the workers', however many connections there are.
+    StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
+                                            QStringLiteral("--workers"), QStringLiteral("3")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
     auto first = server.connect();
     auto second = server.connect();
     ask(*second);
-    EXPECT_EQ(attachments(*first), 2);
+    EXPECT_EQ(attachments(*first), 3);
 
     // The refusal comes unasked, in the error form, and the server closes.
     QTcpSocket raw;
@@ -304,12 +339,12 @@ TEST_F(ServerLimits, ConnectionsOverTheLimitAreRefusedWithoutAnAttachmentUntilAS
     } catch (const EOleSysError& e) {
         EXPECT_EQ(e.message(), refusal());
     }
-    EXPECT_EQ(attachments(*first), 2) << "a refused connection got an attachment";
+    EXPECT_EQ(attachments(*first), 3) << "a refused connection got an attachment";
 
     second->close();
     auto next = connectWhenFree(server);
     ASSERT_TRUE(next) << "the closed connection's slot did not come back";
-    EXPECT_EQ(attachments(*next), 2);
+    EXPECT_EQ(attachments(*next), 3);
     // One slot came back, not more.
     EXPECT_THROW(ask(*server.connect()), EOleSysError);
     ask(*first);
@@ -320,26 +355,31 @@ TEST_F(ServerLimits, IdleConnectionIsClosedWithItsCursorWhileOneInUseStays)
     StationServer server(station_->root(), {QStringLiteral("--max-connections"), QStringLiteral("2"),
                                             QStringLiteral("--idle-timeout"), QStringLiteral("1")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
-    auto busy = server.connect();
-    ask(*busy);
     auto idle = server.connect();
     const Opened open = openProvider(*idle, QStringLiteral("DSPRepTTNID"), {}, 1);
     ASSERT_NE(open.cursor, 0);
+    // The busy client comes after the idle one has its cursor, so that a slow
+    // machine cannot leave it idle for a second before it starts asking.
+    auto busy = server.connect();
 
-    // The busy client, older than the idle one, keeps asking until the idle
-    // one's attachment is gone.
-    int count = attachments(*busy);
-    EXPECT_EQ(count, 2);
+    // The busy client keeps asking while a third tries for the idle one's
+    // slot: connections share the workers' attachments, so the slot is what
+    // shows the idle one is gone.
+    std::unique_ptr<WireClient> next;
     const QDeadlineTimer deadline(10000);
-    while (count == 2 && !deadline.hasExpired()) {
-        QThread::msleep(100);
-        count = attachments(*busy);
+    while (!next && !deadline.hasExpired()) {
+        ask(*busy);
+        auto candidate = server.connect();
+        try {
+            ask(*candidate);
+            next = std::move(candidate);
+        } catch (const EOleSysError& e) {
+            ASSERT_EQ(e.message(), refusal());
+            QThread::msleep(100);
+        }
     }
-    EXPECT_EQ(count, 1) << "the idle connection was not closed";
+    ASSERT_TRUE(next) << "the idle connection was not closed";
     EXPECT_THROW(fetchRows(*idle, open.cursor, -1), EOleSysError);
-
-    auto next = connectWhenFree(server);
-    ASSERT_TRUE(next) << "the idle connection's slot did not come back";
     EXPECT_THROW(ask(*server.connect()), EOleSysError);
     ask(*busy);
 }
@@ -348,20 +388,31 @@ TEST(ServeOptions, LimitsTakeWholeNumbersInRange)
 {
     const QStringList base{QStringLiteral("--root"), QStringLiteral("/nowhere")};
     const station::ServeOptions defaults = station::parseServeOptions(base);
-    EXPECT_EQ(defaults.maxConnections, 64);
+    EXPECT_EQ(defaults.maxConnections, 1000);
+    EXPECT_EQ(defaults.maxPerAddress, 64);
     EXPECT_EQ(defaults.idleTimeoutSeconds, 1800);
+    EXPECT_EQ(defaults.frameTimeoutSeconds, 10);
+    EXPECT_EQ(defaults.workers, 0);
 
     const station::ServeOptions set = station::parseServeOptions(
         base + QStringList{QStringLiteral("--max-connections"), QStringLiteral("5"), QStringLiteral("--idle-timeout"),
-                           QStringLiteral("0")});
+                           QStringLiteral("0"), QStringLiteral("--max-per-address"), QStringLiteral("3"),
+                           QStringLiteral("--frame-timeout"), QStringLiteral("2"), QStringLiteral("--workers"),
+                           QStringLiteral("4")});
     EXPECT_EQ(set.maxConnections, 5);
     EXPECT_EQ(set.idleTimeoutSeconds, 0);
+    EXPECT_EQ(set.maxPerAddress, 3);
+    EXPECT_EQ(set.frameTimeoutSeconds, 2);
+    EXPECT_EQ(set.workers, 4);
 
     for (const QStringList& bad : {QStringList{QStringLiteral("--max-connections"), QStringLiteral("0")},
                                    QStringList{QStringLiteral("--max-connections"), QStringLiteral("ten")},
                                    QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("-1")},
                                    QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("1.5")},
-                                   QStringList{QStringLiteral("--idle-timeout")}})
+                                   QStringList{QStringLiteral("--idle-timeout")},
+                                   QStringList{QStringLiteral("--max-per-address"), QStringLiteral("0")},
+                                   QStringList{QStringLiteral("--frame-timeout"), QStringLiteral("0")},
+                                   QStringList{QStringLiteral("--workers"), QStringLiteral("0")}})
         EXPECT_THROW(station::parseServeOptions(base + bad), Exception) << bad.join(QLatin1Char(' ')).toStdString();
     try {
         station::parseServeOptions(base + QStringList{QStringLiteral("--max-connections"), QStringLiteral("0")});

@@ -101,114 +101,133 @@ void ServerWorker::wake()
     [[maybe_unused]] const ssize_t n = ::write(wake_, &one, sizeof one);
 }
 
-void ServerWorker::run()
-{
+struct ServerWorker::Loop {
     std::unique_ptr<StationDatabase> db;
     QByteArray attachError;
-    try {
-        db = std::make_unique<StationDatabase>(config_.databasePath);
-    } catch (const Exception& e) {
-        attachError = encodeError(e);
-    }
-
     std::unordered_map<ServerConnection*, Entry> entries;
     std::set<std::pair<Time, ServerConnection*>> deadlines;
 
-    // After each event: forget a finished connection, or bring epoll's
-    // interest and the deadline in line with what the connection waits for.
-    const auto update = [&](ServerConnection* c) {
-        Entry& e = entries.at(c);
-        if (e.deadline != ServerConnection::kNever)
-            deadlines.erase({e.deadline, c});
-        if (c->finished()) {
-            // The descriptor is closed already, which took it out of epoll.
-            slots_.release(c->peer());
-            --connections_;
-            entries.erase(c);
-            return;
-        }
-        const std::uint32_t events = c->wantsWrite() ? EPOLLOUT : (EPOLLIN | EPOLLRDHUP);
-        if (events != e.events) {
-            epoll_event event = {};
-            event.events = events;
-            event.data.ptr = c;
-            ::epoll_ctl(epoll_, EPOLL_CTL_MOD, c->descriptor(), &event);
-            e.events = events;
-        }
-        e.deadline = c->deadline();
-        if (e.deadline != ServerConnection::kNever)
-            deadlines.emplace(e.deadline, c);
-    };
-    const auto takeIncoming = [&]() -> bool {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t n = ::read(wake_, &count, sizeof count);
-        std::vector<std::pair<int, QHostAddress>> arrived;
-        {
-            const std::lock_guard lock(mutex_);
-            if (stopping_)
-                return false;
-            arrived.swap(incoming_);
-        }
-        for (auto& [fd, peer] : arrived) {
-            auto connection = std::make_unique<ServerConnection>(fd, peer, config_, db.get(), attachError, now());
-            ServerConnection* c = connection.get();
-            epoll_event event = {};
-            event.events = EPOLLIN | EPOLLRDHUP;
-            event.data.ptr = c;
-            if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0)
-                connection->close();
-            entries.emplace(c, Entry{std::move(connection), event.events, ServerConnection::kNever});
-            update(c);
-        }
-        return true;
-    };
+    // Until the nearest deadline; -1 (no limit) without one.
+    int waitMs() const
+    {
+        if (deadlines.empty())
+            return -1;
+        return static_cast<int>(std::clamp<Time>(deadlines.begin()->first - now(), 0, 60000));
+    }
+};
 
+void ServerWorker::run()
+{
+    Loop loop;
+    try {
+        loop.db = std::make_unique<StationDatabase>(config_.databasePath);
+    } catch (const Exception& e) {
+        loop.attachError = encodeError(e);
+    }
     constexpr int kBatch = 64;
     epoll_event events[kBatch];
     bool running = true;
     while (running) {
-        int waitMs = -1;
-        if (!deadlines.empty())
-            waitMs = static_cast<int>(std::clamp<Time>(deadlines.begin()->first - now(), 0, 60000));
-        const int n = ::epoll_wait(epoll_, events, kBatch, waitMs);
+        const int n = ::epoll_wait(epoll_, events, kBatch, loop.waitMs());
         if (n < 0 && errno != EINTR)
             break;
         for (int i = 0; i < n && running; ++i) {
             auto* c = static_cast<ServerConnection*>(events[i].data.ptr);
-            if (!c) {
-                running = takeIncoming();
-                continue;
-            }
-            if (!entries.contains(c))
-                continue; // ended earlier in this batch
-            const std::uint32_t ready = events[i].events;
-            if (c->wantsWrite()) {
-                if (ready & (EPOLLOUT | EPOLLERR | EPOLLHUP))
-                    c->writable(now());
-            } else if (ready & (EPOLLIN | EPOLLRDHUP | EPOLLERR | EPOLLHUP)) {
-                c->readable(now());
-            }
-            update(c);
+            if (!c)
+                running = takeIncoming(loop);
+            else
+                serveEvent(loop, c, events[i].events);
         }
-        // Deadlines that have passed, after the reads that might have met them.
-        const Time t = now();
-        while (running && !deadlines.empty() && deadlines.begin()->first <= t) {
-            ServerConnection* c = deadlines.begin()->second;
-            c->expire(t);
-            update(c);
-        }
+        if (running)
+            expireDeadlines(loop);
     }
+    closeAll(loop);
+}
 
-    // Sessions and their cursors go before the attachment they read from.
-    for (auto& [c, e] : entries) {
+void ServerWorker::track(Loop& loop, ServerConnection* c)
+{
+    Entry& e = loop.entries.at(c);
+    if (e.deadline != ServerConnection::kNever)
+        loop.deadlines.erase({e.deadline, c});
+    if (c->finished()) {
+        // The descriptor is closed already, which took it out of epoll.
+        slots_.release(c->peer());
+        --connections_;
+        loop.entries.erase(c);
+        return;
+    }
+    const std::uint32_t events = c->wantsWrite() ? EPOLLOUT : (EPOLLIN | EPOLLRDHUP);
+    if (events != e.events) {
+        epoll_event event = {};
+        event.events = events;
+        event.data.ptr = c;
+        ::epoll_ctl(epoll_, EPOLL_CTL_MOD, c->descriptor(), &event);
+        e.events = events;
+    }
+    e.deadline = c->deadline();
+    if (e.deadline != ServerConnection::kNever)
+        loop.deadlines.emplace(e.deadline, c);
+}
+
+bool ServerWorker::takeIncoming(Loop& loop)
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = ::read(wake_, &count, sizeof count);
+    std::vector<std::pair<int, QHostAddress>> arrived;
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_)
+            return false;
+        arrived.swap(incoming_);
+    }
+    for (auto& [fd, peer] : arrived) {
+        auto connection = std::make_unique<ServerConnection>(fd, peer, config_, loop.db.get(), loop.attachError, now());
+        ServerConnection* c = connection.get();
+        epoll_event event = {};
+        event.events = EPOLLIN | EPOLLRDHUP;
+        event.data.ptr = c;
+        if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0)
+            connection->close();
+        loop.entries.emplace(c, Entry{std::move(connection), event.events, ServerConnection::kNever});
+        track(loop, c);
+    }
+    return true;
+}
+
+void ServerWorker::serveEvent(Loop& loop, ServerConnection* c, std::uint32_t ready)
+{
+    if (!loop.entries.contains(c))
+        return; // ended earlier in this batch
+    if (c->wantsWrite()) {
+        if (ready & (EPOLLOUT | EPOLLERR | EPOLLHUP))
+            c->writable(now());
+    } else if (ready & (EPOLLIN | EPOLLRDHUP | EPOLLERR | EPOLLHUP)) {
+        c->readable(now());
+    }
+    track(loop, c);
+}
+
+void ServerWorker::expireDeadlines(Loop& loop)
+{
+    const Time t = now();
+    while (!loop.deadlines.empty() && loop.deadlines.begin()->first <= t) {
+        ServerConnection* c = loop.deadlines.begin()->second;
+        c->expire(t);
+        track(loop, c);
+    }
+}
+
+void ServerWorker::closeAll(Loop& loop)
+{
+    for (auto& [c, e] : loop.entries) {
         if (c->descriptor() >= 0)
             ::shutdown(c->descriptor(), SHUT_WR);
         c->close();
         slots_.release(c->peer());
         --connections_;
     }
-    entries.clear();
-    db.reset();
+    loop.entries.clear();
+    loop.db.reset();
 }
 
 } // namespace velta::station

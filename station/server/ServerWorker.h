@@ -12,6 +12,7 @@
 #include <QHostAddress>
 #include <QThread>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -20,6 +21,7 @@
 namespace velta::station {
 
 class ConnectionSlots;
+class ServerConnection;
 
 class ServerWorker {
 public:
@@ -41,8 +43,20 @@ public:
     int connections() const { return connections_.load(); }
 
 private:
+    struct Loop; // the event loop's state, touched by the worker's thread only
+
     void run();
     void wake();
+    // After an event: forgets a finished connection, or brings epoll's
+    // interest and the deadline in line with what the connection waits for.
+    void track(Loop& loop, ServerConnection* c);
+    // Takes the handed-over sockets; false when the worker stops.
+    bool takeIncoming(Loop& loop);
+    void serveEvent(Loop& loop, ServerConnection* c, std::uint32_t ready);
+    // Deadlines that have passed, after the reads that might have met them.
+    void expireDeadlines(Loop& loop);
+    // Sessions and their cursors go before the attachment they read from.
+    void closeAll(Loop& loop);
 
     const ServerConfig& config_;
     ConnectionSlots& slots_;

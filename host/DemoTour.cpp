@@ -340,6 +340,9 @@ void DemoTour::runShiftReports(HostWindow& window)
                        },
                        closeViewer)},
           {list, cancel}}},
+        // The demo station's open shift, straight into the viewer.
+        {"Текущий сменный отчет",
+         {{viewer, then(widenViewer, then(photograph(QStringLiteral("10-current-shift-report.png"), 800), closeViewer))}}},
         {"Отчеты по картам",
          {{list, then(choose(2),
                       [this](QDialog& shown) {

@@ -1,6 +1,5 @@
 #include "tests/support/ChildProcess.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
 #include <map>
@@ -23,7 +22,6 @@ ChildRoleRegistration::ChildRoleRegistration(const char* name, ChildRole role)
 
 int runChildRole(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
     const auto it = roles().find(argv[2]);
     if (it == roles().end()) {
         std::fprintf(stderr, "unknown child role %s\n", argv[2]);

@@ -17,7 +17,8 @@ struct ChildRoleRegistration {
     ChildRoleRegistration(const char* name, ChildRole role);
 };
 
-// Runs the role named by argv[2] with the remaining arguments; returns its exit code.
+// Runs the role named by argv[2] with the remaining arguments, under the
+// application object main() made; returns its exit code.
 int runChildRole(int argc, char** argv);
 
 // Starts this test program as a child running the role; the child inherits the

@@ -40,14 +40,14 @@ void fixEnvironment()
 int main(int argc, char** argv)
 {
     fixEnvironment();
-    if (argc >= 3 && QByteArray(argv[1]) == velta::test::kChildSwitch)
-        return velta::test::runChildRole(argc, argv);
+    // Programs that test windows need the widget application, in their child roles too.
 #ifdef VELTA_TEST_WIDGETS
-    // Programs that test windows need the widget application.
     QApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
 #endif
+    if (argc >= 3 && QByteArray(argv[1]) == velta::test::kChildSwitch)
+        return velta::test::runChildRole(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

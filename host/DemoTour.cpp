@@ -285,6 +285,26 @@ QString DemoTour::runCommand(QtMenuItem& item, const QList<TourStep>& steps, int
     return failure;
 }
 
+void DemoTour::photographBothForms(QDialog& viewer)
+{
+    // The text form, then the HTML form through the format switch.
+    widenViewer(viewer);
+    settleFor(300);
+    QAbstractButton* format = viewerButton(viewer, "bbtRepForm");
+    const bool formatSwitch = format && format->isVisible();
+    const auto inTextView = [&] { return formatSwitch && format->text() == QStringLiteral("Новый формат"); };
+    if (formatSwitch && !inTextView()) {
+        format->click();
+        settleFor(300);
+    }
+    save(viewer, QStringLiteral("10-shift-report.png"));
+    if (inTextView()) {
+        format->click();
+        settleFor(800);
+        save(viewer, QStringLiteral("10-shift-report-html.png"));
+    }
+}
+
 void DemoTour::runShiftReports(HostWindow& window)
 {
     const auto photograph = [this](const QString& name, int settleMs) {
@@ -319,26 +339,7 @@ void DemoTour::runShiftReports(HostWindow& window)
     const QList<Command> commands = {
         {"Сменный отчет",
          {{list, then(choose(1), then(photograph(QStringLiteral("09-shift-list.png"), 300), ok))},
-          {viewer, then(
-                       [this](QDialog& shown) {
-                           // The text form, then the HTML form through the format switch.
-                           widenViewer(shown);
-                           settleFor(300);
-                           QAbstractButton* format = viewerButton(shown, "bbtRepForm");
-                           const bool formatSwitch = format && format->isVisible();
-                           const auto inTextView = [&] { return formatSwitch && format->text() == QStringLiteral("Новый формат"); };
-                           if (formatSwitch && !inTextView()) {
-                               format->click();
-                               settleFor(300);
-                           }
-                           save(shown, QStringLiteral("10-shift-report.png"));
-                           if (inTextView()) {
-                               format->click();
-                               settleFor(800);
-                               save(shown, QStringLiteral("10-shift-report-html.png"));
-                           }
-                       },
-                       closeViewer)},
+          {viewer, then([this](QDialog& shown) { photographBothForms(shown); }, closeViewer)},
           {list, cancel}}},
         // The demo station's open shift, straight into the viewer.
         {"Текущий сменный отчет",

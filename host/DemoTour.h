@@ -58,6 +58,8 @@ private:
     // The shift reports: the shift list, the statement parameters window and
     // the viewers of "Сменный отчет", "Отчеты по картам" (with a scanned card
     // number), "Сменный отчет по контрагенту" and "Отчет по мернику".
+    // The shift report in the viewer, in its text and its HTML form.
+    void photographBothForms(QDialog& viewer);
     void runShiftReports(HostWindow& window);
     // The journals: "Поступления топлива" (the operation list), "Отпуск по
     // контрагенту за период" (the statement parameters window) and "История

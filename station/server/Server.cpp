@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "common/WireProtocol.h"
+#include "station/server/ServerConnection.h"
 #include "station/server/ServerWorker.h"
 
 #include <QSocketNotifier>
@@ -60,17 +61,8 @@ private:
     void drain()
     {
         char scratch[4096];
-        for (;;) {
-            const ssize_t n = ::recv(fd_, scratch, sizeof scratch, MSG_DONTWAIT);
-            if (n > 0)
-                continue;
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-                return;
-            break; // the client closed, or the connection broke
-        }
-        finish();
+        if (discardReceived(fd_, scratch, sizeof scratch))
+            finish();
     }
     void finish()
     {

@@ -231,19 +231,22 @@ void ServerConnection::beginLinger(Time now)
     drain();
 }
 
-void ServerConnection::drain()
+bool discardReceived(int descriptor, char* scratch, std::size_t size)
 {
     for (;;) {
-        const ssize_t n = ::recv(fd_, scratch(), kReadChunk, MSG_DONTWAIT);
+        const ssize_t n = ::recv(descriptor, scratch, size, MSG_DONTWAIT);
         if (n > 0)
             continue;
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
-        break; // the client closed, or the connection broke
+        return !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
     }
-    close();
+}
+
+void ServerConnection::drain()
+{
+    if (discardReceived(fd_, scratch(), kReadChunk))
+        close();
 }
 
 void ServerConnection::expire(Time now)

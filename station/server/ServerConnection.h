@@ -16,11 +16,16 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
 
 namespace velta::station {
+
+// Reads and drops what the peer has sent so far. True when the peer closed
+// or the connection broke, false when nothing more is waiting.
+bool discardReceived(int descriptor, char* scratch, std::size_t size);
 
 class ServerSession;
 class StationDatabase;

@@ -137,10 +137,6 @@ const test::ChildRoleRegistration hostSequenceRole("plugin-host-sequence", [](co
 // comes back after the viewer, cancelled). The child prints, in order, what
 // the user saw and the reports sent (without the prologue and the SQL data).
 const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](const QStringList& items) {
-    int argc = 1;
-    char name[] = "plugin-shift-reports";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
     Plugin lib;
     if (!lib.load() || !lib.installDialogs)
         return 2;
@@ -165,7 +161,7 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
                               params.at(0).toInt() == report::kSelectorProviderData);
         if (!service)
             note(QStringLiteral("report%1: %2 %3 %4")
-                     .arg(QThread::currentThread() == app.thread() ? QString() : QStringLiteral(" (worker)"))
+                     .arg(QThread::currentThread() == qApp->thread() ? QString() : QStringLiteral(" (worker)"))
                      .arg(reportNo).arg(params.isArray() ? params.arrayCount() : -1)
                      .arg(test::describe(params)));
         const std::lock_guard lock(stationMutex);
@@ -236,10 +232,6 @@ const test::ChildRoleRegistration shiftReportsRole("plugin-shift-reports", [](co
 // The library's load, one use of each process-wide object, and its unload;
 // prints how many of them lived before and after the unload.
 const test::ChildRoleRegistration unloadRole("plugin-unload", [](const QStringList&) {
-    int argc = 1;
-    char name[] = "plugin-unload";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
     core::StartUp();
     core::logger();
     viewer::CurrentPrinter();

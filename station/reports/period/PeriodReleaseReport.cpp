@@ -239,6 +239,19 @@ QVector<const Sale*> pointersTo(const QVector<Sale>& sales)
     return out;
 }
 
+// The period and the payment types in the head, then the period's sales;
+// none is said in the body.
+QVector<Sale> periodSales(ReportDocument& document, StationDatabase& db, const ReportPeriod& period,
+                          const PayTypes& payTypes, const SaleFilter& filter)
+{
+    document.addHeadLine(period.shown());
+    document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
+    QVector<Sale> sales = fetchSales(db, period, filter);
+    if (sales.isEmpty())
+        document.addParagraph(QStringLiteral("За период отпусков нет"));
+    return sales;
+}
+
 } // namespace
 
 ReportDocument statementReleaseReport(const ReportContext& context, const ReportParams& params)
@@ -252,13 +265,9 @@ ReportDocument statementReleaseReport(const ReportContext& context, const Report
 
     ReportDocument document = context.newDocument(
         QStringLiteral("ОТПУСК ПО \"%1\" ЗА ВЫБРАННЫЙ ПЕРИОД").arg(payTypes.nameAtPosition(4)));
-    document.addHeadLine(period.shown());
-    document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
-    const QVector<Sale> sales = fetchSales(db, period, filter);
-    if (sales.isEmpty()) {
-        document.addParagraph(QStringLiteral("За период отпусков нет"));
+    const QVector<Sale> sales = periodSales(document, db, period, payTypes, filter);
+    if (sales.isEmpty())
         return document;
-    }
     // One table a client, in the order of their names, then the clients side by side.
     QMap<int, QVector<const Sale*>> byClient;
     for (const Sale& s : sales)
@@ -440,13 +449,9 @@ ReportDocument contragentReleaseReport(const ReportContext& context, const Repor
 
     ReportDocument document = context.newDocument(QStringLiteral("ОТПУСК ПО КОНТРАГЕНТУ ЗА ВЫБРАННЫЙ ПЕРИОД"));
     document.addHeadLine(QStringLiteral("Контрагент: ") + name);
-    document.addHeadLine(period.shown());
-    document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
-    const QVector<Sale> sales = fetchSales(db, period, filter);
-    if (sales.isEmpty()) {
-        document.addParagraph(QStringLiteral("За период отпусков нет"));
+    const QVector<Sale> sales = periodSales(document, db, period, payTypes, filter);
+    if (sales.isEmpty())
         return document;
-    }
     const QVector<GroupLevel> levels = groupLevels(byDrivers, byCars, driverFirst);
     // A grouped column is named in the group's heading instead.
     SalesTableWriter writer(document, context.formats(), payTypes, {!byCars, !byDrivers});
@@ -488,13 +493,9 @@ ReportDocument oneDetailReport(const ReportContext& context, const ReportParams&
                                                       : QStringLiteral("ОТПУСК ВОДИТЕЛЮ ЗА ВЫБРАННЫЙ ПЕРИОД"));
     document.addHeadLine(QStringLiteral("Контрагент: ") + name);
     document.addHeadLine((car ? QStringLiteral("Автомобиль: ") : QStringLiteral("Водитель: ")) + detail);
-    document.addHeadLine(period.shown());
-    document.addHeadLine(payTypeLine(payTypes, filter.payCodes));
-    const QVector<Sale> sales = fetchSales(db, period, filter);
-    if (sales.isEmpty()) {
-        document.addParagraph(QStringLiteral("За период отпусков нет"));
+    const QVector<Sale> sales = periodSales(document, db, period, payTypes, filter);
+    if (sales.isEmpty())
         return document;
-    }
     SalesTableWriter writer(document, context.formats(), payTypes, {!car, car});
     writer.write(pointersTo(sales), QStringLiteral("Итого"));
     return document;

@@ -39,6 +39,8 @@ inline constexpr int kNoSelector = -1;
 // ---- selectors of the service report (element 0 of its array) ----
 // Their variant types are part of the call: a byte, or a word for the prologue.
 inline constexpr std::uint8_t kSelectorProviderData = 2;
+inline constexpr std::uint8_t kSelectorPrinterReceipt = 8;  // [8, sale, operator, post, comment]
+inline constexpr std::uint8_t kSelectorReceiptTemplate = 9; // [9, payment type code]
 inline constexpr std::uint8_t kSelectorMeter = 10;
 inline constexpr std::uint8_t kSelectorReloads = 11;
 inline constexpr std::uint8_t kSelectorLimitBalances = 12;
@@ -54,6 +56,9 @@ inline constexpr std::uint16_t kSelectorPrologue = 1000;
 inline constexpr int kFnWithStationDatabase = 2;
 inline constexpr int kFnNewScanDocId = 1;
 inline constexpr int kFnNewScanDocTypeId = 2;
+// Selector 9 answers this marker followed by the payment type's receipt
+// template; an answer without it comes from an engine too old for receipts.
+inline constexpr char kReceiptTemplateMarker[] = "#!OK!#";
 // Selector 2: [2, SQL, base]; base 0 is the station, 1 the head office.
 inline constexpr int kBaseStation = 0;
 inline constexpr int kBaseOffice = 1;

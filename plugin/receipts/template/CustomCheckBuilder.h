@@ -1,0 +1,29 @@
+#pragma once
+// TCustomCheckBuilder fills one receipt template for one sale. Tags are
+// "<#Name>" or "<#Name(format)>", names matched without regard to case; every
+// value operation substitutes each occurrence of its tag at once, each with
+// its own format (or the default given with the value); GetCheckText removes
+// the tags no value reached. Lines starting with "@" (bold on the tape) pass
+// through unchanged.
+#include "common/DateTime.h"
+
+#include <QString>
+
+namespace velta::receipts {
+
+class TCustomCheckBuilder {
+public:
+    explicit TCustomCheckBuilder(QString templateText);
+
+    void SetDateTime(const QString& name, const QString& defaultFormat, TDateTime value);
+    void SetFloat(const QString& name, const QString& defaultFormat, double value);
+    void SetString(const QString& name, const QString& value, const QString& defaultFormat = QString());
+
+    // The filled text with every remaining tag removed.
+    QString GetCheckText();
+
+private:
+    QString text_;
+};
+
+} // namespace velta::receipts

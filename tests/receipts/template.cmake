@@ -1,0 +1,1 @@
+# The receipt template tests (included from tests/CMakeLists.txt, paths relative to tests/).

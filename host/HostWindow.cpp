@@ -7,6 +7,7 @@
 #include "host/MenuStateRegistry.h"
 #include "host/PluginLibrary.h"
 #include "host/PrintJournal.h"
+#include "host/PrintJournalView.h"
 #include "host/QtMenuItem.h"
 #include "host/ReportClient.h"
 
@@ -50,13 +51,13 @@ HostWindow::HostWindow(HostConfig& config, ErrorReporter reporter, QWidget* pare
 
     journalDock_ = new QDockWidget(QStringLiteral("Кассовый журнал"), this);
     journalDock_->setObjectName(QStringLiteral("JournalDock"));
-    journalView_ = new QPlainTextEdit(journalDock_);
+    journalView_ = new PrintJournalView(journalDock_);
     journalView_->setObjectName(QStringLiteral("JournalView"));
-    journalView_->setReadOnly(true);
     journalDock_->setWidget(journalView_);
     addDockWidget(Qt::BottomDockWidgetArea, journalDock_);
-    connect(journal_.get(), &PrintJournal::printed, journalView_, [this](const QString& block) {
-        journalView_->appendPlainText(block.trimmed());
+    connect(journal_.get(), &PrintJournal::printed, journalView_,
+            [this](const QString& device, const QString& call, const QStringList& lines) {
+        journalView_->appendJob(device, call, lines);
         journalDock_->show();
     }, Qt::QueuedConnection);
     refreshStatus();

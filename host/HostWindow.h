@@ -7,7 +7,7 @@
 #include <memory>
 
 class QLabel;
-class QPlainTextEdit;
+
 class QDockWidget;
 
 namespace velta::host {
@@ -18,6 +18,7 @@ class HostSession;
 class MenuStateRegistry;
 class PluginLibrary;
 class PrintJournal;
+class PrintJournalView;
 class QtMenuItem;
 class ReportClient;
 
@@ -46,7 +47,7 @@ public:
     HostConfig& config() { return config_; }
     PrintJournal& journal() { return *journal_; }
     MenuStateRegistry& menuStates() { return *menuStates_; }
-    QPlainTextEdit* journalView() const { return journalView_; }
+    PrintJournalView* journalView() const { return journalView_; }
 
 private:
     void buildHostMenus();
@@ -65,7 +66,7 @@ private:
     std::unique_ptr<DepartmentLibrary> department_;
     std::unique_ptr<PluginLibrary> plugin_;
     QDockWidget* journalDock_ = nullptr;
-    QPlainTextEdit* journalView_ = nullptr;
+    PrintJournalView* journalView_ = nullptr;
     QLabel* summary_ = nullptr;
 };
 

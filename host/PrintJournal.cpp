@@ -32,7 +32,7 @@ void PrintJournal::print(const QString& device, const QString& call, const QStri
             throw EInOutError(QStringLiteral("Не удалось записать журнал печати %1: %2").arg(path_, file.errorString()));
         entries_.append(block);
     }
-    emit printed(block);
+    emit printed(device, call, lines);
 }
 
 QStringList PrintJournal::entries() const

@@ -24,8 +24,8 @@ public:
     QStringList entries() const;
 
 signals:
-    // A printed block (heading and lines), for the journal window.
-    void printed(const QString& block);
+    // A printed job, for the journal window.
+    void printed(const QString& device, const QString& call, const QStringList& lines);
 
 private:
     QString path_;

@@ -6,7 +6,9 @@
 #include "host/HostSession.h"
 #include "host/HostWindow.h"
 #include "host/PluginLibrary.h"
+#include "host/CashTape.h"
 #include "host/PrintJournal.h"
+#include "host/PrintJournalView.h"
 #include "host/QtMenuItem.h"
 #include "tests/support/TestEnv.h"
 
@@ -94,7 +96,8 @@ TEST_F(HostWindowTest, PrintFunctionsWriteTheJournalFileAndWindow)
     const auto print22 = plugin::functionFromValue<plugin::HostPrintRoutineFn>(routine);
     const auto print84 = plugin::functionFromValue<plugin::HostReceiptPrintFn>(receipt);
     print22(4, {QStringLiteral("Сменный отчет №5"), QStringLiteral("Итого: 1 234,50")}, false);
-    print84(0, 2, {QStringLiteral("ТОВАРНЫЙ ЧЕК"), QString(), QStringLiteral("АИ-95  10,00 л")}, 1, 1);
+    print84(0, 2, {QStringLiteral("ТОВАРНЫЙ ЧЕК"), QString(), QStringLiteral("АИ-95  10,00 л"),
+                   QStringLiteral("@ИТОГО:    1234.50р."), QStringLiteral("Спасибо @ за покупку")}, 1, 1);
 
     const QString file = QString::fromUtf8(test::readFileBytes(window->journal().path()));
     EXPECT_TRUE(window->journal().path().startsWith(env.dir()));
@@ -110,6 +113,18 @@ TEST_F(HostWindowTest, PrintFunctionsWriteTheJournalFileAndWindow)
     const QString shown = window->journalView()->toPlainText();
     EXPECT_TRUE(shown.contains(QStringLiteral("Сменный отчет №5")));
     EXPECT_TRUE(shown.contains(QStringLiteral("АИ-95  10,00 л")));
+    // The tape shows the "@" line bold without its marker; the file keeps what the function received.
+    EXPECT_EQ(window->journalView()->boldLines(), QStringList{QStringLiteral("ИТОГО:    1234.50р.")});
+    EXPECT_TRUE(file.contains(QStringLiteral("\n@ИТОГО:    1234.50р.\n")));
+}
+
+TEST(CashTapeTest, LongLinesGoOnInTheNextLineAndEmptyLinesFeedPaper)
+{
+    const QList<TapeLine> tape = layoutTape({QStringLiteral("@") + QString(45, QLatin1Char('x')), QString(),
+                                             QStringLiteral("a\tb")}, 40);
+    const QList<TapeLine> expected{{QString(40, QLatin1Char('x')), true}, {QString(5, QLatin1Char('x')), true},
+                                   {QString(), false}, {QStringLiteral("a b"), false}};
+    EXPECT_EQ(tape, expected);
 }
 
 TEST_F(HostWindowTest, UnwritableJournalRaisesToThePlugin)

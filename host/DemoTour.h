@@ -76,6 +76,11 @@ private:
     // workplace; it comes last, as the plug-in then belongs to that window.
     void runPriceHistory(HostWindow& window);
 
+    // "Товарный чек на ГСМ...": the receipt window, a receipt in the viewer,
+    // the template settings and editor, a receipt previewed and printed on
+    // the cash register, and the tape in the journal window.
+    void runReceipts(HostWindow& window);
+
     // Tells a failed step on stderr and keeps it.
     void fail(const QString& what, const QString& failure);
 

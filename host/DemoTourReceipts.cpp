@@ -1,0 +1,131 @@
+// The demo tour's sales receipts: the receipt window, one receipt printed to
+// the viewer, the template settings and editor, one receipt previewed and
+// printed on the cash register, and the tape it left in the journal.
+#include "host/DemoTour.h"
+
+#include "common/Exception.h"
+#include "host/HostWindow.h"
+#include "host/PrintJournalView.h"
+#include "host/QtMenuItem.h"
+#include "host/TourActions.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDockWidget>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace velta::host {
+
+using namespace tour;
+
+namespace {
+
+const QString kReceiptWindow = QStringLiteral("TTovarCheckForm");
+
+// Clicks a button once the current step has returned, for a button that
+// opens a modal window of its own.
+void clickLater(QDialog& window, const char* name)
+{
+    auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!button)
+        throw EInOutError(QStringLiteral("%1 has no button %2").arg(window.objectName(), QLatin1String(name)));
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+void check(QDialog& window, const char* name)
+{
+    auto* box = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!box)
+        throw EInOutError(QStringLiteral("%1 has no %2").arg(window.objectName(), QLatin1String(name)));
+    box->setChecked(true);
+}
+
+// Answers a question box with its accepting button (OK, Yes).
+void acceptBox(QDialog& shown)
+{
+    auto* box = qobject_cast<QMessageBox*>(&shown);
+    if (!box)
+        throw EInOutError(QStringLiteral("%1 is not a message box").arg(shown.objectName()));
+    for (QAbstractButton* button : box->buttons())
+        if (box->buttonRole(button) == QMessageBox::AcceptRole || box->buttonRole(button) == QMessageBox::YesRole) {
+            button->click();
+            return;
+        }
+    throw EInOutError(QStringLiteral("the message box has no accepting button"));
+}
+
+} // namespace
+
+void DemoTour::runReceipts(HostWindow& window)
+{
+    const QString caption = QStringLiteral("Товарный чек на ГСМ...");
+    QtMenuItem* item = findItem(window.mainMenu(), caption);
+    if (!item)
+        return;
+    const QList<TourStep> steps = {
+        {kReceiptWindow,
+         [this](QDialog& shown) {
+             shown.resize(std::max(shown.width(), 900), std::max(shown.height(), 600));
+             settleFor(400);
+             save(shown, QStringLiteral("29-receipt-window.png"));
+             check(shown, "rbPrintOnPrinter");
+             clickLater(shown, "btnPrint");
+         }},
+        {QStringLiteral("TRptFrm"),
+         [this](QDialog& shown) {
+             settleFor(500);
+             save(shown, QStringLiteral("30-receipt-in-viewer.png"));
+             shown.reject();
+         }},
+        {kReceiptWindow, [](QDialog& shown) { clickLater(shown, "btnEditTovarCheck"); }},
+        {QStringLiteral("TTovCheckOnVidOplForm"),
+         [this](QDialog& shown) {
+             settleFor(300);
+             save(shown, QStringLiteral("31-receipt-template-settings.png"));
+             clickLater(shown, "bbAll");
+         }},
+        {QStringLiteral("TDocCnfForm"),
+         [this](QDialog& shown) {
+             settleFor(300);
+             save(shown, QStringLiteral("32-receipt-template-editor.png"));
+             pressCaption(shown, QStringLiteral("Применить"));
+         }},
+        {QStringLiteral("TTovCheckOnVidOplForm"), [](QDialog& shown) { press(shown, "BitBtn1"); }},
+        {kReceiptWindow,
+         [](QDialog& shown) {
+             check(shown, "rbPrintOnKassa");
+             check(shown, "cbPreview");
+             if (auto* copies = shown.findChild<QSpinBox*>(QStringLiteral("seCopyCount")))
+                 copies->setValue(1);
+             clickLater(shown, "btnPrint");
+         }},
+        {QStringLiteral("TCheckPreviewForm"),
+         [this](QDialog& shown) {
+             settleFor(300);
+             save(shown, QStringLiteral("33-receipt-preview.png"));
+             pressCaption(shown, QStringLiteral("Печатать"));
+         }},
+        // "Печать товарного чека завершена! ... закрыть данное окно сейчас?": OK closes the window.
+        {QStringLiteral("QMessageBox"), [](QDialog& shown) { acceptBox(shown); }},
+    };
+    const QString failure = runCommand(*item, steps);
+    if (!failure.isEmpty()) {
+        fail(caption, failure);
+        return;
+    }
+    PrintJournalView* tape = window.journalView();
+    QWidget* dock = tape->parentWidget();
+    dock->show();
+    dock->resize(dock->width(), std::max(dock->height(), 420));
+    tape->verticalScrollBar()->setValue(tape->verticalScrollBar()->maximum());
+    settleFor(300);
+    save(*dock, QStringLiteral("34-receipt-tape.png"));
+}
+
+} // namespace velta::host

@@ -7,7 +7,9 @@
 // through unchanged.
 #include "common/DateTime.h"
 
+#include <QList>
 #include <QString>
+#include <functional>
 
 namespace velta::receipts {
 
@@ -23,7 +25,19 @@ public:
     QString GetCheckText();
 
 private:
+    // Where an inserted value lies in text_, [begin, end). Values are never
+    // searched for tags again, neither by later values nor by GetCheckText.
+    struct ValueSpan {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+    using ValueWriter = std::function<QString(const QString& format)>;
+
+    // Replaces every tag of the name, in text order, by write(its format).
+    void fill(const QString& name, const QString& defaultFormat, const ValueWriter& write);
+
     QString text_;
+    QList<ValueSpan> values_; // in text order, not overlapping
 };
 
 } // namespace velta::receipts

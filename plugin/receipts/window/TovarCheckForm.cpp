@@ -9,6 +9,8 @@
 #include "plugin/core/HostValues.h"
 #include "plugin/core/ReportCalls.h"
 #include "plugin/platform/Clock.h"
+#include "plugin/receipts/editor/CheckPreviewForm.h"
+#include "plugin/receipts/editor/TovCheckOnVidOplForm.h"
 #include "plugin/receipts/window/KassaReceipt.h"
 #include "plugin/receipts/window/PrinterComment.h"
 #include "plugin/receipts/window/ReceiptCalls.h"
@@ -211,6 +213,8 @@ void TTovarCheckForm::printOnKassa()
     receipt.operatorName = ui_->edOperator->text();
     receipt.copies = ui_->seCopyCount->Value();
     ReceiptPreview preview;
+    if (ui_->cbPreview->isChecked())
+        preview = [this](const QString& text) { return PreviewReceipt(dialogs_, text, this); };
     if (!PrintKassaReceipt(receipt, preview))
         return;
     if (dialogs_.messageBox(QStringLiteral("Печать товарного чека завершена!\r\n\r\nХотите закрыть данное окно сейчас?"),
@@ -230,6 +234,11 @@ void TTovarCheckForm::BitBtn3Click()
 
 void TTovarCheckForm::btnEditTovarCheckClick()
 {
+    try {
+        OpenReceiptTemplateSettings(dialogs_, this);
+    } catch (const Exception& e) {
+        showError(e.message());
+    }
 }
 
 void TTovarCheckForm::Button1Click()

@@ -119,7 +119,7 @@ TovarCheckSettings TTovarCheckForm::Settings() const
     s.end = period.end;
     s.post = ui_->edPost->text();
     s.endPeriod = ui_->cbEndPeriod->isChecked();
-    s.comment = viewer::JoinLinesCrLf(viewer::SplitTextLines(ui_->memComment->toPlainText()));
+    s.comment = ui_->memComment->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     s.openDir = openDir_;
     s.saveDir = saveDir_;
     s.copies = ui_->seCopyCount->Value();

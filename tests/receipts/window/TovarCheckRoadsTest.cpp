@@ -3,6 +3,7 @@
 // the cash register road to the host's print functions of codes 84 and 22,
 // the printer road to the viewer, the errors that stop a print, and the
 // menu's closing steps.
+#include "common/Codecs.h"
 #include "common/DateTime.h"
 #include "common/Exception.h"
 #include "common/FormatSettings.h"
@@ -21,9 +22,14 @@
 #include "plugin/ui/SpinEdit.h"
 #include "tests/support/MenuStationFixture.h"
 #include "tests/support/StationServer.h"
+#include "tests/support/TestEnv.h"
 #include "tests/support/VariantDescription.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -416,6 +422,50 @@ TEST_F(TovarCheckRoadsTest, TheListTakesThePeriodNewestFirstAndTheMenuClosesItAl
     EXPECT_EQ(clickFailing(kCommand), QStringLiteral("Сбой окна"));
     EXPECT_FALSE(db().dsAllLogTran.Active());
     EXPECT_FALSE(db().VeltaServer.Connected());
+}
+
+void pressKey(QWidget& window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(&window, &press);
+    QApplication::sendEvent(&window, &release);
+}
+
+TEST_F(TovarCheckRoadsTest, TheCommentIsLoadedSavedAndClearedByItsKeysAndTheFoldersAreKept)
+{
+    const QString source = env.path(QStringLiteral("comments/in.txt"));
+    const QString target = env.path(QStringLiteral("saved/out.txt"));
+    QDir().mkpath(env.path(QStringLiteral("comments")));
+    QDir().mkpath(env.path(QStringLiteral("saved")));
+    test::writeFileBytes(source, codec::toCp1251(QStringLiteral("Оплата по договору\r\nот 01.01.2024\r\n")));
+    const auto isCommentDialog = [](const QString& title, bool overwritePrompt) {
+        return [title, overwritePrompt](const DialogCall& call) {
+            return call.file.title == title && call.file.overwritePrompt == overwritePrompt &&
+                   call.file.filter == QStringLiteral("Текст (*.txt)|*.txt|Все файлы (*.*)|*.*") &&
+                   call.file.initialDir == QStringLiteral("C:\\DEXE");
+        };
+    };
+    withWindow([&](TTovarCheckForm& window) {
+        auto& memo = control<QPlainTextEdit>(window, "memComment");
+        dialogs.expectOpenFile()
+            .when(isCommentDialog(QStringLiteral("Диалог открытия файла"), false), QStringLiteral("the open dialog"))
+            .choose(source);
+        pressKey(window, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(memo.toPlainText(), QStringLiteral("Оплата по договору\nот 01.01.2024"));
+        dialogs.expectSaveFile()
+            .when(isCommentDialog(QStringLiteral("Диалог сохранения в файл"), true), QStringLiteral("the save dialog"))
+            .choose(target);
+        pressKey(window, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(test::readFileBytes(target), codec::toCp1251(QStringLiteral("Оплата по договору\r\nот 01.01.2024\r\n")));
+        pressKey(window, Qt::Key_F2);
+        EXPECT_TRUE(memo.toPlainText().isEmpty());
+        memo.setPlainText(QStringLiteral("Спасибо"));
+    });
+    const FormPlacement store(QStringLiteral("TTovarCheckForm"), FormPlacement::reportsKey());
+    EXPECT_EQ(store.readString(QStringLiteral("OpenDialog"), QString()), QFileInfo(source).absolutePath());
+    EXPECT_EQ(store.readString(QStringLiteral("SaveDialog"), QString()), QFileInfo(target).absolutePath());
+    EXPECT_EQ(store.readString(QStringLiteral("memComment"), QString()), QStringLiteral("D1EFE0F1E8E1EE"));
 }
 
 } // namespace

@@ -60,7 +60,7 @@ QString formatOf(QStringView inner, const QString& defaultFormat)
 // before it, so the walk stays linear.
 class TagScanner {
 public:
-    TagScanner(QStringView text) : text_(text) {}
+    explicit TagScanner(QStringView text) : text_(text) {}
 
     // The next "<#" at or after from; false when there is none or it is not
     // closed before the stretch ends (then no later tag is either).

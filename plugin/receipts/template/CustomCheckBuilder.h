@@ -2,9 +2,11 @@
 // TCustomCheckBuilder fills one receipt template for one sale. Tags are
 // "<#Name>" or "<#Name(format)>", names matched without regard to case; every
 // value operation substitutes each occurrence of its tag at once, each with
-// its own format (or the default given with the value); GetCheckText removes
-// the tags no value reached. Lines starting with "@" (bold on the tape) pass
-// through unchanged.
+// its own format (or the default given with the value), in text order;
+// GetCheckText removes the tags no value reached. An inserted value is text of
+// the receipt, never a template: a tag-shaped text inside it stays. A value
+// that cannot be written prints "Err!"; widths are bounded at 1000. Lines
+// starting with "@" (bold on the tape) pass through unchanged.
 #include "common/DateTime.h"
 
 #include <QList>

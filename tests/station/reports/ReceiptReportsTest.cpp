@@ -6,7 +6,6 @@
 
 #include "common/Exception.h"
 #include "common/ReportContract.h"
-#include "plugin/foundation/text/Tools.h"
 #include "plugin/platform/Paths.h"
 #include "plugin/receipts/template/DefaultReceiptTemplate.h"
 #include "plugin/receipts/template/PredChecksFile.h"
@@ -166,6 +165,26 @@ TEST_F(ReceiptReportsTest, BuyerFieldsByPaymentType)
     EXPECT_TRUE(rendered.text.contains(QStringLiteral("| Скидка ")));
     EXPECT_FALSE(rendered.text.contains(QStringLiteral("Скидки")));
     EXPECT_TRUE(rendered.text.contains(QStringLiteral("Вид оплаты: Договорной")));
+}
+
+TEST_F(ReceiptReportsTest, NumbersFollowTheReportSettings)
+{
+    // Litres with DecL2 decimals, the separators of [Reports]; money keeps two decimals.
+    const qlonglong sale = firstSale(QStringLiteral("VIDOPL = 104 AND LITER > 100"));
+    ASSERT_GT(sale, 0);
+    const QString cnf = Paths::toNative(QStringLiteral("C:\\WINDOWS\\cnf.ini"));
+    QDir().mkpath(QFileInfo(cnf).path());
+    writeFileBytes(cnf, QByteArrayLiteral("[Reports]\r\nDecL2=3\r\nDecimalSeparator=2E\r\nThousandSeparator=27\r\n"));
+    const QString text = receipt(sale, QString(), QString(), QString()).text;
+    QFile::remove(cnf);
+    const QString litres = column(*db_, QStringLiteral("SELECT CAST(CAST(LITER AS NUMERIC(18,3)) AS VARCHAR(32)) "
+                                                       "FROM LOGTRAN WHERE INDEXSALE = %1").arg(sale)).value(0);
+    EXPECT_TRUE(text.contains(QStringLiteral(" %1 |").arg(litres))) << litres.toStdString() << "\n" << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Итого к оплате: %1 руб.").arg(moneyOf(
+        QStringLiteral("SELECT CAST(SUMMA AS VARCHAR(32)) FROM LOGTRAN WHERE INDEXSALE = %1").arg(sale))
+                                                                               .replace(QChar(0x00A0), QLatin1Char('\''))
+                                                                               .replace(QLatin1Char(','), QLatin1Char('.')))))
+        << text.toStdString();
 }
 
 TEST_F(ReceiptReportsTest, TheEmptyForm)

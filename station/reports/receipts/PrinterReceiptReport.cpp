@@ -159,11 +159,6 @@ void addEmptyForm(ReportDocument& document, const QString& operatorName, const Q
 
 } // namespace
 
-QString unknownReceiptSaleText(std::int64_t number)
-{
-    return QStringLiteral("Продажа №%1 не найдена в базе данных АЗС. Товарный чек не сформирован.").arg(number);
-}
-
 ReportDocument printerReceiptReport(const ReportContext& context, const ReportParams& params)
 {
     params.expectCount({5});
@@ -182,7 +177,8 @@ ReportDocument printerReceiptReport(const ReportContext& context, const ReportPa
     }
     const std::optional<ReceiptSale> sale = findReceiptSale(context.db(), number);
     if (!sale)
-        throw EDatabaseError(unknownReceiptSaleText(number));
+        throw EDatabaseError(
+            QStringLiteral("Продажа №%1 не найдена в базе данных АЗС. Товарный чек не сформирован.").arg(number));
     ReportDocument document =
         context.newDocument(QStringLiteral("%1 №%2 от %3").arg(kTitle).arg(number).arg(sale->when.left(10)));
     addSale(document, context, *sale, operatorName, post);

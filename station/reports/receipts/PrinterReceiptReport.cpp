@@ -60,22 +60,37 @@ QString discountSize(const ReportFormats& f, const ReceiptDiscount& discount)
     }
 }
 
-// The comment as given for the HTML page, its "<br />" breaks as lines of text.
+// An empty line of the text rendering; the page keeps its own spacing.
+void addTextGap(ReportDocument& document)
+{
+    document.setOutput(ReportOutput::Text);
+    document.addParagraph(QString());
+    document.setOutput(ReportOutput::Both);
+}
+
+// The comment as given for the HTML page, its "<br />" breaks as lines of the
+// text set apart by an empty line (the breaks around it are the page's spacing).
 void addComment(ReportDocument& document, const QString& comment)
 {
-    if (comment.isEmpty())
+    if (comment.trimmed().isEmpty())
         return;
     static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>"), QRegularExpression::CaseInsensitiveOption);
     QString text = comment;
     text.replace(lineBreak, QStringLiteral("\n"));
-    document.addHtml(comment, text);
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && (text[from] == QLatin1Char('\n') || text[from] == QLatin1Char('\r')))
+        ++from;
+    while (to > from && (text[to - 1] == QLatin1Char('\n') || text[to - 1] == QLatin1Char('\r')))
+        --to;
+    document.addHtml(comment, QLatin1Char('\n') + text.mid(from, to - from));
 }
 
 void addSignatures(ReportDocument& document, const QString& operatorName)
 {
-    document.addParagraph(QString());
+    addTextGap(document);
     document.addParagraph(QStringLiteral("Продавец   %1 %2").arg(kBlank, operatorName).trimmed());
-    document.addParagraph(QString());
+    addTextGap(document);
     document.addParagraph(QStringLiteral("Покупатель %1").arg(kBlank));
 }
 
@@ -111,7 +126,7 @@ void addSale(ReportDocument& document, const ReportContext& context, const Recei
     const ReportFormats& f = context.formats();
     document.addHeadLine(QStringLiteral("Дата и время продажи: ") + sale.when);
     addSaleLine(document, f, sale);
-    document.addParagraph(QString());
+    addTextGap(document);
     addField(document, QStringLiteral("Вид оплаты"), PayTypes(context.db()).name(sale.payType));
     addField(document, QStringLiteral("Покупатель"), sale.contragent);
     addField(document, QStringLiteral("ИНН покупателя"), sale.inn);
@@ -133,7 +148,7 @@ void addEmptyForm(ReportDocument& document, const QString& operatorName, const Q
     for (int row = 0; row < 3; ++row)
         document.addRow(table, blankRow);
     table.totals << QStringList{QString(), QStringLiteral("Итого"), QString(), QString(), QString(), QString()};
-    document.addParagraph(QString());
+    addTextGap(document);
     for (const QString& label : {QStringLiteral("Вид оплаты"), QStringLiteral("Покупатель"), QStringLiteral("Автомобиль"),
                                  QStringLiteral("Водитель"), QStringLiteral("Путевой лист")})
         document.addParagraph(label + QStringLiteral(": ") + kBlank);
@@ -143,11 +158,6 @@ void addEmptyForm(ReportDocument& document, const QString& operatorName, const Q
 }
 
 } // namespace
-
-QString unknownReceiptSaleText(std::int64_t number)
-{
-    return QStringLiteral("Продажа №%1 не найдена в базе данных АЗС. Товарный чек не сформирован.").arg(number);
-}
 
 ReportDocument printerReceiptReport(const ReportContext& context, const ReportParams& params)
 {
@@ -167,7 +177,8 @@ ReportDocument printerReceiptReport(const ReportContext& context, const ReportPa
     }
     const std::optional<ReceiptSale> sale = findReceiptSale(context.db(), number);
     if (!sale)
-        throw EDatabaseError(unknownReceiptSaleText(number));
+        throw EDatabaseError(
+            QStringLiteral("Продажа №%1 не найдена в базе данных АЗС. Товарный чек не сформирован.").arg(number));
     ReportDocument document =
         context.newDocument(QStringLiteral("%1 №%2 от %3").arg(kTitle).arg(number).arg(sale->when.left(10)));
     addSale(document, context, *sale, operatorName, post);

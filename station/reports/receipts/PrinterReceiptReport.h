@@ -16,7 +16,4 @@ inline constexpr int kEmptyReceiptForm = -1;
 
 ReportDocument printerReceiptReport(const ReportContext& context, const ReportParams& params);
 
-// The error text for a sale number the station does not know.
-QString unknownReceiptSaleText(std::int64_t number);
-
 } // namespace velta::station

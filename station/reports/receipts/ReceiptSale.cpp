@@ -35,6 +35,11 @@ std::int64_t ReceiptSale::baseAmount() const
 
 std::int64_t ReceiptSale::discountAmount() const
 {
+    // The price tells whether there was a discount at all: the amount charged
+    // is rounded from the price, so it may differ from the base amount by a
+    // kopeck without one.
+    if (basePrice <= 0 || (price > 0 && price >= basePrice))
+        return 0;
     return std::max<std::int64_t>(0, baseAmount() - amount);
 }
 

@@ -37,7 +37,8 @@ struct ReceiptSale {
 
     // LITER times BASEPRICE in whole kopecks; 0 when the sale has no base price.
     std::int64_t baseAmount() const;
-    // What the discounts took off the base amount (0 when nothing was).
+    // What the discounts took off the base amount: 0 unless the price charged
+    // is below the base price.
     std::int64_t discountAmount() const;
 };
 

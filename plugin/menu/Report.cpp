@@ -1,7 +1,10 @@
 #include "plugin/menu/Report.h"
 
 #include "common/Exception.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/menu/ReportSteps.h"
+#include "plugin/receipts/window/TovarCheckForm.h"
 #include "plugin/settings/RepPropForm.h"
 #include "plugin/ui/Dialogs.h"
 
@@ -32,10 +35,21 @@ QString DispenserNameFromCaption(const QString& caption)
 }
 
 // Handlers that start by reloading the payment types on an office workplace.
-void TReport::SalesReceipt(MenuItem& sender)
+void TReport::SalesReceipt(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    TDBFrm& db = dataModule();
+    // The window leaves its sales open; they go with the connection, also after an error.
+    WithLeavingSteps(
+        [&] {
+            db.VeltaServer.SetConnected(true);
+            receipts::ShowSalesReceiptWindow(currentDialogs(), db);
+        },
+        [&] {
+            db.dsAllLogTran.Close();
+            if (db.VeltaServer.Connected())
+                db.VeltaServer.SetConnected(false);
+        });
 }
 
 void TReport::KeeperFuelMovement(MenuItem& sender)

@@ -188,7 +188,7 @@ ReportRequest numberedRequest(const QStringList& request)
     bool ok = false;
     const int reportNo = request[0].toInt(&ok);
     if (!ok || reportNo < 0 || reportNo > report::kMaxReportNo)
-        throw Exception(QStringLiteral("\"%1\" is neither a report number 0-255 nor a shortcut (shift, period-release)")
+        throw Exception(QStringLiteral("\"%1\" is neither a report number 0-255 nor a shortcut (shift, period-release, receipt)")
                             .arg(request[0]));
     if (request.size() != 2)
         throw Exception(QStringLiteral("Report %1 needs one PARAMS argument, a JSON array such as "
@@ -293,6 +293,31 @@ ReportRequest periodReleaseRequest(const QStringList& options, const std::functi
     return {report::periodReleaseReportNo(release.kind), periodReleaseParams(release, stationPayTypes(station()))};
 }
 
+// The printer receipt of a sale as the receipt window asks for it:
+// [8, sale, operator, post, comment]; -1 is the empty form.
+ReportRequest receiptRequest(const QStringList& options)
+{
+    bool ok = false;
+    const int sale = options.size() > 1 ? options[1].toInt(&ok) : 0;
+    if (!ok || sale < -1)
+        throw Exception(QStringLiteral("receipt needs SALE, a sale number or -1 for the empty form%1")
+                            .arg(options.size() > 1 ? QStringLiteral(", not \"%1\"").arg(options[1]) : QString()));
+    QString operatorName, post, comment;
+    for (qsizetype i = 2; i < options.size(); ++i) {
+        const QString& a = options[i];
+        if (a == QLatin1String("--operator"))
+            operatorName = nextValue(options, i);
+        else if (a == QLatin1String("--post"))
+            post = nextValue(options, i);
+        else if (a == QLatin1String("--comment"))
+            comment = nextValue(options, i);
+        else
+            throw Exception(QStringLiteral("receipt: unknown option %1 (--operator NAME, --post POST, --comment HTML)").arg(a));
+    }
+    return {report::kService, Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(sale),
+                                                     Variant(operatorName), Variant(post), Variant(comment)})};
+}
+
 } // namespace
 
 QString reportUsage()
@@ -314,7 +339,9 @@ QString reportUsage()
         "      period-release --kind statement|contragent|car|driver --from DATE --to DATE [--name CONTRAGENT]\n"
         "                     [--car NAME | --driver NAME] [--by-drivers] [--by-cars] [--drivers-first]\n"
         "                      the release for a period (reports 11, 12, 13, 53) with every payment type;\n"
-        "                      DATE is YYYY-MM-DD (midnight) or YYYY-MM-DDTHH:MM");
+        "                      DATE is YYYY-MM-DD (midnight) or YYYY-MM-DDTHH:MM\n"
+        "      receipt SALE [--operator NAME] [--post POST] [--comment HTML]\n"
+        "                      the printer receipt of a sale (report 35, selector 8); SALE -1 is the empty form");
 }
 
 ReportCommandOptions parseReportOptions(const QStringList& args)
@@ -342,7 +369,7 @@ ReportCommandOptions parseReportOptions(const QStringList& args)
             options.request << a;
     }
     if (options.request.isEmpty())
-        throw Exception(QStringLiteral("report needs NUMBER PARAMS, shift ... or period-release ..."));
+        throw Exception(QStringLiteral("report needs NUMBER PARAMS, shift ..., period-release ... or receipt ..."));
     if (!options.showParams && options.connect.isEmpty() == options.root.isEmpty())
         throw Exception(QStringLiteral("report needs either --connect HOST:PORT (a running server) or --root DIR "
                                        "(a station folder no server holds)"));
@@ -372,8 +399,10 @@ ReportRequest reportRequestFor(const QStringList& request, const QString& cnfFil
                             station);
     if (request[0] == QLatin1String("period-release"))
         return periodReleaseRequest(request, station);
+    if (request[0] == QLatin1String("receipt"))
+        return receiptRequest(request);
     if (request[0].startsWith(QLatin1String("-")) || !request[0].front().isDigit())
-        throw Exception(QStringLiteral("Unknown shortcut or option \"%1\" (shift, period-release or a report number)")
+        throw Exception(QStringLiteral("Unknown shortcut or option \"%1\" (shift, period-release, receipt or a report number)")
                             .arg(request[0]));
     return numberedRequest(request);
 }

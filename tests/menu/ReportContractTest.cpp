@@ -102,6 +102,15 @@ protected:
         driver.Detail = column(db, QStringLiteral("SELECT NAME FROM VDDRIVER WHERE CID = 4 ORDER BY ID")).value(0);
         const Variant names;
         const TDateTime now = EncodeDate(2024, 1, 2) + 0.5;
+        // The receipt window's printer requests, built from the contract by hand for now.
+        const int sale = column(db, QStringLiteral("SELECT MIN(INDEXSALE) FROM LOGTRAN")).value(0).toInt();
+        const auto printerReceipt = [](int saleNo) {
+            return ShiftReportRequest{report::kService,
+                                      Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(saleNo),
+                                                             Variant(QStringLiteral("Иванова Н.П.")), Variant(QStringLiteral("1")),
+                                                             Variant(QStringLiteral("<br />Комментарий<br /><br />"))}),
+                                      QString()};
+        };
 
         return {
             {"shift report, range", core::ShiftReportRequestFor(range, shift)},
@@ -139,6 +148,8 @@ protected:
             {"price history", core::PriceHistoryRequest(release.Begin, release.End)},
             {"sales history", core::SalesHistoryRequest(range, QStringLiteral("1"), now, false)},
             {"sales history, current", core::SalesHistoryRequest(current, QStringLiteral("1"), now, false)},
+            {"printer receipt", printerReceipt(sale)},
+            {"printer receipt, empty form", printerReceipt(-1)},
         };
     }
 
@@ -171,6 +182,28 @@ TEST_F(ReportContractTest, TheEngineReadsEveryArrayTheMenuBuilds)
             ADD_FAILURE() << "report " << request.reportNo << ": " << e.message().toStdString();
         }
     }
+}
+
+TEST_F(ReportContractTest, TheEngineAnswersTheReceiptTemplateRequestWithoutAPage)
+{
+    // [9, VIDOPL] as the receipt window sends it: the plain answer with the
+    // marker the window checks, and report 55 still holds the page before it.
+    const std::unique_ptr<station::StationDatabase> db = station_->open();
+    station::ReportWorkplaceMemory workplaces;
+    station::ReportConnectionState connection;
+    station::ReportEngine engine(*db, connection, workplaces);
+    const ShiftReportRequest request{report::kService,
+                                     Variant(Variant::Array{Variant(report::kSelectorReceiptTemplate), Variant(104)}),
+                                     QString()};
+    ASSERT_NE(station::findReport(request.reportNo, selectorOf(request)), nullptr);
+    engine.produce(report::kService, Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(-1),
+                                                            Variant(QString()), Variant(QString()), Variant(QString())}),
+                   QString(), false);
+    const QString page = engine.lastReportHtml(QString());
+    const QString answer = engine.produce(request.reportNo, request.params, QString(), false);
+    EXPECT_TRUE(answer.startsWith(QLatin1String(report::kReceiptTemplateMarker)));
+    EXPECT_GT(answer.size(), qsizetype(sizeof(report::kReceiptTemplateMarker)));
+    EXPECT_EQ(engine.lastReportHtml(QString()), page);
 }
 
 TEST_F(ReportContractTest, TheReportCommandSendsTheMenusShiftReportArray)

@@ -5,6 +5,8 @@
 #include "station/reports/period/PeriodReleaseReport.h"
 #include "station/reports/period/PriceHistoryReport.h"
 #include "station/reports/journals/SalesHistoryReport.h"
+#include "station/reports/receipts/PrinterReceiptReport.h"
+#include "station/reports/receipts/ReceiptTemplateAnswer.h"
 #include "station/reports/shift/ShiftEventReports.h"
 #include "station/reports/shift/ShiftReport.h"
 #include "station/reports/shift/ShiftSalesReports.h"
@@ -29,6 +31,8 @@ const ReportEntry kReports[] = {
     {report::kCurrentContractsShift, report::kNoSelector, currentContractsShiftReport},
     {report::kPumpOutsJournal, report::kNoSelector, pumpOutJournalReport},
     {report::kReturnsShift, report::kNoSelector, returnsShiftReport},
+    {report::kService, report::kSelectorPrinterReceipt, printerReceiptReport},
+    {report::kService, report::kSelectorReceiptTemplate, nullptr, receiptTemplateAnswer},
     {report::kService, report::kSelectorMeter, meterShiftReport},
     {report::kService, report::kSelectorReloads, reloadsShiftReport},
     {report::kService, report::kSelectorLimitBalances, limitBalancesReport},
@@ -46,7 +50,7 @@ const ReportEntry kReports[] = {
 const ReportEntry* findReport(int reportNo, int selector)
 {
     for (const ReportEntry& entry : kReports) {
-        if (entry.produce && entry.reportNo == reportNo && entry.selector == selector)
+        if ((entry.produce || entry.answer) && entry.reportNo == reportNo && entry.selector == selector)
             return &entry;
     }
     return nullptr;

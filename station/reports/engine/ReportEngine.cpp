@@ -55,11 +55,17 @@ QString ReportEngine::produce(int reportNo, const Variant& params, const QString
 {
     if (reportNo == report::kLastReportHtml)
         return lastReportHtml(workplace);
-    if (reportNo == report::kService && ReportService::isServiceSelector(ReportService::selectorOf(params)))
+    const int selector = reportNo == report::kService ? ReportService::selectorOf(params) : report::kNoSelector;
+    if (reportNo == report::kService && ReportService::isServiceSelector(selector))
         return ReportService(db_, connection_).answer(params);
+    const ReportEntry* entry = findReport(reportNo, selector);
+    // A plain answer is no report: the viewer never shows it, so report 55
+    // keeps the rendering of the report before it.
+    if (entry && entry->answer)
+        return entry->answer(db_, ReportParams(reportNo, params));
     ReportRendering rendering;
     try {
-        rendering = render(reportNo, params);
+        rendering = render(reportNo, params, entry);
     } catch (...) {
         remember(QString(), workplace, shareWithWorkplace);
         throw;
@@ -68,10 +74,8 @@ QString ReportEngine::produce(int reportNo, const Variant& params, const QString
     return rendering.text;
 }
 
-ReportRendering ReportEngine::render(int reportNo, const Variant& params)
+ReportRendering ReportEngine::render(int reportNo, const Variant& params, const ReportEntry* entry)
 {
-    const int selector = reportNo == report::kService ? ReportService::selectorOf(params) : report::kNoSelector;
-    const ReportEntry* entry = findReport(reportNo, selector);
     // A number the engine does not compute answers the list of what it received.
     if (!entry)
         return ReportPlaceholder(reportNo, params).render();

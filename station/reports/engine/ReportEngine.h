@@ -3,7 +3,9 @@
 // GetReportEx and GetReport. It dispatches by report number: report 35 runs
 // its service functions (ReportService) or, for other selectors, a report;
 // report 55 answers the HTML rendering of the last report; every other number
-// answers a report text and remembers its HTML rendering (ReportMemory.h).
+// answers a report text and remembers its HTML rendering (ReportMemory.h),
+// except the plain answers of the catalog (a receipt template), which leave
+// the remembered rendering alone.
 #include "common/ReportContract.h"
 #include "common/Variant.h"
 #include "station/reports/engine/ReportPlaceholder.h"
@@ -14,6 +16,7 @@ namespace velta::station {
 
 class StationDatabase;
 class ReportWorkplaceMemory;
+struct ReportEntry;
 struct ReportConnectionState;
 
 class ReportEngine {
@@ -37,7 +40,7 @@ public:
 
 private:
     QString call(const QString& method, const Variant::Array& args, bool shareWithWorkplace);
-    ReportRendering render(int reportNo, const Variant& params);
+    ReportRendering render(int reportNo, const Variant& params, const ReportEntry* entry);
     void remember(const QString& html, const QString& workplace, bool shareWithWorkplace);
 
     StationDatabase& db_;

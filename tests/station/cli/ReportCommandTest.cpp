@@ -260,6 +260,20 @@ TEST_F(ReportCommand, ShortcutsSendTheArraysOfTheShiftAndPeriodReports)
     EXPECT_EQ(r.out.trimmed(), QStringLiteral(R"(53 [%1,{"str":"Нива"},{"str":"Петров"},%2,%3])").arg(dates, pay, codes));
 }
 
+TEST_F(ReportCommand, TheReceiptShortcutSendsTheReceiptWindowsArray)
+{
+    CommandRun r = velta({QStringLiteral("receipt"), QStringLiteral("12"), QStringLiteral("--operator"),
+                          QStringLiteral("Иванова Н.П."), QStringLiteral("--post"), QStringLiteral("2"), QStringLiteral("--show-params")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(),
+              QStringLiteral(R"(35 [{"byte":8},{"int":12},{"str":"Иванова Н.П."},{"str":"2"},{"str":""}])"));
+    r = velta({QStringLiteral("--root"), root(), QStringLiteral("receipt"), QStringLiteral("-1"), QStringLiteral("--post"),
+               QStringLiteral("3"), QStringLiteral("--html"), file("receipt.html"), QStringLiteral("--text")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Пост: 3"))) << r.out.toStdString();
+    EXPECT_TRUE(readFileBytes(file("receipt.html")).contains("<title>"));
+}
+
 TEST_F(ReportCommand, AStationWithoutCnfIniHasTheFirstLogOnComposition)
 {
     // Nobody logged on with the plug-in yet: no cnf.ini under the root.
@@ -338,6 +352,10 @@ TEST_F(ReportCommand, BadRequestsExitNonZeroWithAMessage)
           QStringLiteral("--name"), QStringLiteral("X"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
           QStringLiteral("--to"), QStringLiteral("2024-01-02")},
          "needs --car NAME"},
+        {{QStringLiteral("--root"), root(), QStringLiteral("receipt"), QStringLiteral("-2")}, "not \"-2\""},
+        {{QStringLiteral("--root"), root(), QStringLiteral("receipt"), QStringLiteral("5"), QStringLiteral("--cashier"),
+          QStringLiteral("X")}, "receipt: unknown option --cashier"},
+        {{QStringLiteral("--root"), root(), QStringLiteral("receipt"), QStringLiteral("999999")}, "Продажа №999999 не найдена"},
         {{QStringLiteral("9"), QStringLiteral("[]")}, "either --connect HOST:PORT"},
         {{QStringLiteral("--connect"), QStringLiteral("127.0.0.1:1"), QStringLiteral("9"), QStringLiteral("[]")},
          "The station server 127.0.0.1:1 is unreachable"},

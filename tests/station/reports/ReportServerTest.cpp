@@ -5,8 +5,14 @@
 
 #include "common/Exception.h"
 #include "common/Hex.h"
+#include "common/ReportContract.h"
 #include "common/VariantText.h"
+#include "plugin/receipts/template/PredChecksFile.h"
+#include "plugin/receipts/template/ReceiptTagTable.h"
 #include "tests/support/ReferenceFile.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace velta::test {
 namespace {
@@ -179,6 +185,42 @@ TEST_F(ReportServer, MalformedCallsAreErrorsAndTheConnectionGoesOn)
     EXPECT_THROW(service({Variant(QStringLiteral("2"))}), EDatabaseError);
     EXPECT_THROW(report(*client_, station::kGetReport, 35, Variant(Variant::Array{})), EDatabaseError);
     EXPECT_EQ(service({Variant(std::uint8_t{14})}), QStringLiteral("OK"));
+}
+
+TEST_F(ReportServer, ReceiptTemplateAndPrinterReceiptCrossTheWire)
+{
+    // The template as the settings window stores it in the station's
+    // PredChecks.txt, bold marks, tags and an empty line included.
+    const receipts::PredChecksFile file(receipts::PredChecksFile::stationName());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file.path()).absolutePath()));
+    const QString text = QStringLiteral("@ТОВАРНЫЙ ЧЕК <#AZS>\r\n\r\nГСМ: <#GSM(5)> <#Liter(5.1)>л.\r\n@ИТОГО: <#Summa(10.2)>р.");
+    file.writeTemplate(receipts::kCommonTemplate, text);
+    const QString answer =
+        service({Variant(report::kSelectorReceiptTemplate), Variant(0)});
+    QFile::remove(file.path());
+    EXPECT_EQ(answer, QString::fromLatin1(report::kReceiptTemplateMarker) + text);
+
+    // The printer receipt of a sale, then its page through report 55 of the same workplace.
+    const int sale = maxOf(QStringLiteral("SELECT MIN(INDEXSALE) FROM LOGTRAN"));
+    const QString workplace = QStringLiteral("receipt-workplace");
+    const QString receipt = report(*client_, station::kGetReportEx, report::kService,
+                                   Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(sale),
+                                                          Variant(QStringLiteral("Иванова Н.П.")), Variant(QStringLiteral("1")),
+                                                          Variant(QString())}),
+                                   workplace);
+    EXPECT_TRUE(receipt.contains(QStringLiteral("ТОВАРНЫЙ ЧЕК №%1 от").arg(sale)));
+    // A template request in between leaves the receipt's page for report 55.
+    service({Variant(report::kSelectorReceiptTemplate), Variant(0)});
+    const QString html = report(*client_, station::kGetReport, report::kLastReportHtml, Variant(Variant::Array{}), workplace);
+    EXPECT_TRUE(html.contains(QStringLiteral("<title>ТОВАРНЫЙ ЧЕК №%1 от").arg(sale)));
+    try {
+        report(*client_, station::kGetReportEx, report::kService,
+               Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(sale + 1000000), Variant(QString()),
+                                      Variant(QString()), Variant(QString())}));
+        FAIL() << "an unknown sale gave a receipt";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Продажа №%1 не найдена").arg(sale + 1000000))) << e.what();
+    }
 }
 
 } // namespace

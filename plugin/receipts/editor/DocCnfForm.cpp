@@ -50,21 +50,6 @@ QString toMemoText(const QString& text)
 
 } // namespace
 
-QString DefaultReceiptTemplate()
-{
-    return QStringList{QStringLiteral("Вид оплаты: <#VidOpl(24)>"),
-                       QStringLiteral("Дата: <#DateTime>"),
-                       QStringLiteral("Заправлено: <#GSM> <#Liter(5.1)>л."),
-                       QStringLiteral("@ИТОГО:    <#Summa(10.2)>р."),
-                       QString(),
-                       QStringLiteral("КАССИР ____________ <#Kassir(16)>"),
-                       QString(),
-                       QStringLiteral("       <#OrgName> <#AZS>"),
-                       QStringLiteral("         СПАСИБО ЗА ПОКУПКУ"),
-                       QString()}
-        .join(kCrLf);
-}
-
 TemplateEditResult EditReceiptTemplate(Dialogs& dialogs, int payTypeCode, const QString& text, QWidget* parent)
 {
     TDocCnfForm form(payTypeCode, text, parent);

@@ -5,6 +5,8 @@
 // bold marker puts or takes "@" at the start of the caret's line. Tags and
 // bold lines are highlighted as the user types. Texts come and go with CR LF
 // line breaks.
+#include "plugin/receipts/template/DefaultReceiptTemplate.h"
+
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -31,9 +33,6 @@ struct TemplateEditResult {
 // then the edited one, otherwise the given one.
 TemplateEditResult EditReceiptTemplate(Dialogs& dialogs, int payTypeCode, const QString& text,
                                        QWidget* parent = nullptr);
-
-// The template the editor offers for an empty text: ten lines.
-QString DefaultReceiptTemplate();
 
 class TDocCnfForm : public QDialog {
     Q_OBJECT

@@ -483,6 +483,7 @@ QStringList DemoTour::run(HostWindow& window)
     runShiftReports(window);
     runJournals(window);
     runReportSettings(window);
+    runReceipts(window);
     runPriceHistory(window);
     return written_;
 }

@@ -14,8 +14,11 @@
 #include <QDialog>
 #include <QDockWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QSpinBox>
 #include <QScrollBar>
 #include <QTimer>
@@ -46,18 +49,30 @@ void check(QDialog& window, const char* name)
     box->setChecked(true);
 }
 
-// Answers a question box with its accepting button (OK, Yes).
+// The demo station's sales lie in March 2024: the list shows its last day,
+// the newest sale picked.
+void showDemoDay(QDialog& window)
+{
+    check(window, "rbForPeriod");
+    if (auto* date = window.findChild<QDateEdit*>(QStringLiteral("dtpBegDate")))
+        date->setDate(QDate(2024, 3, 31));
+    if (auto* time = window.findChild<QTimeEdit*>(QStringLiteral("dtpBegTime")))
+        time->setTime(QTime(0, 0));
+    if (auto* date = window.findChild<QDateEdit*>(QStringLiteral("dtpEndDate")))
+        date->setDate(QDate(2024, 3, 31));
+    if (auto* time = window.findChild<QTimeEdit*>(QStringLiteral("dtpEndTime")))
+        time->setTime(QTime(23, 59, 59));
+    press(window, "btnUpdateList");
+    pickRow(window, "DocGrid", 1000000); // the first row: the newest sale
+}
+
+// Answers a question box with its default button (OK of an OK/Cancel box).
 void acceptBox(QDialog& shown)
 {
     auto* box = qobject_cast<QMessageBox*>(&shown);
-    if (!box)
-        throw EInOutError(QStringLiteral("%1 is not a message box").arg(shown.objectName()));
-    for (QAbstractButton* button : box->buttons())
-        if (box->buttonRole(button) == QMessageBox::AcceptRole || box->buttonRole(button) == QMessageBox::YesRole) {
-            button->click();
-            return;
-        }
-    throw EInOutError(QStringLiteral("the message box has no accepting button"));
+    if (!box || !box->defaultButton())
+        throw EInOutError(QStringLiteral("%1 is not a message box with a default button").arg(shown.objectName()));
+    box->defaultButton()->click();
 }
 
 } // namespace
@@ -72,6 +87,7 @@ void DemoTour::runReceipts(HostWindow& window)
         {kReceiptWindow,
          [this](QDialog& shown) {
              shown.resize(std::max(shown.width(), 900), std::max(shown.height(), 600));
+             showDemoDay(shown);
              settleFor(400);
              save(shown, QStringLiteral("29-receipt-window.png"));
              check(shown, "rbPrintOnPrinter");

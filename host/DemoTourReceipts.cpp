@@ -112,7 +112,7 @@ void DemoTour::runReceipts(HostWindow& window)
              save(shown, QStringLiteral("32-receipt-template-editor.png"));
              pressCaption(shown, QStringLiteral("Применить"));
          }},
-        {QStringLiteral("TTovCheckOnVidOplForm"), [](QDialog& shown) { press(shown, "BitBtn1"); }},
+        {QStringLiteral("TTovCheckOnVidOplForm"), [](QDialog& shown) { clickLater(shown, "BitBtn1"); }},
         {kReceiptWindow,
          [](QDialog& shown) {
              check(shown, "rbPrintOnKassa");

@@ -9,6 +9,8 @@
 #include "plugin/core/contract/ShiftComposition.h"
 #include "plugin/menu/JournalReportParams.h"
 #include "plugin/menu/ShiftReportParams.h"
+#include "plugin/receipts/window/PrinterComment.h"
+#include "plugin/receipts/window/ReceiptCalls.h"
 #include "station/cli/ReportShortcuts.h"
 #include "station/reports/engine/ReportCatalog.h"
 #include "station/reports/engine/ReportEngine.h"
@@ -102,13 +104,13 @@ protected:
         driver.Detail = column(db, QStringLiteral("SELECT NAME FROM VDDRIVER WHERE CID = 4 ORDER BY ID")).value(0);
         const Variant names;
         const TDateTime now = EncodeDate(2024, 1, 2) + 0.5;
-        // The receipt window's printer requests, built from the contract by hand for now.
+        // The receipt window's printer requests, built by its own functions.
         const int sale = column(db, QStringLiteral("SELECT MIN(INDEXSALE) FROM LOGTRAN")).value(0).toInt();
         const auto printerReceipt = [](int saleNo) {
             return ShiftReportRequest{report::kService,
-                                      Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(saleNo),
-                                                             Variant(QStringLiteral("Иванова Н.П.")), Variant(QStringLiteral("1")),
-                                                             Variant(QStringLiteral("<br />Комментарий<br /><br />"))}),
+                                      receipts::PrinterReceiptParams(saleNo, QStringLiteral("Иванова Н.П."),
+                                                                     QStringLiteral("1"),
+                                                                     receipts::PrinterComment(QStringLiteral("Комментарий"))),
                                       QString()};
         };
 
@@ -192,9 +194,7 @@ TEST_F(ReportContractTest, TheEngineAnswersTheReceiptTemplateRequestWithoutAPage
     station::ReportWorkplaceMemory workplaces;
     station::ReportConnectionState connection;
     station::ReportEngine engine(*db, connection, workplaces);
-    const ShiftReportRequest request{report::kService,
-                                     Variant(Variant::Array{Variant(report::kSelectorReceiptTemplate), Variant(104)}),
-                                     QString()};
+    const ShiftReportRequest request{report::kService, receipts::ReceiptTemplateParams(104), QString()};
     ASSERT_NE(station::findReport(request.reportNo, selectorOf(request)), nullptr);
     engine.produce(report::kService, Variant(Variant::Array{Variant(report::kSelectorPrinterReceipt), Variant(-1),
                                                             Variant(QString()), Variant(QString()), Variant(QString())}),

@@ -62,5 +62,19 @@ TEST(ReceiptPredChecksFile, TemplateForAPaymentTypeIsItsOwnOnlyWithFlagOne)
         << stored.toStdString();
 }
 
+TEST(ReceiptPredChecksFile, FirstWriteMakesTheFolderAndFlagsGoInOneWrite)
+{
+    // A fresh machine has no C:\DEXE yet: the first template or flag makes it.
+    TestEnv env;
+    const PredChecksFile file(env.path(QStringLiteral("C/DEXE/PredChecks.txt")));
+    file.writeOwnTemplateFlags({{4, 1}, {8, 0}, {9, 1}});
+    EXPECT_EQ(file.ownTemplateFlag(4), 1);
+    EXPECT_EQ(file.ownTemplateFlag(8), 0);
+    EXPECT_EQ(file.ownTemplateFlag(9), 1);
+    const PredChecksFile other(env.path(QStringLiteral("S/DEXE/PredChecks.txt")));
+    other.writeTemplate(kCommonTemplate, kThreeLines);
+    EXPECT_EQ(other.templateFor(7), kThreeLines);
+}
+
 } // namespace
 } // namespace velta::receipts

@@ -148,10 +148,12 @@ void TTovCheckOnVidOplForm::bbCustomClick()
 void TTovCheckOnVidOplForm::BitBtn1Click()
 {
     try {
+        QList<QPair<int, int>> flags;
         for (int row = 0; row < ui_->lv->topLevelItemCount(); ++row) {
             const bool own = ui_->lv->topLevelItem(row)->text(ColumnCommon).isEmpty();
-            file_.writeOwnTemplateFlag(payTypes_[row].code, own ? 1 : 0);
+            flags.append({payTypes_[row].code, own ? 1 : 0});
         }
+        file_.writeOwnTemplateFlags(flags);
     } catch (const Exception& e) {
         dialogs_.messageBox(e.message(), QStringLiteral("Ошибка"), MB_OK | MB_ICONSTOP);
         return;

@@ -22,6 +22,12 @@ QString templateSection(int payTypeCode)
     return flagKey(payTypeCode);
 }
 
+// The first write on a fresh machine makes the folder the file lives in.
+void makeFolderOf(const QString& path)
+{
+    Paths::forceDirectories(Paths::extractFilePath(path));
+}
+
 } // namespace
 
 QString PredChecksFile::nameForWorkplace(int workplaceKind)
@@ -48,8 +54,19 @@ int PredChecksFile::ownTemplateFlag(int payTypeCode) const
 
 void PredChecksFile::writeOwnTemplateFlag(int payTypeCode, int flag) const
 {
+    makeFolderOf(path_);
     TSafeIniFile ini(path_);
     ini.WriteInteger(kFlagSection, flagKey(payTypeCode), flag);
+}
+
+void PredChecksFile::writeOwnTemplateFlags(const QList<QPair<int, int>>& flags) const
+{
+    makeFolderOf(path_);
+    TSafeIniFile ini(path_);
+    ini.Atomically([&] {
+        for (const auto& [code, flag] : flags)
+            ini.WriteInteger(kFlagSection, flagKey(code), flag);
+    });
 }
 
 QString PredChecksFile::readTemplate(int payTypeCode) const
@@ -60,6 +77,7 @@ QString PredChecksFile::readTemplate(int payTypeCode) const
 
 void PredChecksFile::writeTemplate(int payTypeCode, const QString& text) const
 {
+    makeFolderOf(path_);
     TSafeIniFile ini(path_);
     ini.WriteString(templateSection(payTypeCode), kTemplateKey, toStored(text));
 }

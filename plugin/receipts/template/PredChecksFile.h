@@ -5,6 +5,8 @@
 // the common template and [VO<code>] TOVARNCHECK a payment type's own. A
 // template is stored on one line: its line breaks become TABs on writing and
 // TABs become CR LF on reading. Writing replaces the file whole.
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace velta::receipts {
@@ -26,6 +28,8 @@ public:
     // [TovCheckOnVidOpl] VO<code>, 0 when missing.
     int ownTemplateFlag(int payTypeCode) const;
     void writeOwnTemplateFlag(int payTypeCode, int flag) const;
+    // Several flags (code, flag) in one replacement of the file: all or none.
+    void writeOwnTemplateFlags(const QList<QPair<int, int>>& flags) const;
 
     // The stored template of a payment type (kCommonTemplate: the common one),
     // with CR LF line breaks; empty when none is stored.

@@ -216,11 +216,9 @@ void TtnNoteStore::StageLines(const std::vector<TTTNRecord>& lines, bool multiLi
 
     const int ttnId = NoteId();
     TClientDataSet& d = detail();
-    // Staged again (a send failed): start over from the rows as read.
-    if (d.Active() && d.CommandText() == DetailSql(ttnId))
-        d.CancelUpdates();
-    else
-        openDetailFor(ttnId);
+    // The rows as they are now: staged again after a failed send, the rows
+    // read before may have changed meanwhile.
+    openDetailFor(ttnId);
     d.First();
     while (!d.IsEmpty())
         d.Delete();

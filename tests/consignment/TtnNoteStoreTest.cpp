@@ -198,6 +198,9 @@ TEST_F(TtnNoteStoreTest, ThreeLinesAreStoredColumnByColumnAndReadBack)
     EXPECT_EQ(head.value(0, 6).toInt(), 501);
     EXPECT_DOUBLE_EQ(head.value(0, 7).toDouble(), 0.5);
 
+    // Any non-zero flag reads as set.
+    execute(*sql, QStringLiteral("UPDATE TTNDETAIL SET PRINTTTN2 = 7 WHERE TTN_ID = %1 AND ID = 2").arg(id));
+    lines[1].PrintTTN2 = true;
     auto later = reopened(id);
     TtnNoteStore store(*later);
     EXPECT_EQ(store.ReadLines(true), lines);

@@ -143,8 +143,9 @@ ProviderRegistry::ProviderRegistry(bool saleMeterColumns)
                << plain("DSPRepTTN", false, "TTN", {QStringLiteral("TTN_ID")}, "SELECT * FROM TTN ORDER BY TTN_ID")
                << plain("DSPRepTTNDet", false, "TTNDETAIL", {QStringLiteral("TTN_ID"), id},
                         "SELECT * FROM TTNDETAIL ORDER BY TTN_ID, ID")
+               // A new note number: each opening takes the next value of the notes' generator.
                << fixedOnly(plain("DSPRepTTNID", true, "TTN", {QStringLiteral("TTN_ID")},
-                                  "SELECT TTN_ID FROM TTN ORDER BY TTN_ID"))
+                                  "SELECT GEN_ID(GEN_TTN_ID, 1) AS TTN_ID FROM RDB$DATABASE"))
                << plain("DSPRepLogTran", false, "LOGTRAN", {QStringLiteral("INDEXSALE")},
                         "SELECT * FROM LOGTRAN ORDER BY INDEXSALE")
                << allSales(saleMeterColumns) << scanDocs()

@@ -112,15 +112,16 @@ QString TtnNoteStore::DetailSql(int ttnId)
 
 int TtnNoteStore::NewNoteNumber()
 {
-    // The provider lists the numbers in use in ascending order: the new one
-    // is one above the last (1 for the first note).
+    // Each opening of the number provider takes the next value of the
+    // station's note generator: the first column of its one row.
     TClientDataSet& ids = dm_.dsTTNID;
     ids.Close();
     ids.Open();
-    ids.Last();
-    const int last = ids.IsEmpty() || ids.Fields(0).IsNull() ? 0 : ids.Fields(0).AsInteger();
+    const int number = ids.IsEmpty() ? 0 : ids.Fields(0).AsInteger();
     ids.Close();
-    return last + 1;
+    if (number <= 0)
+        throw EDatabaseError(QStringLiteral("Не удалось получить номер новой накладной"));
+    return number;
 }
 
 int TtnNoteStore::AppendNote(bool withOfficeNumber)

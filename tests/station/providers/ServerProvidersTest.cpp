@@ -109,7 +109,7 @@ TEST_F(ServerProviders, FixedPointAndWideBcdFieldsOfTheSalesList)
 
 TEST_F(ServerProviders, RowsComeInPacketsOfTheRequestedSize)
 {
-    const Opened first = openProvider(*client_, QStringLiteral("DSPRepTTNID"), {}, 10);
+    const Opened first = openProvider(*client_, QStringLiteral("DSPRepTTN"), {}, 10);
     ASSERT_NE(first.cursor, 0);
     EXPECT_EQ(first.packet.rowCount(), 10);
     EXPECT_TRUE(first.packet.moreRows());
@@ -124,7 +124,7 @@ TEST_F(ServerProviders, RowsComeInPacketsOfTheRequestedSize)
             ids << next.value(r, 0).toInt();
     } while (next.moreRows());
     // All notes, in order, none twice, none lost at the packet borders.
-    const DataPacket all = openProvider(*client_, QStringLiteral("DSPRepTTNID")).packet;
+    const DataPacket all = openProvider(*client_, QStringLiteral("DSPRepTTN")).packet;
     ASSERT_EQ(ids.size(), all.rowCount());
     for (int r = 0; r < all.rowCount(); ++r)
         EXPECT_EQ(ids[r], all.value(r, 0).toInt());
@@ -135,7 +135,7 @@ TEST_F(ServerProviders, RowsComeInPacketsOfTheRequestedSize)
 TEST_F(ServerProviders, ExactPacketBoundaryReportsNoMoreRows)
 {
     const int total = customSql(*client_, QStringLiteral("SELECT COUNT(*) FROM TTN")).value(0, 0).toInt();
-    const Opened o = openProvider(*client_, QStringLiteral("DSPRepTTNID"), {}, total);
+    const Opened o = openProvider(*client_, QStringLiteral("DSPRepTTN"), {}, total);
     EXPECT_EQ(o.packet.rowCount(), total);
     EXPECT_FALSE(o.packet.moreRows());
     EXPECT_EQ(o.cursor, 0);
@@ -143,7 +143,7 @@ TEST_F(ServerProviders, ExactPacketBoundaryReportsNoMoreRows)
 
 TEST_F(ServerProviders, ClosedCursorCannotBeFetched)
 {
-    const Opened o = openProvider(*client_, QStringLiteral("DSPRepTTNID"), {}, 1);
+    const Opened o = openProvider(*client_, QStringLiteral("DSPRepTTN"), {}, 1);
     ASSERT_NE(o.cursor, 0);
     client_->call(QString::fromLatin1(station::kCloseCursor), {Variant(o.cursor)});
     EXPECT_THROW(fetchRows(*client_, o.cursor, 1), EDatabaseError);

@@ -236,7 +236,7 @@ TEST_F(ServerBadInput, SeveralClientsAtOnceEachGetTheirOwnRows)
 TEST_F(ServerBadInput, ClientKilledMidRequestDisturbsNobody)
 {
     auto other = served_->server.connect();
-    const Opened open = openProvider(*other, QStringLiteral("DSPRepTTNID"), {}, 3);
+    const Opened open = openProvider(*other, QStringLiteral("DSPRepTTN"), {}, 3);
     ASSERT_NE(open.cursor, 0);
 
     auto child = startChild(QStringLiteral("server-half-request"), {QString::number(served_->server.port())});
@@ -258,7 +258,7 @@ TEST_F(ServerBadInput, TerminationStopsTheServerCleanly)
     StationServer own(station.root());
     ASSERT_NE(own.port(), 0);
     auto client = own.connect();
-    openProvider(*client, QStringLiteral("DSPRepTTNID"), {}, 1); // leaves a cursor open
+    openProvider(*client, QStringLiteral("DSPRepTTN"), {}, 1); // leaves a cursor open
     own.process().terminate();
     ASSERT_TRUE(own.process().waitForFinished(10000));
     EXPECT_EQ(own.process().exitStatus(), QProcess::NormalExit);
@@ -356,7 +356,7 @@ TEST_F(ServerLimits, IdleConnectionIsClosedWithItsCursorWhileOneInUseStays)
                                             QStringLiteral("--idle-timeout"), QStringLiteral("1")});
     ASSERT_NE(server.port(), 0) << server.firstOutput().constData();
     auto idle = server.connect();
-    const Opened open = openProvider(*idle, QStringLiteral("DSPRepTTNID"), {}, 1);
+    const Opened open = openProvider(*idle, QStringLiteral("DSPRepTTN"), {}, 1);
     ASSERT_NE(open.cursor, 0);
     // The busy client comes after the idle one has its cursor, so that a slow
     // machine cannot leave it idle for a second before it starts asking.

@@ -322,8 +322,8 @@ TEST_F(ServerConnections, SessionsSharingAWorkerKeepTheirOwnLastReport)
     EXPECT_NE(secondHtml, firstHtml);
     EXPECT_EQ(last(*first), firstHtml) << "a session lost its last report to another on the same worker";
     // Cursors of both stay on the one attachment they were opened on.
-    const Opened a = openProvider(*first, QStringLiteral("DSPRepTTNID"), {}, 1);
-    const Opened b = openProvider(*second, QStringLiteral("DSPRepTTNID"), {}, 1);
+    const Opened a = openProvider(*first, QStringLiteral("DSPRepTTN"), {}, 1);
+    const Opened b = openProvider(*second, QStringLiteral("DSPRepTTN"), {}, 1);
     ASSERT_NE(a.cursor, 0);
     ASSERT_NE(b.cursor, 0);
     EXPECT_GT(fetchRows(*second, b.cursor, -1).rowCount() + fetchRows(*first, a.cursor, -1).rowCount(), 0);

@@ -24,7 +24,7 @@ public:
     static constexpr int kCurrentColor = 32768;
     static constexpr int kMarkedColor = 12639424;
 
-protected:
+    // The style a cell is drawn with (public, so a test sees what drawing sees).
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:

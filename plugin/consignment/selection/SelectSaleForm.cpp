@@ -65,6 +65,9 @@ TSelectSaleForm::~TSelectSaleForm()
 
 void TSelectSaleForm::completeLayout()
 {
+    // The hint keeps its CR LF line ends, which a Designer file loses.
+    ui_->btnSkip->setToolTip(QStringLiteral("Пропускает этап выбора записи отлива \r\n(в случае, если слив в бензовоз "
+                                            "еще не завершился).\r\nЗапись отлива можно будет выбрать позже."));
     if (multiLine_) {
         TDBGrid& grid = *ui_->DBGrid1;
         grid.setItemDelegate(new MarkedRowsDelegate(

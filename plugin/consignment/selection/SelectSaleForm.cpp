@@ -11,6 +11,7 @@
 #include "plugin/ui/Dialogs.h"
 #include "plugin/ui/FormPlacement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QShowEvent>
 
@@ -123,6 +124,22 @@ void TSelectSaleForm::openSales()
     sales.Open();
     showColumns();
     ui_->DBGrid1->SetDataSource(&data_.LogTranSource);
+    if (multiLine_)
+        roomForMainSale();
+}
+
+void TSelectSaleForm::roomForMainSale()
+{
+    // The columns are sized for the grid's font; the main sale's bold text needs more.
+    TDBGrid& grid = *ui_->DBGrid1;
+    QFont bold = grid.font();
+    bold.setBold(true);
+    const int regular = grid.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int wide = QFontMetrics(bold).horizontalAdvance(QLatin1Char('0'));
+    if (regular <= 0 || wide <= regular)
+        return;
+    for (int column = 0; column < grid.model()->columnCount(); ++column)
+        grid.setColumnWidth(column, (grid.columnWidth(column) * wide + regular - 1) / regular);
 }
 
 void TSelectSaleForm::showColumns()

@@ -63,6 +63,7 @@ private:
     void completeLayout();
     void openSales();
     void showColumns();
+    void roomForMainSale();
     void showError(const QString& message);
 
     Dialogs& dialogs_;

@@ -14,6 +14,7 @@
 #include "plugin/ui/DialogTypes.h"
 #include "tests/receipts/ReceiptWindowLook.h"
 #include "tests/support/MenuStationFixture.h"
+#include "tests/support/StationServer.h"
 #include "tests/support/VariantDescription.h"
 
 #include <QApplication>
@@ -172,6 +173,7 @@ TEST_F(SelectSaleRoadsTest, ListHoldsSalesWithoutNoteInShownColumns)
     EXPECT_FALSE(chosen);
     EXPECT_EQ(result, Variant(QStringLiteral("untouched"))) << "Cancel leaves the result";
     EXPECT_FALSE(sales().Active()) << "the list closes with the window";
+    EXPECT_EQ(sales().CommandText(), QString()) << "and the data module's sales get their own command back";
     EXPECT_FALSE(db().VeltaServer.Connected());
 }
 
@@ -360,6 +362,40 @@ TEST_F(SelectSaleRoadsTest, ElevenRefusedMixedContragentsAskedMainSaleAccepted)
     EXPECT_EQ(result.at(0).at(11).toInt(), stationValue(QStringLiteral("SELECT ID2CNT FROM LOGTRAN WHERE INDEXSALE = %1")
                                                             .arg(kCarrierSale)).toInt())
         << "the header is the main sale's";
+}
+
+TEST_F(SelectSaleRoadsTest, LegacyStationWithoutMeterColumnsOrNoteLines)
+{
+    const QString root = env.path(QStringLiteral("legacy"));
+    ASSERT_EQ(test::StationServer::initStation(root, 50, {QStringLiteral("--legacy")}), QString());
+    test::StationServer legacy(root);
+    ASSERT_NE(legacy.port(), 0) << legacy.error().toStdString();
+    qputenv("VELTA_STATION_PORT", QByteArray::number(legacy.port()));
+
+    Variant result;
+    QList<TTideRecord> records;
+    int listed = 0;
+    const bool chosen = select(
+        true,
+        [&](TSelectSaleForm& form) {
+            sales().FetchAll();
+            listed = sales().RecordCount();
+            EXPECT_EQ(sales().FindField(QStringLiteral("MASSAPLM")), nullptr);
+            EXPECT_EQ(sales().FindField(QStringLiteral("ID2CNT")), nullptr);
+            EXPECT_EQ(grid(form).model()->columnCount(), 11) << "the consignee's column stays, empty";
+            press(form, Qt::Key_Space);
+            click(form, "btnOK");
+        },
+        result, &records);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(listed, 50 - stationValue(QStringLiteral("SELECT COUNT(*) FROM TTN WHERE ISDELETE = 0")).toInt());
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records[0].meterMass, Currency{});
+    EXPECT_EQ(records[0].meterDensity, Currency{});
+    EXPECT_GT(records[0].density.scaled, 0);
+    EXPECT_EQ(result.at(0).at(11).toInt(), 0);
+    db().VeltaServer.SetConnected(false);
+    legacy.stop();
 }
 
 TEST_F(SelectSaleRoadsTest, SkipGivesAnEmptyArray)

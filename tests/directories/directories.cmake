@@ -1,9 +1,11 @@
 # The contragent directory tests (included from tests/CMakeLists.txt, paths relative to tests/).
 velta_test_program(test-directories
   SOURCES
+    directories/DbfExchangeTest.cpp
     directories/DirectoryRoadsTest.cpp
     directories/DirectoryStation.cpp
     directories/DirectoryStation.h
+    foundation/dbf/DbfProcess.h
     support/MenuStationFixture.cpp
     support/MenuStationFixture.h
     support/VariantDescription.h

@@ -1,6 +1,8 @@
 # The contragent directory tests (included from tests/CMakeLists.txt, paths relative to tests/).
 velta_test_program(test-directories
   SOURCES
+    directories/AddEditOrganizationFormTest.cpp
+    directories/ContragentUnitsTest.cpp
     directories/DbfExchangeTest.cpp
     directories/DirectoryRoadsTest.cpp
     directories/DirectoryStation.cpp

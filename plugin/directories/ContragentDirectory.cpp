@@ -20,8 +20,8 @@ void addListFields(TClientDataSet& list)
         const char* column;
         const char* label;
         int width;
-    } shown[] = {{"NAME", "Наименование", 28}, {"FULLNAME", "Полное наименование", 36}, {"INN", "ИНН", 13},
-                 {"ADDRESS", "Адрес", 36}, {"PHONE", "Телефон", 16}};
+    } shown[] = {{"NAME", "Наименование", 26}, {"FULLNAME", "Полное наименование", 32}, {"INN", "ИНН", 13},
+                 {"ADDRESS", "Адрес", 30}, {"PHONE", "Телефон", 16}};
     for (const auto& s : shown) {
         TField& field = list.AddField(QString::fromLatin1(s.column), FieldType::String, 100);
         field.SetDisplayLabel(QString::fromUtf8(s.label));

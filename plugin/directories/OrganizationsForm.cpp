@@ -71,7 +71,7 @@ void TOrganizationsForm::connectControls()
     connect(ui_->btnAdd, &QPushButton::clicked, this, &TOrganizationsForm::btnAddClick);
     connect(ui_->btnEdit, &QPushButton::clicked, this, &TOrganizationsForm::btnEditClick);
     connect(ui_->btnDelete, &QPushButton::clicked, this, &TOrganizationsForm::btnDeleteClick);
-    connect(ui_->btnDoSearch, &QPushButton::clicked, this, &TOrganizationsForm::btnDoSearchClick);
+    connect(ui_->btnDoSearch, &QToolButton::clicked, this, &TOrganizationsForm::btnDoSearchClick);
     connect(ui_->rbSearch, &QRadioButton::clicked, this, &TOrganizationsForm::btnDoSearchClick);
     connect(ui_->RadioButton1, &QRadioButton::clicked, this, &TOrganizationsForm::btnDoSearchClick);
     connect(ui_->edSearchText, &QLineEdit::textChanged, this, &TOrganizationsForm::edSearchTextChange);

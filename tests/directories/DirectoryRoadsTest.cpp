@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -376,10 +377,19 @@ TEST_F(DirectoryRoadsTest, ATitleClickSortsByItsColumnAndOnlyThatTitleIsBold)
         QHeaderView* titles = grid.horizontalHeader();
         const int innColumn = 2;
         ASSERT_EQ(grid.Model().fieldAt(innColumn)->FieldName(), u"INN");
+        // The name title is drawn bold, then plain once another column sorts.
+        const auto titleImage = [&](int column) {
+            return titles->grab(QRect(titles->sectionViewportPosition(column), 0, titles->sectionSize(column),
+                                      titles->height())).toImage();
+        };
+        const QImage nameBold = titleImage(0);
+        const QImage innPlain = titleImage(innColumn);
         QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
                           QPoint(titles->sectionViewportPosition(innColumn) + 5, titles->height() / 2));
         EXPECT_EQ(directoryOf(window).SortField(), u"INN");
         EXPECT_EQ(directoryOf(window).BoldTitle(), innColumn);
+        EXPECT_NE(titleImage(0), nameBold);
+        EXPECT_NE(titleImage(innColumn), innPlain);
         TClientDataSet& list = listOf(window);
         QStringList inns;
         for (list.First(); !list.Eof(); list.Next())

@@ -4,10 +4,13 @@ velta_test_program(test-directories
     directories/AddEditOrganizationFormTest.cpp
     directories/ContragentUnitsTest.cpp
     directories/DbfExchangeTest.cpp
+    directories/DirectoryLookTest.cpp
     directories/DirectoryRoadsTest.cpp
     directories/DirectoryStation.cpp
     directories/DirectoryStation.h
     foundation/dbf/DbfProcess.h
+    receipts/ReceiptWindowLook.cpp
+    receipts/ReceiptWindowLook.h
     support/MenuStationFixture.cpp
     support/MenuStationFixture.h
     support/VariantDescription.h

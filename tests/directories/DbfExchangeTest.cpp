@@ -40,7 +40,8 @@ print(json.dumps({'encoding': t.encoding, 'fields': [[f.name, f.type, f.length] 
 )";
 
 // python3-dbf writes an exchange file of another program: consignees with
-// VOLIST, one INN the station has, one record without a name.
+// VOLIST, one INN the station has, one record without a name, and a name
+// given twice in different letter case.
 const char kWriteWithPythonDbf[] = R"(
 import sys, dbf
 t = dbf.Table(sys.argv[1], 'NAME C(100); INN C(20); PHONES C(50); ISGSMADDR N(1,0); ISMANUF N(1,0); ISREGIONAL N(1,0); VOLIST C(100)',
@@ -50,6 +51,7 @@ t.append(('Лукойл-Черноземье', '3664011111', '(473) 200-00-00', 
 t.append(('Другое имя', '4826000111', '', 1, 0, 0, ''))
 t.append(('', '7700000000', '', 1, 0, 0, '104'))
 t.append(('Маслозавод', '', '', 0, 1, 1, ' 0, 4 ,x'))
+t.append(('ЛУКОЙЛ-ЧЕРНОЗЕМЬЕ', '', '', 1, 0, 0, ''))
 t.close()
 )";
 

@@ -1,5 +1,7 @@
 #include "plugin/directories/ContragentQuery.h"
 
+#include "common/QuotedStr.h"
+
 namespace velta::directories {
 
 QString ContragentGroupQuery(int role, int payType)
@@ -30,13 +32,6 @@ const QStringList& SearchFieldNames()
     static const QStringList names = {QStringLiteral("Name"), QStringLiteral("FullName"), QStringLiteral("INN"),
                                       QStringLiteral("Address"), QStringLiteral("Phone")};
     return names;
-}
-
-QString QuotedStr(const QString& text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
 }
 
 QString ContragentFilterText(const QString& fieldName, const QString& text)

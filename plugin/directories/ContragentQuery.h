@@ -15,8 +15,6 @@ QString ContragentGroupQuery(int role, int payType = -1);
 const QStringList& SearchFieldCaptions();
 const QStringList& SearchFieldNames();
 
-// A text as an SQL and filter literal: in single quotes, quotes inside doubled.
-QString QuotedStr(const QString& text);
 // The filter of the filter mode: "(Name LIKE '%text%')".
 QString ContragentFilterText(const QString& fieldName, const QString& text);
 

@@ -1,5 +1,6 @@
 #include "plugin/menu/JournalReportParams.h"
 
+#include "common/QuotedStr.h"
 #include "common/SysUtils.h"
 #include "plugin/core/ReportCalls.h"
 #include "plugin/foundation/text/Tools.h"
@@ -23,14 +24,6 @@ Variant dateTime(TDateTime value)
 Variant text(const QString& value)
 {
     return Variant(value);
-}
-
-// A text in single quotes, a quote inside doubled.
-QString quoted(const QString& value)
-{
-    QString inner = value;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
 }
 
 QString fuelJournalCaption(FuelMove kind)
@@ -96,8 +89,8 @@ ShiftReportRequest FuelJournalRequest(FuelMove kind, int first, int last)
 
 QString ShiftFuelJournalFilter(FuelMove kind, TDateTime begTime, TDateTime endTime)
 {
-    return QStringLiteral("BegTime>=") + quoted(DateTimeToStr(begTime)) + QStringLiteral(" and BegTime<= ") +
-           quoted(DateTimeToStr(endTime)) +
+    return QStringLiteral("BegTime>=") + QuotedStr(DateTimeToStr(begTime)) + QStringLiteral(" and BegTime<= ") +
+           QuotedStr(DateTimeToStr(endTime)) +
            (kind == FuelMove::Receipts ? QStringLiteral(" and Prihod = 1") : QStringLiteral(" and Prihod = 0"));
 }
 

@@ -1,5 +1,6 @@
 #include "plugin/selection/SmenaListForm.h"
 
+#include "common/QuotedStr.h"
 #include "plugin/selection/ShiftGapSet.h"
 #include "ui_SmenaListForm.h"
 
@@ -97,13 +98,6 @@ void sortDispenserNames(QStringList& names)
     for (qsizetype i = 1; i < names.size(); ++i)
         for (qsizetype j = i; j > 0 && compareDispenserNames(names[j - 1], names[j]) > 0; --j)
             names.swapItemsAt(j - 1, j);
-}
-
-QString quotedText(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 // Not destroyed by the runtime: a list left over at exit must not be
@@ -482,7 +476,7 @@ void TSmenaListFrm::cbAutoChange()
         if (car == kAllCars) {
             shown->SetFilter(savedFilter_);
         } else {
-            const QString condition = QStringLiteral("CarName = ") + quotedText(car);
+            const QString condition = QStringLiteral("CarName = ") + QuotedStr(car);
             shown->SetFilter(savedFilter_.isEmpty() ? condition : savedFilter_ + QStringLiteral(" and ") + condition);
         }
     } catch (const Exception& e) {

@@ -1,6 +1,7 @@
 #include "station/db/FirebirdFile.h"
 
 #include "common/Exception.h"
+#include "common/QuotedStr.h"
 
 #include <QFile>
 #include <cstdint>
@@ -81,12 +82,6 @@ QString statusText(const ClientLibrary& lib, const IscStatus* status)
     return parts.join(QLatin1Char('\n'));
 }
 
-QString quoted(const QString& text)
-{
-    QString copy = text;
-    return QLatin1Char('\'') + copy.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
-
 } // namespace
 
 void createDatabaseFile(const QString& path, const DatabaseFileOptions& options)
@@ -95,7 +90,7 @@ void createDatabaseFile(const QString& path, const DatabaseFileOptions& options)
 
     const QByteArray statement = QStringLiteral("CREATE DATABASE %1 USER 'SYSDBA' PASSWORD 'masterkey' "
                                                 "PAGE_SIZE %2 DEFAULT CHARACTER SET %3")
-                                     .arg(quoted(path))
+                                     .arg(QuotedStr(path))
                                      .arg(options.pageSize)
                                      .arg(options.charset)
                                      .toUtf8();

@@ -2,6 +2,7 @@
 // types of the host's list, the group statement, the search filter with
 // quotes inside (run by the dataset's own filter), the DBF field map and the
 // role rows of an imported record.
+#include "common/QuotedStr.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/data/Field.h"
 #include "plugin/directories/ContractPayTypes.h"

@@ -114,6 +114,10 @@ void StationServer::start(const QHostAddress& address, quint16 port)
             workers_.push_back(std::make_unique<ServerWorker>(config_, slots_));
             workers_.back()->start();
         }
+        // The server is ready when every worker has its attachment: the
+        // first clients find all of them, whichever worker takes them.
+        for (const auto& worker : workers_)
+            worker->waitUntilAttached();
     }
     // A burst of clients waits in the queue instead of having its SYNs
     // dropped and retried a second later.

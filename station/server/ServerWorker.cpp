@@ -124,6 +124,7 @@ void ServerWorker::run()
     } catch (const Exception& e) {
         loop.attachError = encodeError(e);
     }
+    attached_.count_down();
     constexpr int kBatch = 64;
     epoll_event events[kBatch];
     bool running = true;

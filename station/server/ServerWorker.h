@@ -12,6 +12,7 @@
 #include <QHostAddress>
 #include <QThread>
 #include <atomic>
+#include <latch>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,8 @@ public:
 
     // Starts the thread, which attaches to the database.
     void start();
+    // Returns once the thread has attached to the database (or failed to).
+    void waitUntilAttached() { attached_.wait(); }
     // Hands over an accepted socket whose slot the caller took; from any thread.
     void adopt(int descriptor, const QHostAddress& peer);
     // Closes every connection, lets go of the attachment and ends the thread.
@@ -67,6 +70,7 @@ private:
     std::vector<std::pair<int, QHostAddress>> incoming_;
     bool stopping_ = false;
     std::unique_ptr<QThread> thread_;
+    std::latch attached_{1};
 };
 
 } // namespace velta::station

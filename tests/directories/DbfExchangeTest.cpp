@@ -8,6 +8,7 @@
 #include "plugin/ui/DialogTypes.h"
 #include "tests/directories/DirectoryStation.h"
 #include "tests/foundation/dbf/DbfProcess.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/StationServer.h"
 
 #include <QCheckBox>
@@ -26,6 +27,7 @@
 namespace velta::directories::test {
 namespace {
 
+using velta::test::FileSizeLimit;
 using velta::test::runProgram;
 
 const QString kPython = QStringLiteral("/usr/bin/python3");
@@ -74,29 +76,6 @@ QJsonObject readWithDbfread(const QString& path)
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     return QJsonDocument::fromJson(result.out).object();
 }
-
-// A file size limit makes writing the new file fail part way, as a full disk
-// would (root writes into read-only folders, so a folder's rights cannot).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 class DbfExchangeTest : public DirectoryStationTest {
 protected:

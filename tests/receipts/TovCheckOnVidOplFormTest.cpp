@@ -11,6 +11,7 @@
 #include "plugin/receipts/template/PredChecksFile.h"
 #include "plugin/receipts/template/ReceiptTagTable.h"
 #include "plugin/ui/ScriptedDialogs.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PluginStateFixture.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestHost.h"
@@ -36,6 +37,7 @@ using namespace velta::receipts;
 namespace {
 
 using Columns = TTovCheckOnVidOplForm::Column;
+using velta::test::FileSizeLimit;
 
 QTreeWidget& list(QWidget& form)
 {
@@ -241,29 +243,6 @@ TEST_F(TovCheckOnVidOplFormTest, TheFileOfARemoteWorkplaceIsOnTheServersDrive)
     EXPECT_TRUE(QFileInfo::exists(remote.path()));
     EXPECT_FALSE(QFileInfo::exists(file.path()));
 }
-
-// A file size limit makes the write of the new file fail part way, as a full
-// disk would (root writes into read-only folders, so a folder's rights cannot).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 TEST_F(TovCheckOnVidOplFormTest, ATemplateThatCannotBeWrittenLeavesTheOldFileWhole)
 {

@@ -37,6 +37,27 @@ private:
     station::InitResult result_;
 };
 
+// A suite sharing one demo station of the given size and one attachment to it.
+template <int Sales>
+class SharedDemoStation : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        station_ = new DemoStation(false, Sales);
+        db_ = station_->open().release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete db_;
+        delete station_;
+        db_ = nullptr;
+        station_ = nullptr;
+    }
+
+    static inline DemoStation* station_ = nullptr;
+    static inline station::StationDatabase* db_ = nullptr;
+};
+
 // A suite sharing a current and a legacy demo station, of the given sizes.
 template <int CurrentSales, int LegacySales>
 class CurrentAndLegacyStations : public ::testing::Test {

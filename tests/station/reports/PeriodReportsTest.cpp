@@ -29,21 +29,8 @@ struct Rendered {
     QString html;
 };
 
-class PeriodReportsTest : public ::testing::Test {
+class PeriodReportsTest : public SharedDemoStation<kSales> {
 protected:
-    static void SetUpTestSuite()
-    {
-        station_ = new DemoStation(false, kSales);
-        db_ = station_->open().release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete db_;
-        delete station_;
-        db_ = nullptr;
-        station_ = nullptr;
-    }
-
     // The report through the engine, then its HTML through report 55.
     Rendered render(int reportNo, const Variant::Array& params)
     {
@@ -84,8 +71,6 @@ protected:
     static Variant date(int y, int m, int d, int h = 0, int n = 0) { return Variant::fromDate(EncodeDateTime(y, m, d, h, n, 0, 0)); }
     static Variant floating(int y, int m, int d, int h = 0, int n = 0) { return Variant(EncodeDateTime(y, m, d, h, n, 0, 0)); }
 
-    static inline DemoStation* station_ = nullptr;
-    static inline station::StationDatabase* db_ = nullptr;
     ReportConnectionState connection_;
     ReportWorkplaceMemory memory_;
 };

@@ -34,20 +34,8 @@ struct Rendered {
     QString html;
 };
 
-class ReceiptReportsTest : public ::testing::Test {
+class ReceiptReportsTest : public SharedDemoStation<600> {
 protected:
-    static void SetUpTestSuite()
-    {
-        station_ = new DemoStation(false, 600);
-        db_ = station_->open().release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete db_;
-        delete station_;
-        db_ = nullptr;
-        station_ = nullptr;
-    }
     void SetUp() override
     {
         QDir().mkpath(QFileInfo(predChecks().path()).absolutePath());
@@ -105,8 +93,6 @@ protected:
         return QStringLiteral("%1,%2").arg(whole).arg(kopecks % 100, 2, 10, QLatin1Char('0'));
     }
 
-    static inline DemoStation* station_ = nullptr;
-    static inline station::StationDatabase* db_ = nullptr;
     ReportConnectionState connection_;
     ReportWorkplaceMemory memory_;
 };

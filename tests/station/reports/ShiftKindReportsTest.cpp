@@ -22,22 +22,9 @@ constexpr int kFirstShift = 1003;
 constexpr int kLastShift = 1008;
 constexpr int kPayTypePositions = 11;
 
-class ShiftKindReportsTest : public ::testing::Test {
+// The demo station's last shift stands open, for the current-shift forms.
+class ShiftKindReportsTest : public SharedDemoStation<6000> {
 protected:
-    static void SetUpTestSuite()
-    {
-        station_ = new DemoStation(false, 6000);
-        db_ = station_->open().release();
-        // The demo station's last shift stands open, for the current-shift forms.
-    }
-    static void TearDownTestSuite()
-    {
-        delete db_;
-        delete station_;
-        db_ = nullptr;
-        station_ = nullptr;
-    }
-
     // The report's text; its page goes to html.
     QString produce(int reportNo, const Variant::Array& params, QString* html = nullptr)
     {
@@ -63,8 +50,6 @@ protected:
     static QString money(const QString& sql) { return station::ReportFormats{}.money(amount(sql)); }
     static double amount(const QString& sql) { return db_->scalar(sql).toString().toDouble(); }
 
-    static inline DemoStation* station_ = nullptr;
-    static inline station::StationDatabase* db_ = nullptr;
     station::ReportWorkplaceMemory memory_;
     station::ReportConnectionState connection_;
 };

@@ -189,21 +189,8 @@ QString financialTemplate(const QString& table)
 const QVector<FinColumn> kFirstColumns = {{0, QStringLiteral("Наличные"), true, false, true},
                                           {1, QStringLiteral("Платеж. терминал"), true, false, true}};
 
-class ShiftReportTest : public ::testing::Test {
+class ShiftReportTest : public SharedDemoStation<3000> {
 protected:
-    static void SetUpTestSuite()
-    {
-        station_ = new DemoStation(false, 3000);
-        db_ = station_->open().release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete db_;
-        delete station_;
-        db_ = nullptr;
-        station_ = nullptr;
-    }
-
     void SetUp() override
     {
         // Every test starts with the demo print forms, the editor's default
@@ -257,8 +244,6 @@ protected:
         return station::ReportFormats::fromCnfIni().money(db_->scalar(sql).toString().toDouble());
     }
 
-    static inline DemoStation* station_ = nullptr;
-    static inline station::StationDatabase* db_ = nullptr;
     station::ReportConnectionState connection_;
     station::ReportWorkplaceMemory memory_;
 };

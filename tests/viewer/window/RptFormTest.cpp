@@ -18,6 +18,7 @@
 #include "plugin/viewer/print/TextPrintSettings.h"
 #include "plugin/viewer/print/TextPrinting.h"
 #include "plugin/viewer/print/ViewerHost.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnv.h"
 
 #include <QApplication>
@@ -92,28 +93,6 @@ class ScopedHtmlTempFile {
 public:
     explicit ScopedHtmlTempFile(const QString& path) { SetHtmlTempFile(path); }
     ~ScopedHtmlTempFile() { SetHtmlTempFile(QString()); }
-};
-
-// Files of this process cannot grow past a byte for a scope: every file
-// write fails as on a full disk.
-class ScopedFileSizeLimit {
-public:
-    ScopedFileSizeLimit()
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        const rlimit limit{1, previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~ScopedFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
 };
 
 class RptFormTest : public ::testing::Test {
@@ -639,7 +618,7 @@ TEST_F(RptFormTest, PrintBackgroundThatTheRegistryRefusesShowsTheError)
         .withCaption(QStringLiteral("Ошибка"))
         .answer(IDOK);
     {
-        ScopedFileSizeLimit diskFull;
+        velta::test::FileSizeLimit diskFull(1);
         background->click();
     }
     EXPECT_FALSE(background->isChecked());

@@ -9,37 +9,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 work=${1:-$(mktemp -d)}
 seconds=${FUZZ_SECONDS:-30}
-cxx=${FUZZ_CXX:-clang++}
-mkdir -p "$work/obj" "$work/corpus" "$work/seeds" "$work/crashes"
+mkdir -p "$work/corpus" "$work/seeds" "$work/crashes"
 
-read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core Qt6Network)"
-read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core Qt6Network)"
-sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all)
-cflags=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I"$top" "${qt_cflags[@]}" -DVELTA_RUNTIME_BUILD)
+. "$here/../fuzz-build.sh"
 
 # The whole runtime, as the plug-in links it.
 sources=("$top"/common/*.cpp
          "$top"/plugin/platform/Clock.cpp "$top"/plugin/platform/FileIO.cpp "$top"/plugin/platform/Paths.cpp "$top"/plugin/platform/SystemError.cpp
          "$top"/plugin/foundation/dbf/*.cpp)
 
-echo "Compiling the DBF reader for fuzzing in $work"
-objects=()
-rm -f "$work"/obj/*.failed
-for src in "${sources[@]}"; do
-  obj="$work/obj/$(basename "${src%.cpp}").o"
-  objects+=("$obj")
-  # Compile again only what changed since the last run in this folder.
-  [ -f "$obj" ] && [ "$obj" -nt "$src" ] && continue
-  { "$cxx" "${cflags[@]}" "${sanitize[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj" \
-      || { rm -f "$obj"; touch "$obj.failed"; }; } &
-  # Two compilers at a time: the machine is shared.
-  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do sleep 0.2; done
-done
-wait
-if compgen -G "$work/obj/*.failed" >/dev/null; then
-  echo "Compiling the DBF reader failed." >&2
-  exit 1
-fi
+compile_objects "the DBF reader" "${sources[@]}"
 "$cxx" "${cflags[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$here/DbfFuzz.cpp" "${objects[@]}" "${qt_libs[@]}" \
   -o "$work/dbf-fuzz"
 

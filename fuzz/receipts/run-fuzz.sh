@@ -11,13 +11,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 work=${1:-$(mktemp -d)}
 seconds=${FUZZ_SECONDS:-60}
-cxx=${FUZZ_CXX:-clang++}
-mkdir -p "$work/obj" "$work/corpus" "$work/crashes"
+mkdir -p "$work/corpus" "$work/crashes"
 
-read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core Qt6Network)"
-read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core Qt6Network)"
-sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all)
-cflags=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I"$top" "${qt_cflags[@]}" -DVELTA_RUNTIME_BUILD)
+. "$here/../fuzz-build.sh"
 
 # The runtime and the template language; the builder needs no INI files.
 sources=("$top"/common/*.cpp
@@ -25,24 +21,7 @@ sources=("$top"/common/*.cpp
          "$top"/plugin/receipts/template/ReceiptTagTable.cpp
          "$top"/plugin/receipts/template/ReceiptValueFormat.cpp)
 
-echo "Compiling the receipt template builder for fuzzing in $work"
-objects=()
-rm -f "$work"/obj/*.failed
-for src in "${sources[@]}"; do
-  obj="$work/obj/$(basename "${src%.cpp}").o"
-  objects+=("$obj")
-  # Compile again only what changed since the last run in this folder.
-  [ -f "$obj" ] && [ "$obj" -nt "$src" ] && continue
-  { "$cxx" "${cflags[@]}" "${sanitize[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj" \
-      || { rm -f "$obj"; touch "$obj.failed"; }; } &
-  # Two compilers at a time: the machine is shared.
-  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do sleep 0.2; done
-done
-wait
-if compgen -G "$work/obj/*.failed" >/dev/null; then
-  echo "Compiling the receipt template builder failed." >&2
-  exit 1
-fi
+compile_objects "the receipt template builder" "${sources[@]}"
 "$cxx" "${cflags[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$here/ReceiptFuzz.cpp" "${objects[@]}" "${qt_libs[@]}" \
   -o "$work/receipt-fuzz"
 

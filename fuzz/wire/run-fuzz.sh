@@ -8,29 +8,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 work=${1:-$(mktemp -d)}
 seconds=${FUZZ_SECONDS:-30}
-cxx=${FUZZ_CXX:-clang++}
-mkdir -p "$work/obj" "$work/corpus/packet" "$work/corpus/frame" "$work/seeds/packet" "$work/seeds/frame" "$work/crashes"
+mkdir -p "$work/corpus/packet" "$work/corpus/frame" "$work/seeds/packet" "$work/seeds/frame" "$work/crashes"
 
-read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core Qt6Network)"
-read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core Qt6Network)"
-sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all)
-cflags=(-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -I"$top" "${qt_cflags[@]}" -DVELTA_RUNTIME_BUILD)
+. "$here/../fuzz-build.sh"
 
-echo "Compiling the runtime for fuzzing in $work"
-objects=()
-rm -f "$work"/obj/*.failed
-for src in "$top"/common/*.cpp; do
-  obj="$work/obj/$(basename "${src%.cpp}").o"
-  { "$cxx" "${cflags[@]}" "${sanitize[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj" || touch "$obj.failed"; } &
-  objects+=("$obj")
-  # Two compilers at a time: the machine is shared.
-  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do sleep 0.2; done
-done
-wait
-if compgen -G "$work/obj/*.failed" >/dev/null; then
-  echo "Compiling the runtime failed." >&2
-  exit 1
-fi
+compile_objects "the runtime" "$top"/common/*.cpp
 
 link() { # name, source, extra flags...
   local name=$1 src=$2

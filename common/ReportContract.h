@@ -38,7 +38,14 @@ inline constexpr int kNoSelector = -1;
 
 // ---- selectors of the service report (element 0 of its array) ----
 // Their variant types are part of the call: a byte, or a word for the prologue.
+inline constexpr std::uint8_t kSelectorDiscountCards = 1;   // [1, form 0..2, cards, stations]
 inline constexpr std::uint8_t kSelectorProviderData = 2;
+// The printed forms of a consignment note: [selector, TTN_ID] and for the
+// goods waybill [7, TTN_ID, variant 0..2].
+inline constexpr std::uint8_t kSelectorTtnGoods = 4;
+inline constexpr std::uint8_t kSelectorTtnTransport = 5;
+inline constexpr std::uint8_t kSelectorInvoice = 6;
+inline constexpr std::uint8_t kSelectorGoodsWaybill = 7;
 inline constexpr std::uint8_t kSelectorPrinterReceipt = 8;  // [8, sale, operator, post, comment]
 inline constexpr std::uint8_t kSelectorReceiptTemplate = 9; // [9, payment type code]
 inline constexpr std::uint8_t kSelectorMeter = 10;
@@ -46,6 +53,8 @@ inline constexpr std::uint8_t kSelectorReloads = 11;
 inline constexpr std::uint8_t kSelectorLimitBalances = 12;
 inline constexpr std::uint8_t kSelectorLimitsDetail = 13;
 inline constexpr std::uint8_t kSelectorReturnsCodes = 14;
+inline constexpr std::uint8_t kSelectorKeeperMovement = 15; // [15, keeper id, begin, end]
+inline constexpr std::uint8_t kSelectorShipmentReceipt = 16; // [16, TTN_ID]
 inline constexpr std::uint8_t kSelectorCallFunction = 17;
 inline constexpr std::uint8_t kSelectorPriceHistory = 18;
 inline constexpr std::uint8_t kSelectorTransfers = 19;

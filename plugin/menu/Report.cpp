@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/directories/scandocs/ScanDocListForm.h"
 #include "plugin/menu/ReportSteps.h"
 #include "plugin/receipts/window/TovarCheckForm.h"
 #include "plugin/settings/RepPropForm.h"
@@ -78,9 +79,18 @@ void TReport::OpenSalesHistory(MenuItem& sender)
 
 // The scanned documents and the consignment notes do not reload the payment
 // types first.
-void TReport::ScannedDocuments(MenuItem& sender)
+void TReport::ScannedDocuments(MenuItem&)
 {
-    RaiseCommandNotAvailable(sender.caption());
+    TDBFrm& db = dataModule();
+    WithLeavingSteps(
+        [&] {
+            db.VeltaServer.SetConnected(true);
+            directories::scandocs::ShowScanDocRegister(currentDialogs(), db);
+        },
+        [&] {
+            if (db.VeltaServer.Connected())
+                db.VeltaServer.SetConnected(false);
+        });
 }
 
 void TReport::ConsignmentNotes(MenuItem& sender)

@@ -72,7 +72,7 @@ protected:
 
     void expectSaveConfirmation(const QString& number)
     {
-        dialogs.expectMessageBox(QString())
+        dialogs.expect(DialogKind::MessageBox)
             .withCaption(QStringLiteral("Внимание!"))
             .containing(QStringLiteral("Будет сохранен документ ") + kTtn + QStringLiteral("\r\n№") + number
                         + QStringLiteral(" от "))
@@ -88,7 +88,7 @@ protected:
         withRegister([&](TScanDocListForm& form) {
             fillNew(form, number, first, second);
             expectSaveConfirmation(number);
-            dialogs.expectMessageBox(QString()).containing(QStringLiteral("Хотите удалить")).answer(IDOK);
+            dialogs.expect(DialogKind::MessageBox).containing(QStringLiteral("Хотите удалить")).answer(IDOK);
             press(form, "btnOK");
         });
         return lastDocumentId();
@@ -339,7 +339,7 @@ TEST_F(ScanDocRoadsTest, ARemoteWorkplaceStoresOnTheServerShare)
         EXPECT_EQ(form.Register().Root(), u"S:\\DEXE\\ScanDocuments\\");
         fillNew(form, QStringLiteral("ТТН-504"), first, second);
         expectSaveConfirmation(QStringLiteral("ТТН-504"));
-        dialogs.expectMessageBox(QString()).containing(QStringLiteral("Хотите удалить указанные файлы?")).answer(IDCANCEL);
+        dialogs.expect(DialogKind::MessageBox).containing(QStringLiteral("Хотите удалить указанные файлы?")).answer(IDCANCEL);
         press(form, "btnOK");
     });
     const int id = lastDocumentId();

@@ -13,11 +13,11 @@ const QString kFormName = QStringLiteral("Товарная накладная Т
 QString okeiCode(const QString& unit)
 {
     const QString u = unit.toLower().remove(QLatin1Char('.'));
-    if (u == QLatin1String("т"))
+    if (u == u"т")
         return QStringLiteral("168");
-    if (u == QLatin1String("кг"))
+    if (u == u"кг")
         return QStringLiteral("166");
-    if (u == QLatin1String("л"))
+    if (u == u"л")
         return QStringLiteral("112");
     return QString();
 }

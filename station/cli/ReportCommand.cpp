@@ -188,7 +188,7 @@ ReportRequest numberedRequest(const QStringList& request)
     bool ok = false;
     const int reportNo = request[0].toInt(&ok);
     if (!ok || reportNo < 0 || reportNo > report::kMaxReportNo)
-        throw Exception(QStringLiteral("\"%1\" is neither a report number 0-255 nor a shortcut (shift, period-release, receipt)")
+        throw Exception(QStringLiteral("\"%1\" is neither a report number 0-255 nor a shortcut (shift, period-release, receipt, ttn)")
                             .arg(request[0]));
     if (request.size() != 2)
         throw Exception(QStringLiteral("Report %1 needs one PARAMS argument, a JSON array such as "
@@ -318,6 +318,41 @@ ReportRequest receiptRequest(const QStringList& options)
                                                      Variant(operatorName), Variant(post), Variant(comment)})};
 }
 
+// A printed form of a consignment note as the note list asks for it:
+// [selector, TTN_ID], and [7, TTN_ID, variant] for the goods waybill.
+ReportRequest ttnRequest(const QStringList& options)
+{
+    bool ok = false;
+    const int note = options.size() > 1 ? options[1].toInt(&ok) : 0;
+    if (!ok || note < 1)
+        throw Exception(QStringLiteral("ttn needs ID, the note's TTN_ID%1")
+                            .arg(options.size() > 1 ? QStringLiteral(", not \"%1\"").arg(options[1]) : QString()));
+    QString form = QStringLiteral("goods");
+    for (qsizetype i = 2; i < options.size(); ++i) {
+        if (options[i] != QLatin1String("--form"))
+            throw Exception(QStringLiteral("ttn: unknown option %1 (--form FORM)").arg(options[i]));
+        form = nextValue(options, i);
+    }
+    const auto formCall = [note](std::uint8_t selector) {
+        return ReportRequest{report::kService, Variant(Variant::Array{Variant(selector), Variant(note)})};
+    };
+    if (form == QLatin1String("goods"))
+        return formCall(report::kSelectorTtnGoods);
+    if (form == QLatin1String("transport"))
+        return formCall(report::kSelectorTtnTransport);
+    if (form == QLatin1String("invoice"))
+        return formCall(report::kSelectorInvoice);
+    if (form == QLatin1String("receipt"))
+        return formCall(report::kSelectorShipmentReceipt);
+    for (int variant = 0; variant <= 2; ++variant) {
+        if (form == QStringLiteral("waybill%1").arg(variant))
+            return {report::kService,
+                    Variant(Variant::Array{Variant(report::kSelectorGoodsWaybill), Variant(note), Variant(variant)})};
+    }
+    throw Exception(QStringLiteral("ttn: --form is goods, transport, invoice, waybill0, waybill1, waybill2 or receipt, not \"%1\"")
+                        .arg(form));
+}
+
 } // namespace
 
 QString reportUsage()
@@ -341,7 +376,9 @@ QString reportUsage()
         "                      the release for a period (reports 11, 12, 13, 53) with every payment type;\n"
         "                      DATE is YYYY-MM-DD (midnight) or YYYY-MM-DDTHH:MM\n"
         "      receipt SALE [--operator NAME] [--post POST] [--comment HTML]\n"
-        "                      the printer receipt of a sale (report 35, selector 8); SALE -1 is the empty form");
+        "                      the printer receipt of a sale (report 35, selector 8); SALE -1 is the empty form\n"
+        "      ttn ID [--form goods|transport|invoice|waybill0|waybill1|waybill2|receipt]\n"
+        "                      a printed form of consignment note ID (report 35, selectors 4, 5, 6, 7 and 16); goods by default");
 }
 
 ReportCommandOptions parseReportOptions(const QStringList& args)
@@ -369,7 +406,7 @@ ReportCommandOptions parseReportOptions(const QStringList& args)
             options.request << a;
     }
     if (options.request.isEmpty())
-        throw Exception(QStringLiteral("report needs NUMBER PARAMS, shift ..., period-release ... or receipt ..."));
+        throw Exception(QStringLiteral("report needs NUMBER PARAMS, shift ..., period-release ..., receipt ... or ttn ..."));
     if (!options.showParams && options.connect.isEmpty() == options.root.isEmpty())
         throw Exception(QStringLiteral("report needs either --connect HOST:PORT (a running server) or --root DIR "
                                        "(a station folder no server holds)"));
@@ -401,8 +438,10 @@ ReportRequest reportRequestFor(const QStringList& request, const QString& cnfFil
         return periodReleaseRequest(request, station);
     if (request[0] == QLatin1String("receipt"))
         return receiptRequest(request);
+    if (request[0] == QLatin1String("ttn"))
+        return ttnRequest(request);
     if (request[0].startsWith(QLatin1String("-")) || !request[0].front().isDigit())
-        throw Exception(QStringLiteral("Unknown shortcut or option \"%1\" (shift, period-release, receipt or a report number)")
+        throw Exception(QStringLiteral("Unknown shortcut or option \"%1\" (shift, period-release, receipt, ttn or a report number)")
                             .arg(request[0]));
     return numberedRequest(request);
 }

@@ -4,7 +4,7 @@
 // folder, and writes its text, HTML or PDF form.
 //
 //   report [--connect HOST:PORT [--key FILE] | --root DIR] [--cnf FILE]
-//          (NUMBER PARAMS | shift ... | period-release ... | receipt ...)
+//          (NUMBER PARAMS | shift ... | period-release ... | receipt ... | ttn ...)
 //          [--text] [--html FILE] [--pdf FILE] [--show-params]
 #include "common/Variant.h"
 

@@ -5,6 +5,10 @@
 #include "station/reports/period/PeriodReleaseReport.h"
 #include "station/reports/period/PriceHistoryReport.h"
 #include "station/reports/journals/SalesHistoryReport.h"
+#include "station/reports/notes/GoodsWaybillReport.h"
+#include "station/reports/notes/InvoiceReport.h"
+#include "station/reports/notes/ShipmentReceiptReport.h"
+#include "station/reports/notes/TtnSectionReports.h"
 #include "station/reports/receipts/PrinterReceiptReport.h"
 #include "station/reports/receipts/ReceiptTemplateAnswer.h"
 #include "station/reports/shift/ShiftEventReports.h"
@@ -31,12 +35,17 @@ const ReportEntry kReports[] = {
     {report::kCurrentContractsShift, report::kNoSelector, currentContractsShiftReport},
     {report::kPumpOutsJournal, report::kNoSelector, pumpOutJournalReport},
     {report::kReturnsShift, report::kNoSelector, returnsShiftReport},
+    {report::kService, report::kSelectorTtnGoods, ttnGoodsSectionReport},
+    {report::kService, report::kSelectorTtnTransport, ttnTransportSectionReport},
+    {report::kService, report::kSelectorInvoice, invoiceReport},
+    {report::kService, report::kSelectorGoodsWaybill, goodsWaybillReport},
     {report::kService, report::kSelectorPrinterReceipt, printerReceiptReport},
     {report::kService, report::kSelectorReceiptTemplate, nullptr, receiptTemplateAnswer},
     {report::kService, report::kSelectorMeter, meterShiftReport},
     {report::kService, report::kSelectorReloads, reloadsShiftReport},
     {report::kService, report::kSelectorLimitBalances, limitBalancesReport},
     {report::kService, report::kSelectorLimitsDetail, limitDetailReport},
+    {report::kService, report::kSelectorShipmentReceipt, shipmentReceiptReport},
     {report::kService, report::kSelectorPriceHistory, priceHistoryReport},
     {report::kService, report::kSelectorTransfers, transferJournalReport},
     {report::kShift, report::kNoSelector, shiftReport},

@@ -126,6 +126,17 @@ QVector<const DemoAccountSale*> takeSales(const QVector<DemoAccountSale>& sales,
     return used;
 }
 
+
+// The note's ten free variables as the editor stores them: "number=name|value"
+// on ten lines, empty rows included.
+QString freeVariables(int n)
+{
+    QStringList lines{QStringLiteral("1=Договор|№%1 от 10.01.2024").arg(n), QStringLiteral("2=Склад|Основной")};
+    for (int row = 3; row <= 10; ++row)
+        lines << QStringLiteral("%1=|").arg(row);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 // The header row of note n made from `used`: its first sale gives the client,
 // car, driver and date; the sums and masses cover them all.
 QVector<QVariant> noteRow(int n, const QVector<const DemoAccountSale*>& used, const DemoContragents& contragents,
@@ -153,7 +164,7 @@ QVector<QVariant> noteRow(int n, const QVector<const DemoAccountSale*>& used, co
         QStringLiteral("%1, г. Липецк").arg(stationName()), QStringLiteral("Склад получателя"),
         QStringLiteral("Начальник АЗС"), QStringLiteral("Белова Т.С."), QStringLiteral("Орлова Л.М."),
         n % 4 == 0 ? 1 : 0, QStringLiteral("СФ-%1").arg(n), date, QStringLiteral("ТН-%1").arg(n), date,
-        first.clientId, first.clientId, QStringLiteral("Договор=№%1 от 10.01.2024\r\nСклад=Основной").arg(n),
+        first.clientId, first.clientId, freeVariables(n),
         first.indexSale};
     if (options.ttnKvit) {
         row << (n % 3 == 0 ? QVariant(QStringLiteral("КВ-%1").arg(n)) : QVariant())

@@ -377,6 +377,7 @@ void TTTNEditForm::SpeedButton2Click()
 {
     try {
         storeSection(L::Goods);
+        editor_.Values() = gatherHeader();
         ui_->seAllSumma->setValue(editor_.RecalcSum());
         ui_->lblSummaRecalc->hide();
     } catch (const Exception& e) {

@@ -2,11 +2,6 @@
 
 namespace velta::consignment {
 
-QString NoteLinesProbeQuery()
-{
-    return QStringLiteral("SELECT FIRST 1 * FROM TTNDETAIL");
-}
-
 QString NoteListQueryText(bool multiLine)
 {
     QString sql = QStringLiteral("SELECT ");

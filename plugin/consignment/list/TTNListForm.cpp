@@ -6,6 +6,7 @@
 #include "plugin/consignment/list/NoteListQuery.h"
 #include "plugin/consignment/list/NotePrintForms.h"
 #include "plugin/consignment/list/NoteRowsDelegate.h"
+#include "plugin/consignment/selection/SaleListQuery.h"
 #include "plugin/consignment/selection/SelectSaleForm.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/ui/DialogTypes.h"

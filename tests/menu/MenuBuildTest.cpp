@@ -226,15 +226,18 @@ TEST_F(MenuBuildTest, InitTwiceKeepsTheSameReportObject)
     EXPECT_EQ(state().dataModule.get(), module);
 }
 
-TEST_F(MenuBuildTest, UnbuiltCommandsSayTheyAreNotAvailableYet)
+TEST_F(MenuBuildTest, TheNoteRegisterFirstConnectsTheStationServer)
 {
     TestMenuItem* menu = build();
+    qputenv("VELTA_STATION_PORT", "1"); // nothing listens there
     try {
         menu->child("Товарно-транспортные накладные...")->click();
         FAIL() << "no error";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Товарно-транспортные накладные...\" пока недоступна"));
+        EXPECT_EQ(e.className(), QStringLiteral("EOleSysError")) << e.message().toStdString();
     }
+    qunsetenv("VELTA_STATION_PORT");
+    EXPECT_FALSE(state().dataModule->VeltaServer.Connected());
 }
 
 TEST(SalesHistoryNameTest, CaptionLosesDeviceWordSignAndFirstAmpersand)

@@ -275,12 +275,14 @@ void TTTNListForm::deleteNote()
                             MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     TClientDataSet& list = data_.dsTTNList;
+    const int note = currentNote();
     list.Delete();
     try {
         list.ApplyUpdates(0);
     } catch (const Exception&) {
-        // The server kept the note: so does the list.
+        // The server kept the note: so does the list, on the same row.
         list.CancelUpdates();
+        list.Locate(QStringLiteral("TTN_ID"), Variant(note), 0);
         throw;
     }
 }

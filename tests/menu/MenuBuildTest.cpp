@@ -4,6 +4,7 @@
 #include "plugin/core/HostContext.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/menu/EntryPoints.h"
 #include "tests/support/TestHost.h"

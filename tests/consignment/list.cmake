@@ -3,6 +3,7 @@ velta_test_program(test-consignment-list
   SOURCES
     consignment/NoteListFixture.cpp
     consignment/NoteListFixture.h
+    consignment/NoteEditRoadsTest.cpp
     consignment/NoteListRoadsTest.cpp
     consignment/NotePrintRoadsTest.cpp
     receipts/ReceiptWindowLook.cpp

@@ -1,6 +1,7 @@
 #include "plugin/menu/Report.h"
 
 #include "common/Exception.h"
+#include "plugin/consignment/list/TTNListForm.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/directories/scandocs/ScanDocListForm.h"
@@ -93,9 +94,21 @@ void TReport::ScannedDocuments(MenuItem&)
         });
 }
 
-void TReport::ConsignmentNotes(MenuItem& sender)
+void TReport::ConsignmentNotes(MenuItem&)
 {
-    RaiseCommandNotAvailable(sender.caption());
+    TDBFrm& db = dataModule();
+    // A connection the host already had open stays open.
+    const bool connecting = !db.VeltaServer.Connected();
+    WithLeavingSteps(
+        [&] {
+            if (connecting)
+                db.VeltaServer.SetConnected(true);
+            consignment::ShowConsignmentNoteList(currentDialogs(), db);
+        },
+        [&] {
+            if (connecting && db.VeltaServer.Connected())
+                db.VeltaServer.SetConnected(false);
+        });
 }
 
 } // namespace velta::core

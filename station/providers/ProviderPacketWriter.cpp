@@ -124,8 +124,15 @@ QVector<FieldDef> fieldsOfRecord(const QSqlRecord& record, const ProviderDef* pr
 {
     QVector<FieldDef> fields;
     fields.reserve(record.count());
+    QSet<QString> names;
     for (int i = 0; i < record.count(); ++i) {
         FieldDef field = fieldOfColumn(record.field(i));
+        // A name a join repeats gets "_1", "_2"... as the client's field
+        // definitions name it; the first column keeps the name.
+        const QString name = field.name;
+        for (int n = 1; names.contains(field.name.toUpper()); ++n)
+            field.name = name + QStringLiteral("_%1").arg(n);
+        names.insert(field.name.toUpper());
         if (provider) {
             const auto typed = provider->fieldTypes.constFind(field.name.toUpper());
             if (typed != provider->fieldTypes.cend() && field.scale > 0) {

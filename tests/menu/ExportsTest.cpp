@@ -294,7 +294,9 @@ TEST_F(ExportsTest, LibraryHasTheFourEntryPoints)
 
 TEST_F(ExportsTest, OfficeHostSequenceBuildsTheMenuAndFitsIt)
 {
+    qputenv("VELTA_STATION_PORT", "1"); // nothing listens there
     const auto lines = run({"3", "10"});
+    qunsetenv("VELTA_STATION_PORT");
     EXPECT_EQ(lines.value("logon1"), QStringLiteral("ok"));
     EXPECT_EQ(lines.value("logon2"), QStringLiteral("ok"));
     EXPECT_EQ(lines.value("top"), QStringLiteral("&Файл|&Настройка|&Журналы/Отчеты|&Справка"));
@@ -305,7 +307,9 @@ TEST_F(ExportsTest, OfficeHostSequenceBuildsTheMenuAndFitsIt)
     EXPECT_EQ(menu.at(31), QStringLiteral("Общий список дисконтных  карт"));
     EXPECT_EQ(menu.last(), QStringLiteral("Журнал смен"));
     EXPECT_EQ(lines.value("current visible"), QStringLiteral("0"));
-    EXPECT_EQ(lines.value("click"), QStringLiteral("Команда \"Товарно-транспортные накладные...\" пока недоступна"));
+    // The note register first connects the station server, which is not there.
+    EXPECT_FALSE(lines.value("click").isEmpty());
+    EXPECT_FALSE(lines.value("click").contains(QStringLiteral("пока недоступна")));
     EXPECT_EQ(lines.value("registrations"), QStringLiteral("0"));
 }
 

@@ -4,6 +4,7 @@
 #include "plugin/core/HostContext.h"
 #include "plugin/menu/Report.h"
 #include "plugin/menu/ReportMenu.h"
+#include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/menu/EntryPoints.h"
 #include "tests/support/TestHost.h"
@@ -226,15 +227,18 @@ TEST_F(MenuBuildTest, InitTwiceKeepsTheSameReportObject)
     EXPECT_EQ(state().dataModule.get(), module);
 }
 
-TEST_F(MenuBuildTest, UnbuiltCommandsSayTheyAreNotAvailableYet)
+TEST_F(MenuBuildTest, TheNoteRegisterFirstConnectsTheStationServer)
 {
     TestMenuItem* menu = build();
+    qputenv("VELTA_STATION_PORT", "1"); // nothing listens there
     try {
         menu->child("Товарно-транспортные накладные...")->click();
         FAIL() << "no error";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Команда \"Товарно-транспортные накладные...\" пока недоступна"));
+        EXPECT_EQ(e.className(), QStringLiteral("EOleSysError")) << e.message().toStdString();
     }
+    qunsetenv("VELTA_STATION_PORT");
+    EXPECT_FALSE(state().dataModule->VeltaServer.Connected());
 }
 
 TEST(SalesHistoryNameTest, CaptionLosesDeviceWordSignAndFirstAmpersand)

@@ -1,6 +1,8 @@
 #include "station/reports/engine/ReportCatalog.h"
 
+#include "station/reports/journals/DiscountCardsReport.h"
 #include "station/reports/journals/FuelJournalReport.h"
+#include "station/reports/journals/KeeperMovementReport.h"
 #include "station/reports/period/LimitReports.h"
 #include "station/reports/period/PeriodReleaseReport.h"
 #include "station/reports/period/PriceHistoryReport.h"
@@ -31,12 +33,14 @@ const ReportEntry kReports[] = {
     {report::kCurrentContractsShift, report::kNoSelector, currentContractsShiftReport},
     {report::kPumpOutsJournal, report::kNoSelector, pumpOutJournalReport},
     {report::kReturnsShift, report::kNoSelector, returnsShiftReport},
+    {report::kService, report::kSelectorDiscountCards, discountCardsReport},
     {report::kService, report::kSelectorPrinterReceipt, printerReceiptReport},
     {report::kService, report::kSelectorReceiptTemplate, nullptr, receiptTemplateAnswer},
     {report::kService, report::kSelectorMeter, meterShiftReport},
     {report::kService, report::kSelectorReloads, reloadsShiftReport},
     {report::kService, report::kSelectorLimitBalances, limitBalancesReport},
     {report::kService, report::kSelectorLimitsDetail, limitDetailReport},
+    {report::kService, report::kSelectorKeeperMovement, keeperMovementReport},
     {report::kService, report::kSelectorPriceHistory, priceHistoryReport},
     {report::kService, report::kSelectorTransfers, transferJournalReport},
     {report::kShift, report::kNoSelector, shiftReport},

@@ -3,6 +3,9 @@
 #include "common/Exception.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/directories/journals/AllDscCardForm.h"
+#include "plugin/directories/journals/KeeperMoveGSMForm.h"
+#include "plugin/directories/journals/TRKHistoryForm.h"
 #include "plugin/menu/ReportSteps.h"
 #include "plugin/receipts/window/TovarCheckForm.h"
 #include "plugin/settings/RepPropForm.h"
@@ -52,16 +55,16 @@ void TReport::SalesReceipt(MenuItem&)
         });
 }
 
-void TReport::KeeperFuelMovement(MenuItem& sender)
+void TReport::KeeperFuelMovement(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    journals::ShowKeeperMoveDialog();
 }
 
-void TReport::DiscountCardsList(MenuItem& sender)
+void TReport::DiscountCardsList(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    journals::ShowDiscountCardDialog();
 }
 
 void TReport::ReportSettings(MenuItem&)
@@ -73,7 +76,7 @@ void TReport::ReportSettings(MenuItem&)
 void TReport::OpenSalesHistory(MenuItem& sender)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(QStringLiteral("История продаж: ") + DispenserNameFromCaption(sender.caption()));
+    journals::ShowDispenserHistory(DispenserNameFromCaption(sender.caption()));
 }
 
 // The scanned documents and the consignment notes do not reload the payment

@@ -43,7 +43,7 @@ TEST(TrkLogDisplayTest, PaymentTypesFromTheHostListCutTo17Characters)
     EXPECT_EQ(PayTypeText(9, &host), QStringLiteral("Талоны"));
     EXPECT_EQ(PayTypeText(204, &host), QStringLiteral("Ведомость лимитна"));
     EXPECT_EQ(PayTypeText(77, &host), QStringLiteral("Оплата: 77"));
-    EXPECT_EQ(PayTypeText(-123456789, &host), QStringLiteral("Оплата: -1234567"));
+    EXPECT_EQ(PayTypeText(-123456789, &host), QStringLiteral("Оплата: -12345678"));
     EXPECT_EQ(PayTypeText(kNoValue, &host), QString());
     EXPECT_EQ(PayTypeText(0, nullptr), QStringLiteral("Оплата: 0"));
 }

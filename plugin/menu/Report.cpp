@@ -4,6 +4,9 @@
 #include "plugin/consignment/list/TTNListForm.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/directories/journals/AllDscCardForm.h"
+#include "plugin/directories/journals/KeeperMoveGSMForm.h"
+#include "plugin/directories/journals/TRKHistoryForm.h"
 #include "plugin/directories/scandocs/ScanDocListForm.h"
 #include "plugin/menu/ReportSteps.h"
 #include "plugin/receipts/window/TovarCheckForm.h"
@@ -54,16 +57,16 @@ void TReport::SalesReceipt(MenuItem&)
         });
 }
 
-void TReport::KeeperFuelMovement(MenuItem& sender)
+void TReport::KeeperFuelMovement(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    journals::ShowKeeperMoveDialog();
 }
 
-void TReport::DiscountCardsList(MenuItem& sender)
+void TReport::DiscountCardsList(MenuItem&)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(sender.caption());
+    journals::ShowDiscountCardDialog();
 }
 
 void TReport::ReportSettings(MenuItem&)
@@ -75,7 +78,7 @@ void TReport::ReportSettings(MenuItem&)
 void TReport::OpenSalesHistory(MenuItem& sender)
 {
     UpdateVidOplIfOffice();
-    RaiseCommandNotAvailable(QStringLiteral("История продаж: ") + DispenserNameFromCaption(sender.caption()));
+    journals::ShowDispenserHistory(DispenserNameFromCaption(sender.caption()));
 }
 
 // The scanned documents and the consignment notes do not reload the payment

@@ -67,8 +67,8 @@ ProviderDef fuelMovement()
 
 ProviderDef dispenserHistory()
 {
+    // The dispenser history window sends its own query of the journal (newest first).
     ProviderDef def = provider("DSPTRKHistory", true, "TRK", {QStringLiteral("ID")});
-    def.takesCommandText = false;
     // Ordered by the (TRK, TIME) index, so the first rows come without a sort.
     setAliasedQuery(def,
                     {{"Time", "\"TIME\""}, {"Client", "CLIENT"}, {"Gsm", "GSM"}, {"Operation", "OPERATION"},

@@ -1,6 +1,8 @@
 #include "station/reports/engine/ReportCatalog.h"
 
+#include "station/reports/journals/DiscountCardsReport.h"
 #include "station/reports/journals/FuelJournalReport.h"
+#include "station/reports/journals/KeeperMovementReport.h"
 #include "station/reports/period/LimitReports.h"
 #include "station/reports/period/PeriodReleaseReport.h"
 #include "station/reports/period/PriceHistoryReport.h"
@@ -35,6 +37,7 @@ const ReportEntry kReports[] = {
     {report::kCurrentContractsShift, report::kNoSelector, currentContractsShiftReport},
     {report::kPumpOutsJournal, report::kNoSelector, pumpOutJournalReport},
     {report::kReturnsShift, report::kNoSelector, returnsShiftReport},
+    {report::kService, report::kSelectorDiscountCards, discountCardsReport},
     {report::kService, report::kSelectorTtnGoods, ttnGoodsSectionReport},
     {report::kService, report::kSelectorTtnTransport, ttnTransportSectionReport},
     {report::kService, report::kSelectorInvoice, invoiceReport},
@@ -45,6 +48,7 @@ const ReportEntry kReports[] = {
     {report::kService, report::kSelectorReloads, reloadsShiftReport},
     {report::kService, report::kSelectorLimitBalances, limitBalancesReport},
     {report::kService, report::kSelectorLimitsDetail, limitDetailReport},
+    {report::kService, report::kSelectorKeeperMovement, keeperMovementReport},
     {report::kService, report::kSelectorShipmentReceipt, shipmentReceiptReport},
     {report::kService, report::kSelectorPriceHistory, priceHistoryReport},
     {report::kService, report::kSelectorTransfers, transferJournalReport},

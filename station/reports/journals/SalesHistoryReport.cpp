@@ -4,6 +4,7 @@
 #include "station/reports/core/ReportLookups.h"
 
 #include <QMap>
+#include <algorithm>
 
 namespace velta::station {
 namespace {
@@ -94,28 +95,13 @@ ReportTable& addHistoryTable(ReportDocument& document)
 
 } // namespace
 
-ReportDocument salesHistoryReport(const ReportContext& context, const ReportParams& params)
+namespace {
+
+// Lists the rows of a history query (columns as historyRows selects them) with
+// the totals by fuel under them; returns false when the document stopped at its limits.
+bool addHistory(const ReportContext& context, ReportDocument& document, QSqlQuery& query, const QString& empty)
 {
-    params.expectCount({5});
-    const QString dispenser = params.text(0).trimmed();
-    const std::int64_t nozzle = params.integer(1);
-    const TDateTime begin = params.dateTime(2);
-    const TDateTime end = params.dateTime(3);
-    const bool current = params.boolean(4);
-    StationDatabase& db = context.db();
-
-    const QString unit = context.loadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
-    ReportDocument document = context.newDocument(QStringLiteral("История продаж по ") + unit);
-    document.addHeadLine(unit + QStringLiteral(" №") + dispenser
-                         + (nozzle >= 0 ? QStringLiteral(", пистолет %1").arg(nozzle) : QString()));
-    QString from = sqlTimestamp(begin);
-    if (current) // from the opening of the last shift of the log, within the period
-        from = currentShiftStart(db, document, from);
-    else
-        document.addHeadLine(QStringLiteral("Период: с %1 по %2").arg(shownDateTime(begin), shownDateTime(end)));
-    QSqlQuery query = historyRows(db, dispenser, nozzle, from, sqlTimestamp(end));
-
-    const PayTypes payTypes(db);
+    const PayTypes payTypes(context.db());
     const ReportFormats& f = context.formats();
     ReportTable* table = nullptr;
     QMap<QString, Totals> byFuel;
@@ -147,11 +133,11 @@ ReportDocument salesHistoryReport(const ReportContext& context, const ReportPara
             ++all.sales;
         }
         if (!document.addRow(*table, cells))
-            return document;
+            return false;
     }
     if (!table) {
-        document.addParagraph(QStringLiteral("За период записей нет"));
-        return document;
+        document.addParagraph(empty);
+        return true;
     }
     for (auto it = byFuel.constBegin(); it != byFuel.constEnd(); ++it)
         table->totals << QStringList{QStringLiteral("Итого ") + it.key(), QString(), QString(),
@@ -159,6 +145,59 @@ ReportDocument salesHistoryReport(const ReportContext& context, const ReportPara
                                      f.litres(units(it.value().litres)), f.money(units(it.value().sum))};
     table->totals << QStringList{QStringLiteral("Всего"), QString(), QString(), QStringLiteral("продаж: %1").arg(all.sales),
                                  QString(), QString(), f.litres(units(all.litres)), f.money(units(all.sum))};
+    return true;
+}
+
+// The journal form [dispenser, row]: the dispenser's journal rows from the
+// newest down to the given row, as its history window lists them.
+ReportDocument journalHistory(const ReportContext& context, const ReportParams& params)
+{
+    const QString dispenser = params.text(0).trimmed();
+    const std::int64_t rows = params.integer(1);
+    const QString unit = context.loadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
+    ReportDocument document = context.newDocument(QStringLiteral("История продаж по ") + unit);
+    document.addHeadLine(unit + QStringLiteral(" №") + dispenser);
+    document.addHeadLine(QStringLiteral("Последние записи журнала: %1").arg(std::max<std::int64_t>(rows, 0)));
+    if (rows <= 0) {
+        document.addParagraph(QStringLiteral("Записей нет"));
+        return document;
+    }
+    QSqlQuery query = context.db().prepare(QStringLiteral(
+        "SELECT FIRST %1 CAST(t.\"TIME\" AS VARCHAR(24)), l.GUN, t.GSM, t.OPERATION, t.OP1, t.OP2, "
+        "CAST(t.LITERS AS VARCHAR(32)), CAST(t.SUMMA AS VARCHAR(32)), t.AUTOMOBIL, t.INDEXSALE, l.OPERATOR "
+        "FROM TRK t LEFT JOIN LOGTRAN l ON l.INDEXSALE = t.INDEXSALE "
+        "WHERE t.TRK = ? ORDER BY t.\"TIME\" DESC, t.ID DESC").arg(rows));
+    query.addBindValue(dispenser);
+    execPrepared(query, QStringLiteral("Dispenser journal history"));
+    addHistory(context, document, query, QStringLiteral("Записей нет"));
+    return document;
+}
+
+} // namespace
+
+ReportDocument salesHistoryReport(const ReportContext& context, const ReportParams& params)
+{
+    params.expectCount({5, 2});
+    if (params.count() == 2)
+        return journalHistory(context, params);
+    const QString dispenser = params.text(0).trimmed();
+    const std::int64_t nozzle = params.integer(1);
+    const TDateTime begin = params.dateTime(2);
+    const TDateTime end = params.dateTime(3);
+    const bool current = params.boolean(4);
+    StationDatabase& db = context.db();
+
+    const QString unit = context.loadingRack() ? QStringLiteral("АСН") : QStringLiteral("ТРК");
+    ReportDocument document = context.newDocument(QStringLiteral("История продаж по ") + unit);
+    document.addHeadLine(unit + QStringLiteral(" №") + dispenser
+                         + (nozzle >= 0 ? QStringLiteral(", пистолет %1").arg(nozzle) : QString()));
+    QString from = sqlTimestamp(begin);
+    if (current) // from the opening of the last shift of the log, within the period
+        from = currentShiftStart(db, document, from);
+    else
+        document.addHeadLine(QStringLiteral("Период: с %1 по %2").arg(shownDateTime(begin), shownDateTime(end)));
+    QSqlQuery query = historyRows(db, dispenser, nozzle, from, sqlTimestamp(end));
+    addHistory(context, document, query, QStringLiteral("За период записей нет"));
     return document;
 }
 

@@ -180,8 +180,13 @@ TEST_F(ServerProviders, CommandTextReplacesTheOwnQueryWhereTheProviderTakesOne)
     const DataPacket cars = openProvider(*client_, QStringLiteral("PrxLogProvider"),
                                          QStringLiteral("SELECT DISTINCT CarName FROM Prx ORDER BY CarName"), 10).packet;
     EXPECT_EQ(fieldNames(cars), QStringList({"CARNAME"}));
-    EXPECT_THROW(openProvider(*client_, QStringLiteral("DSPTRKHistory"), QStringLiteral("SELECT 1 FROM RDB$DATABASE")),
+    EXPECT_THROW(openProvider(*client_, QStringLiteral("DSPRepTTNID"), QStringLiteral("SELECT 1 FROM RDB$DATABASE")),
                  EDatabaseError);
+    const DataPacket newest = openProvider(*client_, QStringLiteral("DSPTRKHistory"),
+                                           QStringLiteral("SELECT Trk.\"TIME\", Gsm FROM Trk WHERE (Trk.Trk = '1') "
+                                                          "ORDER BY Trk.\"TIME\" DESC"), 2).packet;
+    ASSERT_EQ(newest.rowCount(), 2);
+    EXPECT_GT(newest.value(0, 0).toDateTime(), newest.value(1, 0).toDateTime());
 }
 
 TEST_F(ServerProviders, CustomSqlReturnsRowsAndExecutesOtherStatements)

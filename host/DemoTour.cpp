@@ -345,21 +345,9 @@ void DemoTour::runReportSettings(HostWindow& window)
                  pages->setCurrentIndex(1);
              settleFor(300);
              save(shown, QStringLiteral("26-report-settings.png"));
-             // The button opens a modal file dialog: pressed once this step has returned.
-             auto* button = shown.findChild<QAbstractButton*>(QStringLiteral("Button1"));
-             if (!button)
-                 throw EInOutError(QStringLiteral("TRepPropForm has no button Button1"));
-             QTimer::singleShot(0, button, &QAbstractButton::click);
+             clickLater(shown, "Button1"); // opens the file dialog
          }},
-        {QStringLiteral("QFileDialog"),
-         [demoTemplate](QDialog& shown) {
-             if (!QFileInfo::exists(demoTemplate))
-                 throw EInOutError(QStringLiteral("no demo template %1").arg(demoTemplate));
-             auto& dialog = static_cast<QFileDialog&>(shown);
-             dialog.selectFile(demoTemplate);
-             // The dialog's own confirmation, as its Open button does.
-             QMetaObject::invokeMethod(&dialog, "accept");
-         }},
+        {QStringLiteral("QFileDialog"), [demoTemplate](QDialog& shown) { chooseFile(shown, demoTemplate); }},
         {QStringLiteral("TFinRepEditorForm"),
          [this](QDialog& shown) {
              settleFor(300);
@@ -373,9 +361,10 @@ void DemoTour::runReportSettings(HostWindow& window)
         fail(QStringLiteral("Отчеты"), failure);
 }
 
-void DemoTour::runPriceHistory(HostWindow& window)
+void DemoTour::runOfficeCommands(HostWindow& window)
 {
     const QString caption = QStringLiteral("История изменения цен на ГСМ...");
+    const QString cardsCaption = QStringLiteral("Общий список дисконтных  карт");
     const QString chooser = QStringLiteral("TChoosePeriodForm");
     const QList<TourStep> steps = {
         {chooser,
@@ -400,9 +389,10 @@ void DemoTour::runPriceHistory(HostWindow& window)
     };
     if (findItem(window.mainMenu(), caption) || !window.pluginLoaded() || window.config().workplaceKind == 3) {
         runItem(window, caption, steps);
+        runItem(window, cardsCaption, discountCardSteps());
         return;
     }
-    // The plug-in builds this item only on an office workplace, so a second
+    // The plug-in builds these items only on an office workplace, so a second
     // host of an office workplace loads it; the plug-in then answers that host.
     HostConfig office = window.config();
     office.workplaceKind = 3;
@@ -414,6 +404,7 @@ void DemoTour::runPriceHistory(HostWindow& window)
     officeWindow.show();
     settle();
     runItem(officeWindow, caption, steps);
+    runItem(officeWindow, cardsCaption, discountCardSteps());
 }
 
 QStringList DemoTour::run(HostWindow& window)
@@ -484,7 +475,10 @@ QStringList DemoTour::run(HostWindow& window)
     runJournals(window);
     runReportSettings(window);
     runReceipts(window);
-    runPriceHistory(window);
+    runConsignmentNotes(window);
+    runScannedDocuments(window);
+    runJournalWindows(window);
+    runOfficeCommands(window);
     return written_;
 }
 

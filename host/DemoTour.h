@@ -70,16 +70,28 @@ private:
     // page, then its financial template button with the demo template chosen
     // in the file dialog, and the editor; everything closed by "Отмена".
     void runReportSettings(HostWindow& window);
-    // "История изменения цен на ГСМ...": the period chooser, the viewer, then
-    // the chooser cancelled. The item exists only on an office workplace, so
-    // on another one the step opens a second host window of an office
-    // workplace; it comes last, as the plug-in then belongs to that window.
-    void runPriceHistory(HostWindow& window);
+    // The items of an office workplace: "История изменения цен на ГСМ..."
+    // (the period chooser, the viewer, the chooser cancelled) and "Общий
+    // список дисконтных  карт" with its report. On another workplace the step
+    // opens a second host window of an office workplace; it comes last, as
+    // the plug-in then belongs to that window.
+    void runOfficeCommands(HostWindow& window);
 
     // "Товарный чек на ГСМ...": the receipt window, a receipt in the viewer,
     // the template settings and editor, a receipt previewed and printed on
     // the cash register, and the tape in the journal window.
     void runReceipts(HostWindow& window);
+    // "Товарно-транспортные накладные...": a note made from two sales in the
+    // editor, the list with it, its goods section and invoice in the viewer.
+    void runConsignmentNotes(HostWindow& window);
+    // "Отсканированные документы...": a document of two generated page images
+    // registered from a scanner folder, and the list with it.
+    void runScannedDocuments(HostWindow& window);
+    // The keeper movement window with its report, and a dispenser's journal
+    // with its history in the viewer.
+    void runJournalWindows(HostWindow& window);
+    // The discount card window of every station and its report.
+    QList<TourStep> discountCardSteps();
 
     // Tells a failed step on stderr and keeps it.
     void fail(const QString& what, const QString& failure);

@@ -44,17 +44,21 @@ void markTwoSales(QDialog& window)
     if (fuel < 0 || consignee < 0)
         throw EInOutError(QStringLiteral("the sale list has no fuel or consignee column"));
     const auto cell = [&](int row, int column) { return model.index(row, column).data().toString(); };
+    // A sale to a contragent, and another of a different fuel to the same one.
+    int first = -1;
     int second = -1;
-    for (int row = 1; row < model.rowCount() && second < 0; ++row)
-        if (cell(row, fuel) != cell(0, fuel) && cell(row, consignee) == cell(0, consignee))
-            second = row;
-    for (int row = 1; row < model.rowCount() && second < 0; ++row)
-        if (cell(row, fuel) != cell(0, fuel))
-            second = row;
+    for (int row = 0; row < model.rowCount() && second < 0; ++row) {
+        if (cell(row, consignee).isEmpty())
+            continue;
+        first = row;
+        for (int other = row + 1; other < model.rowCount() && second < 0; ++other)
+            if (cell(other, consignee) == cell(row, consignee) && cell(other, fuel) != cell(row, fuel))
+                second = other;
+    }
     if (second < 0)
-        throw EInOutError(QStringLiteral("the sale list has one fuel only"));
+        throw EInOutError(QStringLiteral("the sale list has no contragent with two fuels"));
     grid->setFocus();
-    grid->setCurrentIndex(model.index(0, fuel));
+    grid->setCurrentIndex(model.index(first, fuel));
     pressKey(*grid, Qt::Key_M);
     grid->setCurrentIndex(model.index(second, fuel));
     pressKey(*grid, Qt::Key_Space);

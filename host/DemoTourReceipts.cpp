@@ -31,24 +31,6 @@ namespace {
 
 const QString kReceiptWindow = QStringLiteral("TTovarCheckForm");
 
-// Clicks a button once the current step has returned, for a button that
-// opens a modal window of its own.
-void clickLater(QDialog& window, const char* name)
-{
-    auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
-    if (!button)
-        throw EInOutError(QStringLiteral("%1 has no button %2").arg(window.objectName(), QLatin1String(name)));
-    QTimer::singleShot(0, button, &QAbstractButton::click);
-}
-
-void check(QDialog& window, const char* name)
-{
-    auto* box = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
-    if (!box)
-        throw EInOutError(QStringLiteral("%1 has no %2").arg(window.objectName(), QLatin1String(name)));
-    box->setChecked(true);
-}
-
 // The demo station's sales lie in March 2024: the list shows its last day,
 // the newest sale picked.
 void showDemoDay(QDialog& window)
@@ -64,15 +46,6 @@ void showDemoDay(QDialog& window)
         time->setTime(QTime(23, 59, 59));
     press(window, "btnUpdateList");
     pickRow(window, "DocGrid", 1000000); // the first row: the newest sale
-}
-
-// Answers a question box with its default button (OK of an OK/Cancel box).
-void acceptBox(QDialog& shown)
-{
-    auto* box = qobject_cast<QMessageBox*>(&shown);
-    if (!box || !box->defaultButton())
-        throw EInOutError(QStringLiteral("%1 is not a message box with a default button").arg(shown.objectName()));
-    box->defaultButton()->click();
 }
 
 } // namespace

@@ -10,12 +10,19 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QPixmap>
 #include <QTableView>
 #include <QThread>
+#include <QTimer>
 
 namespace velta::host::tour {
 
@@ -158,6 +165,76 @@ bool scanCardNumber(const QByteArray& code)
     using DeliverFn = int (*)(const char* code, int length);
     auto deliver = reinterpret_cast<DeliverFn>(scanner.symbol("VeltaScanDeliver"));
     return deliver && deliver(code.constData(), static_cast<int>(code.size())) == 1;
+}
+
+void clickLater(QDialog& window, const char* name)
+{
+    auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!button)
+        throw EInOutError(QStringLiteral("%1 has no button %2").arg(window.objectName(), QLatin1String(name)));
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+void check(QDialog& window, const char* name)
+{
+    auto* box = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!box)
+        throw EInOutError(QStringLiteral("%1 has no %2").arg(window.objectName(), QLatin1String(name)));
+    box->setChecked(true);
+}
+
+void typeText(QDialog& window, const char* name, const QString& text)
+{
+    auto* edit = window.findChild<QLineEdit*>(QString::fromLatin1(name));
+    if (!edit)
+        throw EInOutError(QStringLiteral("%1 has no edit %2").arg(window.objectName(), QLatin1String(name)));
+    edit->setFocus();
+    edit->setText(text);
+}
+
+void acceptBox(QDialog& shown)
+{
+    auto* box = qobject_cast<QMessageBox*>(&shown);
+    if (!box || !box->defaultButton())
+        throw EInOutError(QStringLiteral("%1 is not a message box with a default button").arg(shown.objectName()));
+    box->defaultButton()->click();
+}
+
+void chooseFile(QDialog& shown, const QString& path)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(&shown);
+    if (!dialog)
+        throw EInOutError(QStringLiteral("%1 is not a file dialog").arg(shown.objectName()));
+    if (!QFileInfo::exists(path))
+        throw EInOutError(QStringLiteral("no file %1").arg(path));
+    // A dialog still reading the file's folder answers the folder itself.
+    const QFileInfo file(path);
+    const QString wanted = file.absoluteFilePath();
+    dialog->setDirectory(file.absolutePath());
+    // The dialog does not retype the name into its name field while that field
+    // has the focus: typed there as a user does.
+    auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (nameField)
+            nameField->setText(file.fileName());
+        else
+            dialog->selectFile(file.fileName());
+        if (dialog->selectedFiles().value(0) == wanted)
+            break;
+        settleFor(100);
+    }
+    if (dialog->selectedFiles().value(0) != wanted)
+        throw EInOutError(QStringLiteral("the file dialog did not take %1").arg(path));
+    // The dialog's own confirmation, as its Open button does.
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void pressKey(QWidget& target, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(&target, &release);
 }
 
 // A report viewer sized for a report's wide tables, as a user widens it.

@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QDialog;
+class QWidget;
 class QMenu;
 class QPixmap;
 
@@ -44,6 +45,19 @@ void pressCaption(QDialog& window, const QString& caption);
 void pickRow(QDialog& window, const char* grid, int fromEnd);
 // A card number handed to the scanner library as if it had been scanned.
 bool scanCardNumber(const QByteArray& code);
+// Clicks a button once the current step has returned, for a button that
+// opens a modal window of its own (a synchronous click would wait for it).
+void clickLater(QDialog& window, const char* name);
+// Checks a check box or radio button of a window.
+void check(QDialog& window, const char* name);
+// Types a text into a line edit of a window.
+void typeText(QDialog& window, const char* name, const QString& text);
+// Answers a message box with its default button (OK of an OK/Cancel box).
+void acceptBox(QDialog& shown);
+// Chooses a file in the toolkit's file dialog and confirms it.
+void chooseFile(QDialog& shown, const QString& path);
+// Sends a key press and its release to a widget, as the keyboard does.
+void pressKey(QWidget& target, int key);
 // A report viewer sized for a report's wide tables, as a user widens it.
 void widenViewer(QDialog& viewer);
 

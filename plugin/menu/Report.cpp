@@ -23,13 +23,6 @@ TReport& report()
 
 using plugin::MenuItem;
 
-void RaiseCommandNotAvailable(const QString& caption)
-{
-    QString name = caption;
-    name.remove(QLatin1Char('&'));
-    throw Exception(QStringLiteral("Команда \"%1\" пока недоступна").arg(name));
-}
-
 QString DispenserNameFromCaption(const QString& caption)
 {
     QString name = caption.mid(5);

@@ -51,9 +51,6 @@ public:
 // its sixth character on, without its first "&".
 QString DispenserNameFromCaption(const QString& caption);
 
-// Raises the error of a command whose window or report is not built yet.
-[[noreturn]] void RaiseCommandNotAvailable(const QString& caption);
-
 // The Report object the menu was built with (made by the first InitReportMenu).
 TReport& report();
 

@@ -55,8 +55,14 @@ void markTwoSales(QDialog& window)
             if (cell(other, consignee) == cell(row, consignee) && cell(other, fuel) != cell(row, fuel))
                 second = other;
     }
+    // A small station may have no such contragent: any two sales of two fuels then.
+    for (int row = 1; row < model.rowCount() && second < 0; ++row)
+        if (cell(row, fuel) != cell(0, fuel)) {
+            first = 0;
+            second = row;
+        }
     if (second < 0)
-        throw EInOutError(QStringLiteral("the sale list has no contragent with two fuels"));
+        throw EInOutError(QStringLiteral("the sale list has one fuel only"));
     grid->setFocus();
     grid->setCurrentIndex(model.index(first, fuel));
     pressKey(*grid, Qt::Key_M);

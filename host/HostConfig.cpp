@@ -99,7 +99,9 @@ QString defaultHostConfigText()
         "[PayType5]\r\nName=&Мерник\r\nCode=5\r\nEnabled=1\r\nAttribute=0\r\n"
         "[PayType6]\r\nName=&Талоны\r\nCode=109\r\nEnabled=1\r\nAttribute=0\r\n"
         "[PayType7]\r\nName=&Договорной\r\nCode=108\r\nEnabled=1\r\nAttribute=1\r\n"
-        "[PayType8]\r\nName=&Дисконтные карты\r\nCode=10\r\nEnabled=0\r\nAttribute=0\r\n");
+        "[PayType8]\r\nName=&Дисконтные карты\r\nCode=10\r\nEnabled=0\r\nAttribute=0\r\n"
+        "[PayType9]\r\nName=&Ведомость лимитная\r\nCode=204\r\nEnabled=1\r\nAttribute=1\r\n"
+        "[PayType10]\r\nName=&Самообслуживание\r\nCode=7\r\nEnabled=1\r\nAttribute=0\r\n");
 }
 
 HostConfig::HostConfig(QString path)

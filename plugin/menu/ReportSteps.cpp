@@ -45,21 +45,6 @@ void ProduceAndShow(const ShiftReportRequest& request, Production production)
     viewer::ShowReport(text, html, request.caption);
 }
 
-void WithLeavingSteps(const std::function<void()>& body, const std::function<void()>& leave)
-{
-    try {
-        body();
-    } catch (...) {
-        try {
-            leave();
-        } catch (...) {
-            // The first error is the one the user sees.
-        }
-        throw;
-    }
-    leave();
-}
-
 TDBFrm& dataModule()
 {
     return *state().dataModule;

@@ -4,6 +4,7 @@
 // type flags of a report key, and the statement clients with their cars or
 // drivers for the statement parameters window.
 #include "common/Variant.h"
+#include "plugin/core/LeavingSteps.h"
 #include "plugin/menu/ShiftReportParams.h"
 
 #include <QString>
@@ -27,9 +28,6 @@ enum class Production { Here, InBackground };
 // window), asks for its HTML rendering and shows both in the viewer.
 void ProduceAndShow(const ShiftReportRequest& request, Production production);
 
-// Runs body, then leave, also when body fails; a failure of leave after a
-// failure of body is dropped, so the first error is the one the user sees.
-void WithLeavingSteps(const std::function<void()>& body, const std::function<void()>& leave);
 
 // The plug-in's data module.
 TDBFrm& dataModule();

@@ -6,6 +6,7 @@
 #include "plugin/ui/DBGrid.h"
 #include "plugin/ui/DialogTypes.h"
 #include "tests/support/StationServer.h"
+#include "tests/support/StationSql.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -55,18 +56,14 @@ DataPacket NoteListTest::query(const QString& sql)
 {
     if (!sql_)
         sql_ = server().connect();
-    const Variant answer = sql_->call(QString::fromLatin1(station::kOpenProvider),
-                                      {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql),
-                                       Variant(Variant::Array{}), Variant(-1)});
-    return DataPacket::fromBytes(answer.at(1).toByteArray());
+    return test::StationQuery(*sql_, sql);
 }
 
 void NoteListTest::execute(const QString& sql)
 {
     if (!sql_)
         sql_ = server().connect();
-    sql_->call(QString::fromLatin1(station::kExecute),
-               {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql), Variant(Variant::Array{})});
+    test::StationExecute(*sql_, sql);
 }
 
 void NoteListTest::serveOwnStation(const QStringList& statements)

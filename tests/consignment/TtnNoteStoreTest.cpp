@@ -10,10 +10,13 @@
 #include "plugin/core/DBForm.h"
 #include "plugin/data/ClientDataSet.h"
 #include "tests/support/SharedStationTest.h"
+#include "tests/support/StationSql.h"
 #include "tests/support/TestEnv.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 #include <utility>
 
 using namespace velta;
@@ -22,24 +25,9 @@ using namespace velta::test;
 
 namespace {
 
-// The rows of a query run by the station itself.
-DataPacket query(WireClient& client, const QString& sql)
-{
-    const Variant answer = client.call(QString::fromLatin1(station::kOpenProvider),
-                                       {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql),
-                                        Variant(Variant::Array{}), Variant(-1)});
-    return DataPacket::fromBytes(answer.at(1).toByteArray());
-}
-
-void execute(WireClient& client, const QString& sql)
-{
-    client.call(QString::fromLatin1(station::kExecute),
-                {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql), Variant(Variant::Array{})});
-}
-
 int count(WireClient& client, const QString& sql)
 {
-    return query(client, sql).value(0, 0).toInt();
+    return StationQuery(client, sql).value(0, 0).toInt();
 }
 
 TTTNRecord sampleLine(int n)
@@ -142,7 +130,7 @@ TEST_F(TtnNoteStoreTest, ThreeLinesAreStoredColumnByColumnAndReadBack)
     lines[2].KardNum.clear();
     const int id = newNote(lines);
 
-    const DataPacket rows = query(*sql, detailOf(id));
+    const DataPacket rows = StationQuery(*sql, detailOf(id));
     ASSERT_EQ(rows.rowCount(), 3);
     const auto at = [&](int row, const char* column) {
         const int f = rows.fieldIndex(QString::fromLatin1(column));
@@ -185,7 +173,7 @@ TEST_F(TtnNoteStoreTest, ThreeLinesAreStoredColumnByColumnAndReadBack)
     EXPECT_EQ(at(2, "PRINTTTN1").toInt(), 0);
 
     // The first line also lives in the header, without its print flags.
-    const DataPacket head = query(*sql, QStringLiteral("SELECT PKOD1, \"COUNT1\", KARDNUM1, GMEST1, TEMPER1, "
+    const DataPacket head = StationQuery(*sql, QStringLiteral("SELECT PKOD1, \"COUNT1\", KARDNUM1, GMEST1, TEMPER1, "
                                                        "SFTAMDEKLAR1, INDEXSALE, PRESSURE FROM TTN WHERE TTN_ID = %1")
                                             .arg(id));
     ASSERT_EQ(head.rowCount(), 1);
@@ -199,7 +187,7 @@ TEST_F(TtnNoteStoreTest, ThreeLinesAreStoredColumnByColumnAndReadBack)
     EXPECT_DOUBLE_EQ(head.value(0, 7).toDouble(), 0.5);
 
     // Any non-zero flag reads as set.
-    execute(*sql, QStringLiteral("UPDATE TTNDETAIL SET PRINTTTN2 = 7 WHERE TTN_ID = %1 AND ID = 2").arg(id));
+    StationExecute(*sql, QStringLiteral("UPDATE TTNDETAIL SET PRINTTTN2 = 7 WHERE TTN_ID = %1 AND ID = 2").arg(id));
     lines[1].PrintTTN2 = true;
     auto later = reopened(id);
     TtnNoteStore store(*later);
@@ -217,12 +205,12 @@ TEST_F(TtnNoteStoreTest, ValuesAreRoundedToFourDecimalsOnWriting)
     line.UdVes = 0.84049;
     line.SFSumma = -2.00005; // half to even
     const int id = newNote({line});
-    const DataPacket row = query(*sql, detailOf(id, QStringLiteral("\"COUNT\", UDVES, SFSUMMA")));
+    const DataPacket row = StationQuery(*sql, detailOf(id, QStringLiteral("\"COUNT\", UDVES, SFSUMMA")));
     ASSERT_EQ(row.rowCount(), 1);
     EXPECT_DOUBLE_EQ(row.value(0, 0).toDouble(), 1.2346);
     EXPECT_DOUBLE_EQ(row.value(0, 1).toDouble(), 0.8405);
     EXPECT_DOUBLE_EQ(row.value(0, 2).toDouble(), -2.0);
-    EXPECT_DOUBLE_EQ(query(*sql, QStringLiteral("SELECT COUNT1 FROM TTN WHERE TTN_ID = %1").arg(id))
+    EXPECT_DOUBLE_EQ(StationQuery(*sql, QStringLiteral("SELECT COUNT1 FROM TTN WHERE TTN_ID = %1").arg(id))
                          .value(0, 0)
                          .toDouble(),
                      1.2346);
@@ -240,11 +228,11 @@ TEST_F(TtnNoteStoreTest, ThreeLinesReducedToOneLeaveExactlyOneRow)
     store.EditNote();
     store.WriteLines(lines, true);
 
-    const DataPacket rows = query(*sql, detailOf(id, QStringLiteral("ID, PKOD")));
+    const DataPacket rows = StationQuery(*sql, detailOf(id, QStringLiteral("ID, PKOD")));
     ASSERT_EQ(rows.rowCount(), 1);
     EXPECT_EQ(rows.value(0, 0).toInt(), 1);
     EXPECT_EQ(rows.value(0, 1).toString(), QStringLiteral("PK3"));
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
               QStringLiteral("PK3"));
 }
 
@@ -266,9 +254,9 @@ TEST_F(TtnNoteStoreTest, ANonNumericCardIndexNumberFailsBeforeAnythingIsStaged)
     EXPECT_EQ(later->dsTTNList.ChangeCount(), 0);
     EXPECT_FALSE(later->dsTTNDetail.Active() && later->dsTTNDetail.ChangeCount() > 0);
     EXPECT_NO_THROW(store.ApplyNote());
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
               QStringLiteral("PK1"));
-    EXPECT_EQ(query(*sql, detailOf(id, QStringLiteral("KARDNUM"))).value(1, 0).toInt(), 102);
+    EXPECT_EQ(StationQuery(*sql, detailOf(id, QStringLiteral("KARDNUM"))).value(1, 0).toInt(), 102);
 }
 
 TEST_F(TtnNoteStoreTest, AFailingHeaderLeavesNoNewLines)
@@ -277,11 +265,11 @@ TEST_F(TtnNoteStoreTest, AFailingHeaderLeavesNoNewLines)
     const int id = store.AppendNote(false);
     store.StageLines({sampleLine(1), sampleLine(2)}, true);
     // Another workplace saves a note under the same number first.
-    execute(*sql, QStringLiteral("INSERT INTO TTN (TTN_ID, TTNSER) VALUES (%1, 'ЧУЖАЯ')").arg(id));
+    StationExecute(*sql, QStringLiteral("INSERT INTO TTN (TTN_ID, TTNSER) VALUES (%1, 'ЧУЖАЯ')").arg(id));
     EXPECT_THROW(store.ApplyNote(), EDatabaseError);
     EXPECT_EQ(count(*sql, QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(id)), 0)
         << "the lines went in without their header";
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
               QStringLiteral("ЧУЖАЯ"));
 
     store.CancelStaged();
@@ -299,28 +287,28 @@ TEST_F(TtnNoteStoreTest, AFailingLineLeavesTheHeaderAndTheOtherLinesAsTheyWere)
     later->dsTTNList.FieldByName("TTNSER").SetAsString(QStringLiteral("ЯЯ"));
     store.StageLines({sampleLine(7)}, true);
     // Another workplace removes a line meanwhile: deleting it finds no row.
-    execute(*sql, QStringLiteral("DELETE FROM TTNDETAIL WHERE TTN_ID = %1 AND ID = 2").arg(id));
+    StationExecute(*sql, QStringLiteral("DELETE FROM TTNDETAIL WHERE TTN_ID = %1 AND ID = 2").arg(id));
     EXPECT_THROW(store.ApplyNote(), EDatabaseError);
 
-    const DataPacket rows = query(*sql, detailOf(id, QStringLiteral("PKOD")));
+    const DataPacket rows = StationQuery(*sql, detailOf(id, QStringLiteral("PKOD")));
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.value(0, 0).toString(), QStringLiteral("PK1"));
     EXPECT_EQ(rows.value(1, 0).toString(), QStringLiteral("PK3"));
-    const DataPacket head = query(*sql, QStringLiteral("SELECT TTNSER, PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id));
+    const DataPacket head = StationQuery(*sql, QStringLiteral("SELECT TTNSER, PKOD1 FROM TTN WHERE TTN_ID = %1").arg(id));
     EXPECT_EQ(head.value(0, 0).toString(), QStringLiteral("ТЕСТ"));
     EXPECT_EQ(head.value(0, 1).toString(), QStringLiteral("PK1"));
 
     // Saved again over the rows as they are now, the note takes its new line.
     store.StageLines({sampleLine(7)}, true);
     store.ApplyNote();
-    EXPECT_EQ(query(*sql, detailOf(id, QStringLiteral("PKOD"))).rowCount(), 1);
+    EXPECT_EQ(StationQuery(*sql, detailOf(id, QStringLiteral("PKOD"))).rowCount(), 1);
 }
 
 TEST_F(TtnNoteStoreTest, NewNotesTakeTheNextNumberAndTheOfficeNumberOnRequest)
 {
     // Numbers come from the station's generator: above every note there is,
     // and never the same twice, even to a number taken and not saved.
-    const int top = query(*sql, QStringLiteral("SELECT MAX(TTN_ID) FROM TTN")).value(0, 0).toInt();
+    const int top = StationQuery(*sql, QStringLiteral("SELECT MAX(TTN_ID) FROM TTN")).value(0, 0).toInt();
     TtnNoteStore store(*dm);
     const int unused = store.NewNoteNumber();
     EXPECT_GT(unused, top);
@@ -331,7 +319,7 @@ TEST_F(TtnNoteStoreTest, NewNotesTakeTheNextNumberAndTheOfficeNumberOnRequest)
     again.WriteLines({sampleLine(1)}, false);
     EXPECT_GT(second, first);
     const DataPacket rows =
-        query(*sql, QStringLiteral("SELECT TTN_ID, OFCTTNID FROM TTN WHERE TTN_ID >= %1 ORDER BY TTN_ID").arg(first));
+        StationQuery(*sql, QStringLiteral("SELECT TTN_ID, OFCTTNID FROM TTN WHERE TTN_ID >= %1 ORDER BY TTN_ID").arg(first));
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.value(0, 1).toInt(), first);
     EXPECT_TRUE(rows.value(1, 1).isNull());
@@ -345,7 +333,7 @@ TEST_F(TtnNoteStoreTest, NoContragentBelowOneIsStoredAsNullExceptOnTheGoodsWaybi
     const int id = store.AppendNote(false);
     store.WriteContragents({0, 7, -1, 3, 0, -2});
     store.WriteLines({sampleLine(1)}, false);
-    const DataPacket row = query(
+    const DataPacket row = StationQuery(
         *sql, QStringLiteral("SELECT GO_ID, GP_ID, PLAT_ID, PER_ID, TNPOST_ID, TNPLAT_ID FROM TTN WHERE TTN_ID = %1")
                   .arg(id));
     ASSERT_EQ(row.rowCount(), 1);
@@ -382,7 +370,7 @@ TEST(TtnNoteStoreOlderStation, NotesAreReadAndWrittenWithoutTheMissingColumns)
         auto ddl = server->connect();
         for (const char* statement : {"ALTER TABLE TTNDETAIL DROP PRESSURE", "ALTER TABLE TTN DROP PRESSURE",
                                       "ALTER TABLE TTN DROP KVITNUMBER", "ALTER TABLE TTN DROP KVITDATE"})
-            ASSERT_NO_THROW(execute(*ddl, QString::fromLatin1(statement))) << statement;
+            ASSERT_NO_THROW(StationExecute(*ddl, QString::fromLatin1(statement))) << statement;
     }
     qputenv("VELTA_STATION_PORT", QByteArray::number(server->port()));
     auto sql = server->connect();
@@ -408,6 +396,53 @@ TEST(TtnNoteStoreOlderStation, NotesAreReadAndWrittenWithoutTheMissingColumns)
         EXPECT_EQ(reader.ReadLines(true), lines);
         EXPECT_EQ(reader.ReadLines(false).front(), lines.front());
     }
+    qunsetenv("VELTA_STATION_PORT");
+}
+
+// The station server killed while it writes a note's lines: started again,
+// the station has neither the note's header nor any of its lines.
+TEST(TtnNoteStoreKilledServer, ANoteBeingSavedWhenTheServerDiesIsNotThereAfterTheRestart)
+{
+    if (!StationServer::available())
+        GTEST_SKIP() << "velta-station is not built";
+    TestEnv env;
+    const QString root = env.path(QStringLiteral("station"));
+    ASSERT_EQ(StationServer::initStation(root, 20), QString());
+    auto server = std::make_unique<StationServer>(root);
+    ASSERT_NE(server->port(), 0) << server->error().toStdString();
+    {
+        // Each line takes three seconds to write, so the kill finds the save under way.
+        auto ddl = server->connect();
+        StationExecute(*ddl, QStringLiteral("CREATE TRIGGER TTNDETAIL_SLOW FOR TTNDETAIL BEFORE INSERT AS\n"
+                                            "DECLARE VARIABLE T TIMESTAMP;\n"
+                                            "BEGIN\n"
+                                            "  T = CAST('NOW' AS TIMESTAMP);\n"
+                                            "  WHILE (CAST('NOW' AS TIMESTAMP) < DATEADD(3 SECOND TO T)) DO\n"
+                                            "    T = T;\n"
+                                            "END"));
+    }
+    qputenv("VELTA_STATION_PORT", QByteArray::number(server->port()));
+    int id = 0;
+    {
+        core::TDBFrm dm;
+        dm.dsTTNList.Open();
+        TtnNoteStore store(dm);
+        id = store.AppendNote(false);
+        store.StageLines({sampleLine(1), sampleLine(2), sampleLine(3)}, true);
+        const qint64 pid = server->process().processId();
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        });
+        EXPECT_ANY_THROW(store.ApplyNote()) << "the save ended before the server was killed";
+        killer.join();
+    }
+    server.reset();
+    server = std::make_unique<StationServer>(root);
+    ASSERT_NE(server->port(), 0) << server->error().toStdString();
+    auto sql = server->connect();
+    EXPECT_EQ(count(*sql, QStringLiteral("SELECT COUNT(*) FROM TTN WHERE TTN_ID = %1").arg(id)), 0);
+    EXPECT_EQ(count(*sql, QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(id)), 0);
     qunsetenv("VELTA_STATION_PORT");
 }
 

@@ -51,12 +51,12 @@ TEST_F(HostAnswers, MissingFileIsCreatedWithDefaultsInCp1251)
     const QByteArray bytes = test::readFileBytes(env.path("host.ini"));
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.contains(codec::toCp1251(u"StationName=АЗС №1 Северная")));
-    EXPECT_EQ(config->payTypes.size(), 9u);
+    EXPECT_EQ(config->payTypes.size(), 11u);
     EXPECT_EQ(config->users.size(), 2u);
     // A second start reads the file it wrote, not fresh defaults.
-    test::writeFileBytes(env.path("host.ini"), bytes + codec::toCp1251(u"[PayType9]\r\nName=ЛБР\r\nCode=12\r\n"));
+    test::writeFileBytes(env.path("host.ini"), bytes + codec::toCp1251(u"[PayType11]\r\nName=ЛБР\r\nCode=12\r\n"));
     HostConfig again(env.path("host.ini"));
-    ASSERT_EQ(again.payTypes.size(), 10u);
+    ASSERT_EQ(again.payTypes.size(), 12u);
     EXPECT_EQ(again.payTypes.back().name, QStringLiteral("ЛБР"));
     EXPECT_TRUE(again.payTypes.back().enabled);
 }
@@ -102,16 +102,17 @@ TEST_F(HostAnswers, PayTypeNamesAndListAgree)
     load();
     const Variant names = priv(19);
     ASSERT_TRUE(names.isArray());
-    ASSERT_EQ(names.arrayCount(), 9);
+    ASSERT_EQ(names.arrayCount(), 11);
     EXPECT_EQ(names.at(0).toString(), QStringLiteral("&Наличные"));
     const auto* list = plugin::functionFromValue<const plugin::PayTypeList*>(value(57));
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 9);
+    ASSERT_EQ(list->count(), 11);
     EXPECT_EQ(list->entry(7).code, 108) << "the demo station's code of the contract type";
     EXPECT_EQ(list->entry(7).attribute, 1);
     EXPECT_FALSE(list->entry(8).enabled);
     EXPECT_EQ(list->entry(6).name, names.at(6).toString());
-    EXPECT_THROW(list->entry(9), Exception);
+    EXPECT_EQ(list->entry(9).code, 204) << "the demo station's limit statements";
+    EXPECT_THROW(list->entry(11), Exception);
     EXPECT_THROW(list->entry(-1), Exception);
 }
 

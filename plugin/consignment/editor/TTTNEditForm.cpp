@@ -83,6 +83,11 @@ void TTTNEditForm::completeLayout()
 {
     ui_->PageControl1->setCurrentIndex(0);
     const TDateTime today = DateOf(SystemNow());
+    // Day 0 is the empty date: shown blank rather than as 30.12.1899.
+    for (TDatePicker* date : findChildren<TDatePicker*>()) {
+        date->setMinimumDate(QDate(1899, 12, 30));
+        date->setSpecialValueText(QStringLiteral(" "));
+    }
     ui_->dtpDoverDate->SetDate(0);
     ui_->dtpTNOSNDATE->SetDate(0);
     for (TDatePicker* date : {ui_->dtpTTNDate, ui_->dtpDostDate, ui_->dtpSFDATE, ui_->dtpTNDATE, ui_->dtpTNTRDATE,

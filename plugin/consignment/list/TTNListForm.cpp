@@ -9,6 +9,7 @@
 #include "plugin/consignment/selection/SaleListQuery.h"
 #include "plugin/consignment/selection/SelectSaleForm.h"
 #include "plugin/core/DBForm.h"
+#include "plugin/data/ShownColumns.h"
 #include "plugin/ui/DialogTypes.h"
 #include "plugin/ui/Dialogs.h"
 #include "plugin/ui/FormPlacement.h"
@@ -28,12 +29,7 @@ const QString kRepKind = QStringLiteral("repkind");
 const QString kNoNote = QStringLiteral("Не выбрана запись ТТН!");
 
 // The list's visible columns, in order; a width of 0 keeps the field's own.
-struct Column {
-    const char* field;
-    const char* title;
-    int width;
-};
-constexpr Column kColumns[] = {
+constexpr ShownColumn kColumns[] = {
     {"TTNAPPLIED", "Пров.", 5},         {"TTNDATE", "Дата", 0},
     {"TTNSER", "Серия", 5},             {"TTNNUMBER", "Номер", 15},
     {"NAME1", "Наименование груза", 30}, {"COUNT1", "Кол-во, т.", 10},
@@ -162,17 +158,7 @@ void TTTNListForm::refreshList()
 void TTTNListForm::showColumns()
 {
     TClientDataSet& list = data_.dsTTNList;
-    for (int i = 0; i < list.FieldCount(); ++i)
-        list.Fields(i).SetVisible(false);
-    for (const Column& column : kColumns) {
-        TField* field = list.FindField(QString::fromLatin1(column.field));
-        if (!field)
-            continue;
-        field->SetDisplayLabel(QString::fromUtf8(column.title));
-        if (column.width > 0)
-            field->SetDisplayWidth(column.width);
-        field->SetVisible(true);
-    }
+    ShowOnlyColumns(list, kColumns);
     if (TField* applied = list.FindField(QStringLiteral("TTNAPPLIED")))
         applied->OnGetText = [](TField& sender, QString& text, bool) {
             text = sender.AsInteger() == 1 ? QStringLiteral("Да") : QStringLiteral("Нет");
@@ -185,7 +171,7 @@ void TTTNListForm::orderColumns()
     QHeaderView& header = *ui_->DBGrid1->horizontalHeader();
     const DatasetModel& model = ui_->DBGrid1->Model();
     int position = 0;
-    for (const Column& column : kColumns) {
+    for (const ShownColumn& column : kColumns) {
         for (int logical = 0; logical < model.columnCount(); ++logical) {
             if (model.fieldAt(logical)->FieldName().compare(QLatin1String(column.field), Qt::CaseInsensitive) != 0)
                 continue;

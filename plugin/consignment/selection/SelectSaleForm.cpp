@@ -7,6 +7,7 @@
 #include "plugin/consignment/selection/SaleListQuery.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/VeltaRep.h"
+#include "plugin/data/ShownColumns.h"
 #include "plugin/ui/DialogTypes.h"
 #include "plugin/ui/Dialogs.h"
 #include "plugin/ui/FormPlacement.h"
@@ -23,12 +24,7 @@ namespace {
 constexpr int kShortHintHeight = 46;
 
 // The grid's columns: field, title, width in characters (0: the type's own).
-struct Column {
-    const char* field;
-    const char* title;
-    int width;
-};
-constexpr Column kColumns[] = {
+constexpr ShownColumn kColumns[] = {
     {"INDEXSALE", "№ отлива", 0},         {"TIDEDATE", "Дата отлива", 0},   {"GSMNAME", "ГСМ", 15},
     {"LITER", "Объем, л", 15},            {"MASSA", "Масса, кг", 15},       {"SUMMA", "Сумма, руб", 15},
     {"GPNAME", "Грузополучатель", 25},    {"CNAME", "Перевозчик", 25},      {"DRIVERFIO", "Водитель", 20},
@@ -145,17 +141,7 @@ void TSelectSaleForm::roomForMainSale()
 void TSelectSaleForm::showColumns()
 {
     TClientDataSet& sales = data_.dsLogTran;
-    for (int i = 0; i < sales.FieldCount(); ++i)
-        sales.Fields(i).SetVisible(false);
-    for (const Column& column : kColumns) {
-        TField* field = sales.FindField(QString::fromLatin1(column.field));
-        if (!field)
-            continue;
-        field->SetDisplayLabel(QString::fromUtf8(column.title));
-        if (column.width > 0)
-            field->SetDisplayWidth(column.width);
-        field->SetVisible(true);
-    }
+    ShowOnlyColumns(sales, kColumns);
 }
 
 bool TSelectSaleForm::DBGrid1KeyDown(QKeyEvent& event)

@@ -4,6 +4,7 @@
 #include "common/ReportContract.h"
 #include "plugin/core/DBForm.h"
 #include "plugin/core/HostValues.h"
+#include "plugin/core/LeavingSteps.h"
 #include "plugin/core/VeltaRep.h"
 #include "plugin/data/ClientDataSet.h"
 #include "plugin/directories/journals/JournalRequests.h"
@@ -121,27 +122,21 @@ void ShowDispenserHistory(const QString& dispenserName)
         if (db.VeltaServer.Connected())
             db.VeltaServer.SetConnected(false);
     };
-    try {
-        db.VeltaServer.SetConnected(true);
-        db.DBConnect();
-        SetTrkLogDisplay(journal, core::HostValues::payTypeList());
-        const bool loadingRack = core::HostValues::hasLoadingRack();
-        journal.Close();
-        journal.SetCommandText(DispenserJournalQuery(dispenserName));
-        journal.FieldByName(QStringLiteral("Summa")).SetVisible(!loadingRack);
-        journal.Open();
-        Dialogs& dialogs = currentDialogs();
-        TfmTRKHistory form(dialogs, journal, db.TrkLogSource, dispenserName, loadingRack);
-        dialogs.showModal(form);
-    } catch (...) {
-        try {
-            leave();
-        } catch (...) {
-            // The first error is the one the user sees.
-        }
-        throw;
-    }
-    leave();
+    core::WithLeavingSteps(
+        [&] {
+            db.VeltaServer.SetConnected(true);
+            db.DBConnect();
+            SetTrkLogDisplay(journal, core::HostValues::payTypeList());
+            const bool loadingRack = core::HostValues::hasLoadingRack();
+            journal.Close();
+            journal.SetCommandText(DispenserJournalQuery(dispenserName));
+            journal.FieldByName(QStringLiteral("Summa")).SetVisible(!loadingRack);
+            journal.Open();
+            Dialogs& dialogs = currentDialogs();
+            TfmTRKHistory form(dialogs, journal, db.TrkLogSource, dispenserName, loadingRack);
+            dialogs.showModal(form);
+        },
+        leave);
 }
 
 } // namespace velta::journals

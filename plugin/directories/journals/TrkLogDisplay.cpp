@@ -31,9 +31,12 @@ QString PayTypeText(int payType, const plugin::PayTypeList* payTypes)
             codes.append(Variant(payTypes->entry(i).code));
     // -1: an unknown code is no error, so no beep.
     const int index = IndexOfIntInArray(payType, Variant(codes), -1);
-    if (index >= 0)
+    if (index >= 0) {
+        // The host's names carry the accelerator of its payment buttons.
         text = payTypes->entry(index).name;
-    else
+        if (text.startsWith(QLatin1Char('&')))
+            text.remove(0, 1);
+    } else
         text = QStringLiteral("Оплата: %1").arg(payType);
     return text.left(kPayTypeWidth);
 }

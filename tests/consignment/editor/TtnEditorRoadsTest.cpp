@@ -15,6 +15,7 @@
 #include "plugin/ui/DialogTypes.h"
 #include "plugin/ui/ScriptedDialogs.h"
 #include "tests/support/SharedStationTest.h"
+#include "tests/support/StationSql.h"
 #include "tests/support/TestEnv.h"
 
 #include <QCheckBox>
@@ -30,20 +31,6 @@ using namespace velta::consignment;
 using namespace velta::test;
 
 namespace {
-
-DataPacket query(WireClient& client, const QString& sql)
-{
-    const Variant answer = client.call(QString::fromLatin1(station::kOpenProvider),
-                                       {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql),
-                                        Variant(Variant::Array{}), Variant(-1)});
-    return DataPacket::fromBytes(answer.at(1).toByteArray());
-}
-
-void execute(WireClient& client, const QString& sql)
-{
-    client.call(QString::fromLatin1(station::kExecute),
-                {Variant(QStringLiteral("DSPRepCustomSQL")), Variant(sql), Variant(Variant::Array{})});
-}
 
 TTideRecord sale(int number, const QString& name, double kilograms, double sum, bool main = true)
 {
@@ -86,7 +73,7 @@ protected:
             return;
         sql = station_->connect();
         dm = std::make_unique<core::TDBFrm>();
-        const DataPacket c = query(*sql, QStringLiteral("SELECT FIRST 1 CONTR_ID FROM CONTRAGENT ORDER BY CONTR_ID"));
+        const DataPacket c = StationQuery(*sql, QStringLiteral("SELECT FIRST 1 CONTR_ID FROM CONTRAGENT ORDER BY CONTR_ID"));
         ASSERT_EQ(c.rowCount(), 1);
         carrier = c.value(0, 0).toInt();
     }
@@ -124,8 +111,8 @@ protected:
         EXPECT_TRUE(EditConsignmentNote(dialogs, *dm, TTNEditMode::New, threeSales(), true));
         return lastNote();
     }
-    int lastNote() { return query(*sql, QStringLiteral("SELECT MAX(TTN_ID) FROM TTN")).value(0, 0).toInt(); }
-    int count(const QString& text) { return query(*sql, text).value(0, 0).toInt(); }
+    int lastNote() { return StationQuery(*sql, QStringLiteral("SELECT MAX(TTN_ID) FROM TTN")).value(0, 0).toInt(); }
+    int count(const QString& text) { return StationQuery(*sql, text).value(0, 0).toInt(); }
     bool locate(int id) { return dm->dsTTNList.Locate(QStringLiteral("TTN_ID"), Variant(id), 0); }
 
     TestEnv env;
@@ -138,7 +125,7 @@ protected:
 
 TEST_F(TtnEditorRoadsTest, ANoteFromThreeSalesOneMergedIsStoredWithItsTotalsAndVat)
 {
-    const DataPacket who = query(
+    const DataPacket who = StationQuery(
         *sql, QStringLiteral("SELECT FULLNAME, ADDRESS, PHONE, INN, KPP FROM CONTRAGENT WHERE CONTR_ID = %1").arg(carrier));
     const auto col = [&](int i) { return who.value(0, i).isNull() ? QString() : who.value(0, i).toString().trimmed(); };
     const QString carrierText = TtnNoteEditor::ContragentText(col(0), col(1), col(2), col(3), col(4));
@@ -156,7 +143,7 @@ TEST_F(TtnEditorRoadsTest, ANoteFromThreeSalesOneMergedIsStoredWithItsTotalsAndV
     ASSERT_TRUE(EditConsignmentNote(dialogs, *dm, TTNEditMode::New, threeSales(), true));
     const int id = lastNote();
 
-    const DataPacket head = query(*sql, QStringLiteral("SELECT TTNSER, TTNNUMBER, PER_ID, GP_ID, MNETTONUM, "
+    const DataPacket head = StationQuery(*sql, QStringLiteral("SELECT TTNSER, TTNNUMBER, PER_ID, GP_ID, MNETTONUM, "
                                                        "MNETTOTEXT, ALLSUMMANUM, ALLSUMMATEXT, DRIVERFIO, PLIST, "
                                                        "OFCTTNID, NAME1 FROM TTN WHERE TTN_ID = %1")
                                             .arg(id));
@@ -174,7 +161,7 @@ TEST_F(TtnEditorRoadsTest, ANoteFromThreeSalesOneMergedIsStoredWithItsTotalsAndV
     EXPECT_EQ(head.value(0, 10).toInt(), id);
     EXPECT_EQ(head.value(0, 11).toString(), QStringLiteral("ДТ"));
 
-    const DataPacket rows = query(*sql, QStringLiteral("SELECT ID, INDEXSALE, \"COUNT\", PRICE, SUMMA, SFSUMMA, "
+    const DataPacket rows = StationQuery(*sql, QStringLiteral("SELECT ID, INDEXSALE, \"COUNT\", PRICE, SUMMA, SFSUMMA, "
                                                        "SFNDS, SFSUMMANDS, SFSUMMASNDS, PRINTTTN1, PRINTTTN2, PRINTSF, "
                                                        "PRINTTN FROM TTNDETAIL WHERE TTN_ID = %1 ORDER BY ID")
                                             .arg(id));
@@ -213,10 +200,10 @@ TEST_F(TtnEditorRoadsTest, EditingKeepsTheNumberAndCopyingMakesANewNoteWithTheSa
     });
     ASSERT_TRUE(EditConsignmentNote(dialogs, *dm, TTNEditMode::Edit, Variant(Variant::Array{}), true));
     EXPECT_EQ(lastNote(), id) << "editing made no new note";
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT TTNNUMBER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT TTNNUMBER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
               QStringLiteral("2"));
     const QString names = QStringLiteral("SELECT NAME FROM TTNDETAIL WHERE TTN_ID = %1 ORDER BY ID");
-    EXPECT_EQ(query(*sql, names.arg(id)).value(1, 0).toString(), QStringLiteral("АИ-92 экологический"));
+    EXPECT_EQ(StationQuery(*sql, names.arg(id)).value(1, 0).toString(), QStringLiteral("АИ-92 экологический"));
 
     ASSERT_TRUE(locate(id));
     dialogs.expectModal(QStringLiteral("TTTNEditForm")).drive([&](QDialog& w) {
@@ -226,10 +213,10 @@ TEST_F(TtnEditorRoadsTest, EditingKeepsTheNumberAndCopyingMakesANewNoteWithTheSa
     ASSERT_TRUE(EditConsignmentNote(dialogs, *dm, TTNEditMode::Copy, Variant(Variant::Array{}), true));
     const int copy = lastNote();
     EXPECT_GT(copy, id);
-    const DataPacket copied = query(*sql, names.arg(copy));
+    const DataPacket copied = StationQuery(*sql, names.arg(copy));
     ASSERT_EQ(copied.rowCount(), 3);
     EXPECT_EQ(copied.value(1, 0).toString(), QStringLiteral("АИ-92 экологический"));
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(copy)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(copy)).value(0, 0).toString(),
               QStringLiteral("РЕД"));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(id)), 3);
 }
@@ -265,14 +252,14 @@ TEST_F(TtnEditorRoadsTest, AFailingSaveLeavesTtnAndTtnDetailAsTheyWere)
 {
     const int id = newNote(QStringLiteral("ОШ"), QStringLiteral("1"));
     const QString detail = QStringLiteral("SELECT ID, NAME, KARDNUM FROM TTNDETAIL WHERE TTN_ID = %1 ORDER BY ID").arg(id);
-    const DataPacket before = query(*sql, detail);
+    const DataPacket before = StationQuery(*sql, detail);
     const int notes = count(QStringLiteral("SELECT COUNT(*) FROM TTN"));
     ASSERT_TRUE(locate(id));
     // The station refuses lines named "ОТКАЗ" for the length of this test.
-    execute(*sql, QStringLiteral("ALTER TABLE TTNDETAIL ADD CONSTRAINT TTNDETAIL_REFUSED CHECK (NAME IS DISTINCT FROM "
+    StationExecute(*sql, QStringLiteral("ALTER TABLE TTNDETAIL ADD CONSTRAINT TTNDETAIL_REFUSED CHECK (NAME IS DISTINCT FROM "
                                  "'ОТКАЗ')"));
     const std::unique_ptr<void, std::function<void(void*)>> dropConstraint(this, [this](void*) {
-        execute(*sql, QStringLiteral("ALTER TABLE TTNDETAIL DROP CONSTRAINT TTNDETAIL_REFUSED"));
+        StationExecute(*sql, QStringLiteral("ALTER TABLE TTNDETAIL DROP CONSTRAINT TTNDETAIL_REFUSED"));
     });
 
     dialogs.expectModal(QStringLiteral("TTTNEditForm")).drive([&](QDialog& w) {
@@ -301,9 +288,9 @@ TEST_F(TtnEditorRoadsTest, AFailingSaveLeavesTtnAndTtnDetailAsTheyWere)
         pressOK(w);
         EXPECT_TRUE(w.isVisible());
         EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTN")), notes);
-        EXPECT_EQ(query(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+        EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
                   QStringLiteral("ОШ"));
-        const DataPacket after = query(*sql, detail);
+        const DataPacket after = StationQuery(*sql, detail);
         ASSERT_EQ(after.rowCount(), 3);
         for (int row = 0; row < 3; ++row) {
             EXPECT_EQ(after.value(row, 1).toString(), before.value(row, 1).toString());
@@ -316,11 +303,11 @@ TEST_F(TtnEditorRoadsTest, AFailingSaveLeavesTtnAndTtnDetailAsTheyWere)
     });
     EXPECT_TRUE(EditConsignmentNote(dialogs, *dm, TTNEditMode::Edit, Variant(Variant::Array{}), true));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTN")), notes);
-    const DataPacket saved = query(*sql, detail);
+    const DataPacket saved = StationQuery(*sql, detail);
     ASSERT_EQ(saved.rowCount(), 3);
     EXPECT_EQ(saved.value(0, 1).toString(), QStringLiteral("изменено"));
     EXPECT_EQ(saved.value(2, 2).toInt(), 12);
-    EXPECT_EQ(query(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
+    EXPECT_EQ(StationQuery(*sql, QStringLiteral("SELECT TTNSER FROM TTN WHERE TTN_ID = %1").arg(id)).value(0, 0).toString(),
               QStringLiteral("ИЗМ"));
 }
 
@@ -341,7 +328,7 @@ TEST_F(TtnEditorRoadsTest, AStationWithoutLinesTableKeepsTheOneLineInTheHeader)
     const int id = lastNote();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(id)), 0);
     const DataPacket head =
-        query(*sql, QStringLiteral("SELECT INDEXSALE, SUMMA1, KARDNUM1, SFSUMMANDS1 FROM TTN WHERE TTN_ID = %1").arg(id));
+        StationQuery(*sql, QStringLiteral("SELECT INDEXSALE, SUMMA1, KARDNUM1, SFSUMMANDS1 FROM TTN WHERE TTN_ID = %1").arg(id));
     EXPECT_EQ(head.value(0, 0).toInt(), 950);
     EXPECT_DOUBLE_EQ(head.value(0, 1).toDouble(), 2000.0);
     EXPECT_EQ(head.value(0, 2).toInt(), 15);

@@ -37,7 +37,8 @@ TEST(TrkLogDisplayTest, DoseKinds)
 TEST(TrkLogDisplayTest, PaymentTypesFromTheHostListCutTo17Characters)
 {
     test::TestPayTypeList host;
-    host.entries = {{0, QStringLiteral("Наличные"), 0, true}, {204, QStringLiteral("Ведомость лимитная"), 0, true},
+    // The host's names carry the accelerator of its payment buttons; it is not shown.
+    host.entries = {{0, QStringLiteral("&Наличные"), 0, true}, {204, QStringLiteral("&Ведомость лимитная"), 0, true},
                     {9, QStringLiteral("Талоны"), 0, true}};
     EXPECT_EQ(PayTypeText(0, &host), QStringLiteral("Наличные"));
     EXPECT_EQ(PayTypeText(9, &host), QStringLiteral("Талоны"));

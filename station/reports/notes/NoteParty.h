@@ -30,7 +30,7 @@ struct NoteParty {
     // As the note editor shows a party: title, address, phone and ИНН/КПП,
     // joined by ", ".
     QString description() const;
-    // The description with the bank details: "р/с ..., в банке ..., БИК ..., к/с ...".
+    // The party with its bank details: "р/с ..., в банке ..., БИК ..., к/с ...".
     QString withBank() const;
 };
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace velta::consignment {
@@ -103,6 +104,54 @@ TEST_F(NoteEditRoadsTest, APostedNoteIsEditedOnceTheProtectionIsClearedAndTheSal
         EXPECT_FALSE(control<QCheckBox>(form, "cbCanSelectSale").isChecked());
         EXPECT_EQ(list().FieldByName(QStringLiteral("TTN_ID")).AsInteger(), note) << "back on the edited note";
     });
+}
+
+// "Добавить копированием": the new note takes the current note's header (its
+// consignor, signatories, series) and the lines of the sales chosen for it;
+// the note copied from stays as it was.
+TEST_F(NoteEditRoadsTest, ACopyTakesTheHeaderOfTheCurrentNoteAndTheLinesOfTheChosenSales)
+{
+    const int source = query(QStringLiteral("SELECT FIRST 1 t.TTN_ID FROM TTN t WHERE COALESCE(t.ISDELETE, 0) = 0 "
+                                            "AND t.GO_ID > 0 AND EXISTS (SELECT 1 FROM TTNDETAIL d WHERE "
+                                            "d.TTN_ID = t.TTN_ID) ORDER BY t.TTN_ID"))
+                           .value(0, 0)
+                           .toInt();
+    ASSERT_GT(source, 0);
+    const QString header = QStringLiteral("SELECT TTNSER, GO_ID, BOSSFIO, BUHFIO, PUNKTPOGRUZ FROM TTN WHERE TTN_ID = %1");
+    const DataPacket original = query(header.arg(source));
+    const int sourceLines = count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(source));
+    QList<int> marked;
+    withList([&](TTTNListForm& form) {
+        goToNote(source);
+        dialogs.expectModal(QStringLiteral("TSelectSaleForm")).drive([&](QDialog& window) {
+            marked = markTwoSales(window);
+            press(window, "btnOK");
+        });
+        dialogs.expectModal(QStringLiteral("TTTNEditForm")).drive([&](QDialog& editor) {
+            // The copied series and number would be refused as a duplicate.
+            control<QLineEdit>(editor, "edTTNNumber").setText(QStringLiteral("К-1"));
+            press(editor, "btnOK");
+            EXPECT_FALSE(editor.isVisible()) << "saved";
+        });
+        press(form, "btnAddCopy");
+        dialogs.verify();
+    });
+    ASSERT_EQ(marked.size(), 2);
+    const int copy = count(QStringLiteral("SELECT MAX(TTN_ID) FROM TTN"));
+    ASSERT_NE(copy, source);
+    const DataPacket copied = query(header.arg(copy));
+    for (int column = 0; column < original.fieldCount(); ++column)
+        EXPECT_EQ(copied.value(0, column).toString(), original.value(0, column).toString()) << column;
+    EXPECT_EQ(query(QStringLiteral("SELECT TTNNUMBER FROM TTN WHERE TTN_ID = %1").arg(copy)).value(0, 0).toString(),
+              QStringLiteral("К-1"));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1 AND INDEXSALE IN (%2, %3)")
+                        .arg(copy)
+                        .arg(marked[0])
+                        .arg(marked[1])),
+              2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(copy)), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TTNDETAIL WHERE TTN_ID = %1").arg(source)), sourceLines)
+        << "the note copied from keeps its lines";
 }
 
 } // namespace
